@@ -1,0 +1,82 @@
+#include "core/alarmrecord.h"
+#include "platform/beeper.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "platform/programinfo.h"
+#include "platform/screen.h"
+#include "platform/settingsstore.h"
+#include "platform/shell.h"
+#include "platform/singleinstance.h"
+#include "platform/terminator.h"
+#include "platform/ticker.h"
+#include "platform/windowmanager.h"
+#include "startup/frmIntro.h"
+#include "windows/look.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+
+// Wayland gives clients no always-on-top and no placement; XWayland does.
+void preferXcbOnWayland()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (wayland && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!hasDisplay()) {
+        std::fputs("Tintel needs a graphical desktop, and no display was found (DISPLAY and "
+                   "WAYLAND_DISPLAY are not set).\n",
+                   stderr);
+        return 2;
+    }
+    preferXcbOnWayland();
+
+    QApplication app(argc, argv);
+    // The program ends when its last window is unloaded, which the form registry decides.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tintel::installFontSubstitutions();
+
+    tintel::SystemClock clock;
+    tintel::SystemTickerFactory tickers(clock);
+    tintel::IniSettingsStore settings;
+    tintel::LockFileSingleInstance instance;
+    tintel::QtMessageBoxes boxes;
+    tintel::DesktopBeeper beeper;
+    tintel::RunningProgramInfo program;
+    tintel::PrimaryScreen screen;
+    tintel::ProcessTerminator terminator(settings);
+    tintel::DesktopShell shell;
+    tintel::LocalFiles files;
+    tintel::QtWindowManager windows;
+    tintel::Platform platform{clock,   tickers, settings,   instance, boxes, beeper,
+                              program, screen,  terminator, shell,    files, windows};
+
+    tintel::AlarmRecord record;
+    tintel::Forms forms(platform, record);
+    forms.show<tintel::frmIntro>();
+    return QApplication::exec();
+}

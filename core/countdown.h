@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+namespace tintel {
+
+// The firing test: the alarm day and, to the whole second, the alarm minute at second 00.
+// gHeureCible may be in short or long form.
+bool HeureAtteinte(QDate today, QTime timeOfDay, QDate gDateCible, const QString& gHeureCible);
+
+// Seconds left `s` split into hours `h`, minutes `m` and seconds `r`, each signed like `s`, with
+// the texts the countdown labels show.
+struct Remaining
+{
+    qint32 s = 0, h = 0, m = 0, r = 0;
+    QString hText, mText, rText;
+};
+
+// Wall-clock difference: every calendar day counts 86400 seconds, whatever the time zone does.
+Remaining TempsRestant(const QDateTime& now, QDate gDateCible, const QString& gHeureCible);
+
+// Whether the alarm second is behind `now`, so that a missed second can still fire once, late.
+bool targetPassed(const QDateTime& now, QDate gDateCible, const QString& gHeureCible);
+
+} // namespace tintel

@@ -1,0 +1,78 @@
+#include "startup/frmQuestion.h"
+#include "ui_frmQuestion.h"
+
+#include "platform/screen.h"
+#include "windows/frmNouveau.h"
+#include "windows/frmTintel.h"
+#include "windows/look.h"
+
+namespace tintel {
+
+frmQuestion::frmQuestion(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmQuestion>())
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    setWindowFont(this);
+    for (qint16 index = 0; index < 3; ++index) {
+        connect(optChoix(index), &QRadioButton::toggled, this, [this, index](bool checked) {
+            if (checked)
+                optChoix_Click(index);
+        });
+    }
+    connect(m_ui->cmdValider, &QPushButton::clicked, this, &frmQuestion::cmdValider_Click);
+}
+
+frmQuestion::~frmQuestion() = default;
+
+QRadioButton* frmQuestion::optChoix(qint16 index) const
+{
+    switch (index) {
+    case 0:
+        return m_ui->optChoix_0;
+    case 1:
+        return m_ui->optChoix_1;
+    case 2:
+        return m_ui->optChoix_2;
+    default:
+        return nullptr;
+    }
+}
+
+void frmQuestion::Form_Load()
+{
+    const QSize screen = platform().screen.sizeTwips();
+    const QSize window = outerSizeTwips();
+    const float top = float(screen.height()) / 2.0f - float(window.height()) / 2.0f;
+    const float left = float(screen.width()) / 2.0f - float(window.width()) / 2.0f;
+    moveTwips(left, top);
+    m_choix = 0;
+}
+
+void frmQuestion::optChoix_Click(qint16 Index)
+{
+    m_choix = Index;
+}
+
+void frmQuestion::cmdValider_Click()
+{
+    switch (m_choix) {
+    case 0:
+        forms().unload(this);
+        // The alarm may have fired meanwhile: both steps then find their work already done.
+        forms().unload<frmTintel>();
+        forms().show<frmNouveau>();
+        break;
+    case 1:
+        forms().unload(this);
+        break;
+    case 2:
+        // Nothing is written: "etat" keeps its "actif".
+        forms().terminateNow();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace tintel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "windows/forms.h"
+
+#include <memory>
+
+namespace Ui {
+class frmQuestion;
+}
+
+class QRadioButton;
+
+namespace tintel {
+
+// What next, asked from the countdown window: a new alarm, keep this one, or quit.
+class frmQuestion final : public Form
+{
+    Q_OBJECT
+public:
+    explicit frmQuestion(Forms& forms);
+    ~frmQuestion() override;
+
+    void Form_Load() override;
+    void optChoix_Click(qint16 Index);
+    void cmdValider_Click();
+
+    qint16 choix() const { return m_choix; }
+    Ui::frmQuestion& ui() const { return *m_ui; }
+    QRadioButton* optChoix(qint16 index) const;
+
+private:
+    std::unique_ptr<Ui::frmQuestion> m_ui;
+    qint16 m_choix = 0;
+};
+
+} // namespace tintel

@@ -1,0 +1,178 @@
+#include "core/countdown.h"
+
+#include <QTest>
+
+#include <time.h>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+
+namespace {
+
+const QDate kDay(2026, 6, 15);
+
+QDateTime at(QDate d, int h, int m, int s, int ms = 0)
+{
+    return QDateTime(d, QTime(h, m, s, ms));
+}
+
+} // namespace
+
+class TestCountdown : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void tempsRestant_data();
+    void tempsRestant();
+    void heureAtteinte_data();
+    void heureAtteinte();
+    void targetPassed_data();
+    void targetPassed();
+};
+
+void TestCountdown::initTestCase()
+{
+    // A zone with daylight saving, so the rows across a change prove that days count 86400 s.
+    qputenv("TZ", "Europe/Paris");
+    tzset();
+    const QDateTime before = at(QDate(2027, 3, 27), 12, 0, 0);
+    QVERIFY2(before.secsTo(at(QDate(2027, 3, 28), 12, 0, 0)) == 23 * 3600,
+             "Europe/Paris must be the local zone for the daylight-saving rows");
+}
+
+void TestCountdown::tempsRestant_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDate>("gDateCible");
+    QTest::addColumn<QString>("gHeureCible");
+    QTest::addColumn<qint32>("s");
+    QTest::addColumn<qint32>("h");
+    QTest::addColumn<qint32>("m");
+    QTest::addColumn<qint32>("r");
+    QTest::addColumn<QString>("hText");
+    QTest::addColumn<QString>("mText");
+    QTest::addColumn<QString>("rText");
+
+    const QString noon = u"12:00:00"_s;
+    QTest::addRow("s = 0") << at(kDay, 12, 0, 0) << kDay << noon << 0 << 0 << 0 << 0 << u"00"_s
+                           << u"00"_s << u"00"_s;
+    QTest::addRow("s = 59") << at(kDay, 11, 59, 1) << kDay << noon << 59 << 0 << 0 << 59 << u"00"_s
+                            << u"00"_s << u"59"_s;
+    QTest::addRow("s = 3600") << at(kDay, 11, 0, 0) << kDay << noon << 3600 << 1 << 0 << 0
+                              << u"01"_s << u"00"_s << u"00"_s;
+    QTest::addRow("s = 3661") << at(kDay, 10, 58, 59) << kDay << noon << 3661 << 1 << 1 << 1
+                              << u"01"_s << u"01"_s << u"01"_s;
+    QTest::addRow("s = 86399, from yesterday")
+        << at(kDay.addDays(-1), 12, 0, 1) << kDay << noon << 86399 << 23 << 59 << 59 << u"23"_s
+        << u"59"_s << u"59"_s;
+    QTest::addRow("s = -1") << at(kDay, 12, 0, 1) << kDay << noon << -1 << 0 << 0 << -1 << u"00"_s
+                            << u"00"_s << u"-1"_s;
+    QTest::addRow("s = -61") << at(kDay, 12, 1, 1) << kDay << noon << -61 << 0 << -1 << -1
+                             << u"00"_s << u"-1"_s << u"-1"_s;
+    QTest::addRow("s = -3601") << at(kDay, 13, 0, 1) << kDay << noon << -3601 << -1 << 0 << -1
+                               << u"-1"_s << u"00"_s << u"-1"_s;
+    QTest::addRow("s = -36000") << at(kDay, 22, 0, 0) << kDay << noon << -36000 << -10 << 0 << 0
+                                << u"-10"_s << u"00"_s << u"00"_s;
+    QTest::addRow("missed alarm left past midnight")
+        << at(kDay.addDays(1), 12, 0, 5) << kDay << noon << -86405 << -24 << 0 << -5 << u"-24"_s
+        << u"00"_s << u"-5"_s;
+    QTest::addRow("tomorrow 08:00 at 09:00:00")
+        << at(kDay, 9, 0, 0) << kDay.addDays(1) << u"08:00:00"_s << 82800 << 23 << 0 << 0 << u"23"_s
+        << u"00"_s << u"00"_s;
+    QTest::addRow("short form of the alarm time") << at(kDay, 11, 59, 1) << kDay << u"12:00"_s << 59
+                                                  << 0 << 0 << 59 << u"00"_s << u"00"_s << u"59"_s;
+    QTest::addRow("milliseconds ignored, not rounded")
+        << at(kDay, 11, 59, 1, 999) << kDay << noon << 59 << 0 << 0 << 59 << u"00"_s << u"00"_s
+        << u"59"_s;
+    QTest::addRow("milliseconds ignored past the alarm")
+        << at(kDay, 12, 0, 0, 999) << kDay << noon << 0 << 0 << 0 << 0 << u"00"_s << u"00"_s
+        << u"00"_s;
+    QTest::addRow("across the spring change")
+        << at(QDate(2027, 3, 27), 12, 0, 0) << QDate(2027, 3, 28) << noon << 86400 << 24 << 0 << 0
+        << u"24"_s << u"00"_s << u"00"_s;
+    QTest::addRow("across the autumn change")
+        << at(QDate(2026, 10, 24), 12, 0, 0) << QDate(2026, 10, 25) << noon << 86400 << 24 << 0 << 0
+        << u"24"_s << u"00"_s << u"00"_s;
+    QTest::addRow("same day over the spring gap")
+        << at(QDate(2027, 3, 28), 1, 0, 0) << QDate(2027, 3, 28) << u"04:00:00"_s << 10800 << 3 << 0
+        << 0 << u"03"_s << u"00"_s << u"00"_s;
+}
+
+void TestCountdown::tempsRestant()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QDate, gDateCible);
+    QFETCH(QString, gHeureCible);
+    QFETCH(qint32, s);
+    QFETCH(qint32, h);
+    QFETCH(qint32, m);
+    QFETCH(qint32, r);
+    QFETCH(QString, hText);
+    QFETCH(QString, mText);
+    QFETCH(QString, rText);
+
+    const Remaining left = TempsRestant(now, gDateCible, gHeureCible);
+    QCOMPARE(left.s, s);
+    QCOMPARE(left.h, h);
+    QCOMPARE(left.m, m);
+    QCOMPARE(left.r, r);
+    QCOMPARE(left.hText, hText);
+    QCOMPARE(left.mText, mText);
+    QCOMPARE(left.rText, rText);
+}
+
+void TestCountdown::heureAtteinte_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QTime>("timeOfDay");
+    QTest::addColumn<QString>("gHeureCible");
+    QTest::addColumn<bool>("fires");
+
+    const QString noon = u"12:00:00"_s;
+    QTest::addRow("second 59 of the minute before") << kDay << QTime(11, 59, 59) << noon << false;
+    QTest::addRow("second 00") << kDay << QTime(12, 0, 0) << noon << true;
+    QTest::addRow("second 00.999") << kDay << QTime(12, 0, 0, 999) << noon << true;
+    QTest::addRow("second 01") << kDay << QTime(12, 0, 1) << noon << false;
+    QTest::addRow("next day at the alarm time") << kDay.addDays(1) << QTime(12, 0) << noon << false;
+    QTest::addRow("day before at the alarm time")
+        << kDay.addDays(-1) << QTime(12, 0) << noon << false;
+    QTest::addRow("same minute, other hour") << kDay << QTime(13, 0) << noon << false;
+    QTest::addRow("same hour, other minute") << kDay << QTime(12, 1) << noon << false;
+    QTest::addRow("short form at second 00") << kDay << QTime(12, 0) << u"12:00"_s << true;
+    QTest::addRow("short form at second 01") << kDay << QTime(12, 0, 1) << u"12:00"_s << false;
+    QTest::addRow("midnight alarm") << kDay << QTime(0, 0) << u"00:00:00"_s << true;
+}
+
+void TestCountdown::heureAtteinte()
+{
+    QFETCH(QDate, today);
+    QFETCH(QTime, timeOfDay);
+    QFETCH(QString, gHeureCible);
+    QFETCH(bool, fires);
+    QCOMPARE(HeureAtteinte(today, timeOfDay, kDay, gHeureCible), fires);
+}
+
+void TestCountdown::targetPassed_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("passed");
+
+    QTest::addRow("one second before") << at(kDay, 11, 59, 59) << false;
+    QTest::addRow("at the alarm second") << at(kDay, 12, 0, 0) << false;
+    QTest::addRow("late in the alarm second") << at(kDay, 12, 0, 0, 999) << false;
+    QTest::addRow("one second after") << at(kDay, 12, 0, 1) << true;
+    QTest::addRow("next day, earlier time of day") << at(kDay.addDays(1), 11, 0, 0) << true;
+    QTest::addRow("day before, later time of day") << at(kDay.addDays(-1), 13, 0, 0) << false;
+}
+
+void TestCountdown::targetPassed()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(bool, passed);
+    QCOMPARE(tintel::targetPassed(now, kDay, u"12:00:00"_s), passed);
+}
+
+QTEST_GUILESS_MAIN(TestCountdown)
+#include "tst_countdown.moc"

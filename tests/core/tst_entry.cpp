@@ -1,0 +1,420 @@
+#include "core/entry.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+
+namespace {
+
+const QDate kToday(2026, 6, 15);
+
+QDateTime today(int h, int m, int s, int ms = 0)
+{
+    return QDateTime(kToday, QTime(h, m, s, ms));
+}
+
+// An alarm already in place, so that a refusal that writes anything shows.
+AlarmRecord earlierAlarm()
+{
+    return AlarmRecord{u"08:30:00"_s, u"ancien message"_s, QDate(2026, 1, 1),
+                       u"/opt/tintel/aide.htm"_s};
+}
+
+} // namespace
+
+class TestEntry : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void timeChar_data();
+    void timeChar();
+    void timeText_data();
+    void timeText();
+    void parseAccepted_data();
+    void parseAccepted();
+    void parseRefused_data();
+    void parseRefused();
+    void texts_data();
+    void texts();
+    void dateTexts_data();
+    void dateTexts();
+    void activation_data();
+    void activation();
+    void refusalKeepsEarlierAlarm_data();
+    void refusalKeepsEarlierAlarm();
+    void acceptForTomorrow_data();
+    void acceptForTomorrow();
+    void messages_data();
+    void messages();
+};
+
+void TestEntry::timeChar_data()
+{
+    QTest::addColumn<char16_t>("c");
+    QTest::addColumn<bool>("accepted");
+
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        QTest::addRow("digit %c", char(c)) << c << true;
+    QTest::addRow("colon") << char16_t(u':') << true;
+    QTest::addRow("backspace") << char16_t(8) << true;
+
+    QTest::addRow("letter") << char16_t(u'a') << false;
+    QTest::addRow("capital letter") << char16_t(u'H') << false;
+    QTest::addRow("space") << char16_t(u' ') << false;
+    QTest::addRow("comma") << char16_t(u',') << false;
+    QTest::addRow("full stop") << char16_t(u'.') << false;
+    QTest::addRow("minus") << char16_t(u'-') << false;
+    QTest::addRow("slash just below 0") << char16_t(u'/') << false;
+    QTest::addRow("semicolon just after colon") << char16_t(u';') << false;
+    QTest::addRow("NUL") << char16_t(0) << false;
+    QTest::addRow("Ctrl+C") << char16_t(3) << false;
+    QTest::addRow("Ctrl+V") << char16_t(22) << false;
+    QTest::addRow("Ctrl+X") << char16_t(24) << false;
+    QTest::addRow("tab") << char16_t(9) << false;
+    QTest::addRow("carriage return") << char16_t(13) << false;
+    QTest::addRow("escape") << char16_t(27) << false;
+    QTest::addRow("delete") << char16_t(127) << false;
+    QTest::addRow("arabic-indic one") << char16_t(0x0661) << false;
+    QTest::addRow("fullwidth zero") << char16_t(0xFF10) << false;
+    QTest::addRow("fullwidth colon") << char16_t(0xFF1A) << false;
+    QTest::addRow("superscript two") << char16_t(0x00B2) << false;
+}
+
+void TestEntry::timeChar()
+{
+    QFETCH(char16_t, c);
+    QFETCH(bool, accepted);
+    QCOMPARE(isTimeCharAccepted(c), accepted);
+}
+
+void TestEntry::timeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::addRow("12:30") << u"12:30"_s << true;
+    QTest::addRow("1:2:3") << u"1:2:3"_s << true;
+    QTest::addRow("empty") << QString() << true;
+    QTest::addRow("12:3a") << u"12:3a"_s << false;
+    QTest::addRow("letter first") << u"a12:30"_s << false;
+    QTest::addRow("12 30") << u"12 30"_s << false;
+    QTest::addRow("trailing newline") << u"12:30\n"_s << false;
+    QTest::addRow("backspace inside") << u"12\b:30"_s << false;
+    QTest::addRow("arabic-indic digits") << u"\u0661\u0662:\u0663\u0660"_s << false;
+}
+
+void TestEntry::timeText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QCOMPARE(isTimeTextAccepted(text), accepted);
+}
+
+void TestEntry::parseAccepted_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QTime>("expected");
+
+    QTest::addRow("7:5") << u"7:5"_s << QTime(7, 5);
+    QTest::addRow("07:05") << u"07:05"_s << QTime(7, 5);
+    QTest::addRow("1:2:3") << u"1:2:3"_s << QTime(1, 2, 3);
+    QTest::addRow("0:00") << u"0:00"_s << QTime(0, 0);
+    QTest::addRow("23:59") << u"23:59"_s << QTime(23, 59);
+    QTest::addRow("23:59:59") << u"23:59:59"_s << QTime(23, 59, 59);
+    QTest::addRow("00:00:00") << u"00:00:00"_s << QTime(0, 0);
+    QTest::addRow("19:30") << u"19:30"_s << QTime(19, 30);
+}
+
+void TestEntry::parseAccepted()
+{
+    QFETCH(QString, text);
+    QFETCH(QTime, expected);
+    const std::optional<QTime> parsed = parseAlarmTime(text);
+    QVERIFY(parsed.has_value());
+    QCOMPARE(*parsed, expected);
+}
+
+void TestEntry::parseRefused_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::addRow("25:00") << u"25:00"_s;
+    QTest::addRow("24:00") << u"24:00"_s;
+    QTest::addRow("12:60") << u"12:60"_s;
+    QTest::addRow("12:00:60") << u"12:00:60"_s;
+    QTest::addRow("123:4") << u"123:4"_s;
+    QTest::addRow("12:345") << u"12:345"_s;
+    QTest::addRow("12:30:000") << u"12:30:000"_s;
+    QTest::addRow(":30") << u":30"_s;
+    QTest::addRow("12:") << u"12:"_s;
+    QTest::addRow("12:30:") << u"12:30:"_s;
+    QTest::addRow("12") << u"12"_s;
+    QTest::addRow("1230") << u"1230"_s;
+    QTest::addRow("empty") << QString();
+    QTest::addRow("leading space") << u" 7:05"_s;
+    QTest::addRow("trailing space") << u"7:05 "_s;
+    QTest::addRow("7::5") << u"7::5"_s;
+    QTest::addRow("1:2:3:4") << u"1:2:3:4"_s;
+    QTest::addRow("12.30") << u"12.30"_s;
+    QTest::addRow("plus sign") << u"+7:05"_s;
+    QTest::addRow("minus sign") << u"-0:05"_s;
+    QTest::addRow("arabic-indic digits") << u"\u0661:\u0660\u0665"_s;
+    QTest::addRow("fullwidth digits") << u"\uFF17:\uFF10\uFF15"_s;
+}
+
+void TestEntry::parseRefused()
+{
+    QFETCH(QString, text);
+    QVERIFY(!parseAlarmTime(text).has_value());
+}
+
+void TestEntry::texts_data()
+{
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("shortText");
+    QTest::addColumn<QString>("longText");
+
+    QTest::addRow("single digits padded") << QTime(7, 5) << u"07:05"_s << u"07:05:00"_s;
+    QTest::addRow("afternoon on 24 hours") << QTime(19, 30, 45) << u"19:30"_s << u"19:30:45"_s;
+    QTest::addRow("midnight") << QTime(0, 0) << u"00:00"_s << u"00:00:00"_s;
+    QTest::addRow("noon") << QTime(12, 0) << u"12:00"_s << u"12:00:00"_s;
+}
+
+void TestEntry::texts()
+{
+    QFETCH(QTime, time);
+    QFETCH(QString, shortText);
+    QFETCH(QString, longText);
+    QCOMPARE(shortTimeText(time), shortText);
+    QCOMPARE(longTimeText(time), longText);
+}
+
+void TestEntry::dateTexts_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("text");
+
+    QTest::addRow("single-digit day and month") << QDate(2027, 3, 5) << u"05/03/2027"_s;
+    QTest::addRow("day before month") << QDate(2026, 12, 31) << u"31/12/2026"_s;
+}
+
+void TestEntry::dateTexts()
+{
+    QFETCH(QDate, date);
+    QFETCH(QString, text);
+    QCOMPARE(dateText(date), text);
+}
+
+void TestEntry::activation_data()
+{
+    QTest::addColumn<QString>("timeText");
+    QTest::addColumn<QString>("messageText");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<ActivationOutcome>("outcome");
+    QTest::addColumn<QString>("shortForm");
+    QTest::addColumn<QString>("gHeureCible");
+    QTest::addColumn<QString>("gTexteMessage");
+    QTest::addColumn<QDate>("gDateCible");
+
+    using enum ActivationOutcome;
+    const AlarmRecord old = earlierAlarm();
+    const QString msg = u"Réunion"_s;
+
+    QTest::addRow("both empty") << QString() << QString() << today(12, 0, 0) << TimeMissing
+                                << QString() << old.gHeureCible << old.gTexteMessage
+                                << old.gDateCible;
+    QTest::addRow("message without time")
+        << QString() << msg << today(12, 0, 0) << TimeMissing << QString() << old.gHeureCible
+        << old.gTexteMessage << old.gDateCible;
+    QTest::addRow("time without message")
+        << u"12:30"_s << QString() << today(12, 0, 0) << MessageMissing << QString()
+        << old.gHeureCible << old.gTexteMessage << old.gDateCible;
+    QTest::addRow("25:00 without message")
+        << u"25:00"_s << QString() << today(12, 0, 0) << MessageMissing << QString()
+        << old.gHeureCible << old.gTexteMessage << old.gDateCible;
+    QTest::addRow("25:00 with message")
+        << u"25:00"_s << msg << today(12, 0, 0) << TimeInvalid << QString() << old.gHeureCible
+        << old.gTexteMessage << old.gDateCible;
+    QTest::addRow("12: with message")
+        << u"12:"_s << msg << today(12, 0, 0) << TimeInvalid << QString() << old.gHeureCible
+        << old.gTexteMessage << old.gDateCible;
+
+    QTest::addRow("7:5") << u"7:5"_s << msg << today(6, 0, 0) << Accepted << u"07:05"_s
+                         << u"07:05:00"_s << msg << kToday;
+    QTest::addRow("1:2:3") << u"1:2:3"_s << msg << today(0, 0, 0) << Accepted << u"01:02"_s
+                           << u"01:02:00"_s << msg << kToday;
+    QTest::addRow("1:2:59 seconds dropped not rounded")
+        << u"1:2:59"_s << msg << today(0, 0, 0) << Accepted << u"01:02"_s << u"01:02:00"_s << msg
+        << kToday;
+    QTest::addRow("current minute at second 00") << u"12:00"_s << msg << today(12, 0, 0) << Accepted
+                                                 << u"12:00"_s << u"12:00:00"_s << msg << kToday;
+    QTest::addRow("current minute at second 00.999")
+        << u"12:00"_s << msg << today(12, 0, 0, 999) << Accepted << u"12:00"_s << u"12:00:00"_s
+        << msg << kToday;
+    QTest::addRow("current minute at second 01") << u"12:00"_s << msg << today(12, 0, 1) << PastTime
+                                                 << u"12:00"_s << u"12:00:00"_s << msg << kToday;
+    QTest::addRow("typed seconds ahead of now but dropped")
+        << u"12:00:30"_s << msg << today(12, 0, 15) << PastTime << u"12:00"_s << u"12:00:00"_s
+        << msg << kToday;
+    QTest::addRow("later hour, earlier minute") << u"13:05"_s << msg << today(12, 30, 0) << Accepted
+                                                << u"13:05"_s << u"13:05:00"_s << msg << kToday;
+    QTest::addRow("earlier hour, later minute") << u"11:45"_s << msg << today(12, 30, 0) << PastTime
+                                                << u"11:45"_s << u"11:45:00"_s << msg << kToday;
+    QTest::addRow("0:00 at 12:00") << u"0:00"_s << msg << today(12, 0, 0) << PastTime << u"00:00"_s
+                                   << u"00:00:00"_s << msg << kToday;
+    QTest::addRow("0:00 at 00:00:00") << u"0:00"_s << msg << today(0, 0, 0) << Accepted
+                                      << u"00:00"_s << u"00:00:00"_s << msg << kToday;
+    QTest::addRow("multi-line message")
+        << u"23:00"_s << u"Ligne 1\r\nLigne 2\r\n"_s << today(12, 0, 0) << Accepted << u"23:00"_s
+        << u"23:00:00"_s << u"Ligne 1\r\nLigne 2\r\n"_s << kToday;
+    QTest::addRow("message of spaces") << u"23:00"_s << u"   "_s << today(12, 0, 0) << Accepted
+                                       << u"23:00"_s << u"23:00:00"_s << u"   "_s << kToday;
+    QTest::addRow("message not trimmed")
+        << u"23:00"_s << u"  Réunion \t"_s << today(12, 0, 0) << Accepted << u"23:00"_s
+        << u"23:00:00"_s << u"  Réunion \t"_s << kToday;
+}
+
+void TestEntry::activation()
+{
+    QFETCH(QString, timeText);
+    QFETCH(QString, messageText);
+    QFETCH(QDateTime, now);
+    QFETCH(ActivationOutcome, outcome);
+    QFETCH(QString, shortForm);
+    QFETCH(QString, gHeureCible);
+    QFETCH(QString, gTexteMessage);
+    QFETCH(QDate, gDateCible);
+
+    AlarmRecord record = earlierAlarm();
+    const Activation result = checkActivation(timeText, messageText, now, record);
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(result.shortForm, shortForm);
+    QCOMPARE(record.gHeureCible, gHeureCible);
+    QCOMPARE(record.gTexteMessage, gTexteMessage);
+    QCOMPARE(record.gDateCible, gDateCible);
+    QCOMPARE(record.gCheminAide, earlierAlarm().gCheminAide);
+}
+
+void TestEntry::refusalKeepsEarlierAlarm_data()
+{
+    QTest::addColumn<QString>("timeText");
+    QTest::addColumn<QString>("messageText");
+
+    QTest::addRow("time missing") << QString() << u"deuxième"_s;
+    QTest::addRow("message missing") << u"9:00"_s << QString();
+    QTest::addRow("time not valid") << u"24:00"_s << u"deuxième"_s;
+}
+
+void TestEntry::refusalKeepsEarlierAlarm()
+{
+    QFETCH(QString, timeText);
+    QFETCH(QString, messageText);
+
+    AlarmRecord record;
+    QCOMPARE(checkActivation(u"7:05"_s, u"premier"_s, today(6, 0, 0), record).outcome,
+             ActivationOutcome::Accepted);
+    const Activation refusal = checkActivation(timeText, messageText, today(8, 0, 0), record);
+    QVERIFY(refusal.outcome != ActivationOutcome::Accepted);
+    QVERIFY(refusal.outcome != ActivationOutcome::PastTime);
+    QCOMPARE(record.gHeureCible, u"07:05:00"_s);
+    QCOMPARE(record.gTexteMessage, u"premier"_s);
+    QCOMPARE(record.gDateCible, kToday);
+}
+
+void TestEntry::acceptForTomorrow_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QDate>("expected");
+
+    QTest::addRow("last day of the year") << QDate(2026, 12, 31) << QDate(2027, 1, 1);
+    QTest::addRow("end of February") << QDate(2027, 2, 28) << QDate(2027, 3, 1);
+    QTest::addRow("leap day") << QDate(2028, 2, 29) << QDate(2028, 3, 1);
+    QTest::addRow("day before leap day") << QDate(2028, 2, 28) << QDate(2028, 2, 29);
+    QTest::addRow("end of a 30-day month") << QDate(2026, 4, 30) << QDate(2026, 5, 1);
+}
+
+void TestEntry::acceptForTomorrow()
+{
+    QFETCH(QDate, date);
+    QFETCH(QDate, expected);
+
+    AlarmRecord record = earlierAlarm();
+    record.gDateCible = date;
+    tintel::acceptForTomorrow(record);
+    QCOMPARE(record.gDateCible, expected);
+    QCOMPARE(record.gHeureCible, earlierAlarm().gHeureCible);
+    QCOMPARE(record.gTexteMessage, earlierAlarm().gTexteMessage);
+}
+
+void TestEntry::messages_data()
+{
+    QTest::addColumn<Message>("actual");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<Message::Buttons>("buttons");
+    QTest::addColumn<Message::Icon>("icon");
+    QTest::addColumn<Message::Answer>("defaultButton");
+
+    using B = Message::Buttons;
+    using I = Message::Icon;
+    using A = Message::Answer;
+    const auto activate = [](const QString& time, const QString& message, QTime now) {
+        AlarmRecord record;
+        return checkActivation(time, message, QDateTime(kToday, now), record).message;
+    };
+
+    QTest::addRow("refused character")
+        << refusedCharacterMessage()
+        << u"Caractère non autorisé. Vous ne pouvez saisir que des chiffres et le signe des 2 "
+           u"points [:] comme séparateur horaire."_s
+        << u"Donnée non valide"_s << B::Ok << I::Information << A::Ok;
+    QTest::addRow("time missing") << activate({}, {}, QTime(12, 0))
+                                  << u"Vous n'avez pas saisi l'heure pour la nouvelle alarme."_s
+                                  << u"Donnée manquante"_s << B::Ok << I::Information << A::Ok;
+    QTest::addRow("message missing")
+        << activate(u"25:00"_s, {}, QTime(12, 0))
+        << u"Vous n'avez pas saisi le texte du message à afficher pour la nouvelle alarme."_s
+        << u"Donnée manquante"_s << B::Ok << I::Information << A::Ok;
+    QTest::addRow("time not valid")
+        << activate(u"25:00"_s, u"x"_s, QTime(12, 0))
+        << u"L'heure que vous avez saisi n'est pas valide. Entrez celle-ci comme suit: ##:## ou "
+           u"# sont des chiffres."_s
+        << u"Donnée non conforme"_s << B::Ok << I::Information << A::Ok;
+    QTest::addRow("accepted shows nothing")
+        << activate(u"13:00"_s, u"x"_s, QTime(12, 0)) << QString() << QString() << B::Ok
+        << I::Information << A::Ok;
+
+    const QString question =
+        u"L'heure que vous avez entrer est inférieure à l'heure actuelle.\r\nSi vous le "
+        u"souhaitez, cette alarme se déclenchera demain à l'heure saisie.\r\nAppuyez sur OUI "
+        u"pour valider l'alarme pour demain\r\nAppuyez sur NON pour annuler"_s;
+    QTest::addRow("past-time question") << pastTimeQuestion() << question << u"Attention..."_s
+                                        << B::YesNo << I::Information << A::No;
+    QTest::addRow("past time from activation")
+        << activate(u"11:00"_s, u"x"_s, QTime(12, 0)) << question << u"Attention..."_s << B::YesNo
+        << I::Information << A::No;
+    QTest::addRow("quit confirmation")
+        << quitConfirmation() << u"Appuyez sur OUI pour confirmer la fin du programme."_s
+        << u"TINTEL"_s << B::YesNo << I::Information << A::Yes;
+}
+
+void TestEntry::messages()
+{
+    QFETCH(Message, actual);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(Message::Buttons, buttons);
+    QFETCH(Message::Icon, icon);
+    QFETCH(Message::Answer, defaultButton);
+
+    QCOMPARE(actual.text, text);
+    QCOMPARE(actual.title, title);
+    QCOMPARE(actual.buttons, buttons);
+    QCOMPARE(actual.icon, icon);
+    QCOMPARE(actual.defaultButton, defaultButton);
+}
+
+QTEST_GUILESS_MAIN(TestEntry)
+#include "tst_entry.moc"

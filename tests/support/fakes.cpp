@@ -1,0 +1,73 @@
+#include "tests/support/fakes.h"
+
+#include <QWidget>
+
+namespace tintel::test {
+
+Ticker* FakeTickerFactory::create(TickerKind kind, QObject* parent)
+{
+    auto* ticker = new FakeTicker(kind, parent);
+    created << ticker;
+    return ticker;
+}
+
+void FakeTickerFactory::tickAll()
+{
+    // A copy: a tick may unload a window and create new tickers.
+    const QList<QPointer<FakeTicker>> tickers = created;
+    for (const QPointer<FakeTicker>& ticker : tickers) {
+        if (ticker)
+            ticker->fire();
+    }
+}
+
+static QString address(const QString& app, const QString& section, const QString& key)
+{
+    return app + u'/' + section + u'/' + key;
+}
+
+QString FakeSettingsStore::read(const QString& app, const QString& section, const QString& key,
+                                const QString& defaultValue) const
+{
+    return values.value(address(app, section, key), defaultValue);
+}
+
+void FakeSettingsStore::write(const QString& app, const QString& section, const QString& key,
+                              const QString& value)
+{
+    values[address(app, section, key)] = value;
+    writes << address(app, section, key) + u'=' + value;
+}
+
+Message::Answer FakeMessageBoxes::show(QWidget*, const Message& message)
+{
+    shown << message;
+    if (onShow)
+        onShow(message);
+    if (!answers.isEmpty())
+        return answers.dequeue();
+    if (message.buttons == Message::Buttons::Ok)
+        return Message::Answer::Ok;
+    return message.defaultButton;
+}
+
+void FakeTerminator::terminateNow()
+{
+    ++terminations;
+    if (onTerminate)
+        onTerminate();
+}
+
+void FakeShell::open(QWidget* owner, const QString& target)
+{
+    opened << target;
+    owners << owner;
+}
+
+void FakeWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
+{
+    calls << Call{window, onTop, pixelPos};
+    window->move(pixelPos);
+}
+
+} // namespace tintel::test

@@ -1,0 +1,202 @@
+#pragma once
+
+#include "core/alarmrecord.h"
+#include "platform/beeper.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "platform/programinfo.h"
+#include "platform/screen.h"
+#include "platform/settingsstore.h"
+#include "platform/shell.h"
+#include "platform/singleinstance.h"
+#include "platform/terminator.h"
+#include "platform/ticker.h"
+#include "platform/windowmanager.h"
+
+#include <QList>
+#include <QMap>
+#include <QPointer>
+#include <QQueue>
+#include <QSet>
+
+#include <functional>
+
+class QWidget;
+
+namespace tintel::test {
+
+class FakeClock final : public Clock
+{
+public:
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime& now) { m_now = now; }
+    void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }
+
+private:
+    QDateTime m_now{QDate(2026, 12, 7), QTime(9, 0, 0)};
+};
+
+class FakeTicker final : public Ticker
+{
+    Q_OBJECT
+public:
+    FakeTicker(TickerKind kind, QObject* parent) : Ticker(parent), kind(kind) {}
+    void start() override { m_active = true; }
+    void stop() override { m_active = false; }
+    bool isActive() const override { return m_active; }
+    // One tick, as the real ticker would deliver it; nothing when stopped.
+    void fire()
+    {
+        if (m_active)
+            Q_EMIT tick();
+    }
+
+    const TickerKind kind;
+
+private:
+    bool m_active = false;
+};
+
+class FakeTickerFactory final : public TickerFactory
+{
+public:
+    Ticker* create(TickerKind kind, QObject* parent) override;
+    // Fires every live, started ticker once.
+    void tickAll();
+    QList<QPointer<FakeTicker>> created;
+};
+
+class FakeSettingsStore final : public SettingsStore
+{
+public:
+    QString read(const QString& app, const QString& section, const QString& key,
+                 const QString& defaultValue) const override;
+    void write(const QString& app, const QString& section, const QString& key,
+               const QString& value) override;
+    void flush() override { ++flushes; }
+
+    // "app/section/key" -> value
+    QMap<QString, QString> values;
+    // "app/section/key=value", in order
+    QStringList writes;
+    int flushes = 0;
+};
+
+class FakeSingleInstance final : public SingleInstance
+{
+public:
+    bool anotherCopyRunning(const QString& appName) override
+    {
+        askedFor << appName;
+        return running;
+    }
+    bool running = false;
+    QStringList askedFor;
+};
+
+class FakeMessageBoxes final : public MessageBoxes
+{
+public:
+    Message::Answer show(QWidget* parent, const Message& message) override;
+
+    QList<Message> shown;
+    // Answers for the next boxes; an empty queue answers the default button.
+    QQueue<Message::Answer> answers;
+    // Runs while a box is "up", to look at the program at that moment.
+    std::function<void(const Message&)> onShow;
+};
+
+class FakeBeeper final : public Beeper
+{
+public:
+    void beep() override { ++beeps; }
+    int beeps = 0;
+};
+
+class FakeProgramInfo final : public ProgramInfo
+{
+public:
+    QString title() const override { return QStringLiteral("Tintel"); }
+    int versionMajor() const override { return major; }
+    int versionMinor() const override { return minor; }
+    int versionRevision() const override { return revision; }
+    QString executableBaseName() const override { return baseName; }
+    QString executableFolder() const override { return folder; }
+
+    int major = 1, minor = 0, revision = 0;
+    QString baseName = QStringLiteral("tintel");
+    QString folder = QStringLiteral("/opt/tintel");
+};
+
+class FakeScreen final : public Screen
+{
+public:
+    QSize sizeTwips() const override { return size; }
+    QSize size{1280 * kTwipsPerPixel, 1024 * kTwipsPerPixel};
+};
+
+class FakeTerminator final : public Terminator
+{
+public:
+    void terminateNow() override;
+    int terminations = 0;
+    std::function<void()> onTerminate;
+};
+
+class FakeShell final : public Shell
+{
+public:
+    void open(QWidget* owner, const QString& target) override;
+    QStringList opened;
+    QList<QPointer<QWidget>> owners;
+};
+
+class FakeFiles final : public Files
+{
+public:
+    bool isNormalFile(const QString& path) const override { return normalFiles.contains(path); }
+    bool startDetached(const QString& program) override
+    {
+        started << program;
+        return startSucceeds;
+    }
+    QSet<QString> normalFiles;
+    QStringList started;
+    bool startSucceeds = true;
+};
+
+class FakeWindowManager final : public WindowManager
+{
+public:
+    struct Call
+    {
+        QPointer<QWidget> window;
+        bool onTop;
+        QPoint pos;
+    };
+    void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) override;
+    QList<Call> calls;
+};
+
+// Every fake, and the platform made of them.
+struct FakePlatform
+{
+    FakeClock clock;
+    FakeTickerFactory tickers;
+    FakeSettingsStore settings;
+    FakeSingleInstance instance;
+    FakeMessageBoxes boxes;
+    FakeBeeper beeper;
+    FakeProgramInfo program;
+    FakeScreen screen;
+    FakeTerminator terminator;
+    FakeShell shell;
+    FakeFiles files;
+    FakeWindowManager windows;
+    Platform platform{clock,   tickers, settings,   instance, boxes, beeper,
+                      program, screen,  terminator, shell,    files, windows};
+};
+
+} // namespace tintel::test

@@ -1,0 +1,154 @@
+#include "windows/forms.h"
+
+#include "platform/modaldepth.h"
+#include "platform/screen.h"
+#include "platform/terminator.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <cmath>
+
+namespace tintel {
+
+Form::Form(Forms& forms) : QDialog(nullptr), m_forms(forms) {}
+
+Platform& Form::platform() const
+{
+    return m_forms.platform();
+}
+
+AlarmRecord& Form::record() const
+{
+    return m_forms.record();
+}
+
+void Form::reject()
+{
+    // QDialog would hide itself behind the registry's back.
+    close();
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_forms.unload(this);
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        escapePressed();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+QSize Form::outerSizeTwips() const
+{
+    const QRect frame = frameGeometry();
+    return frame.size() * kTwipsPerPixel;
+}
+
+void Form::moveTwips(double left, double top)
+{
+    // Twips to pixels at the fixed factor, to the nearest with a half to the even neighbour.
+    move(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
+         static_cast<int>(std::nearbyint(top / kTwipsPerPixel)));
+}
+
+Forms::Forms(Platform& platform, AlarmRecord& record)
+    : m_platform(platform), m_record(record), m_quit([] { QCoreApplication::quit(); })
+{
+    ModalScope::setOnOutermostExit([this] { scheduleCleanup(); });
+}
+
+Forms::~Forms()
+{
+    ModalScope::setOnOutermostExit({});
+    for (auto& [type, window] : m_loaded)
+        delete window;
+    for (const QPointer<Form>& window : m_unloaded)
+        delete window.data();
+}
+
+void Forms::unload(Form* window)
+{
+    if (m_terminating)
+        return;
+    auto it = std::find_if(m_loaded.begin(), m_loaded.end(),
+                           [window](const auto& entry) { return entry.second == window; });
+    // Unloading a window that is already gone is harmless: two roads may both close it.
+    if (it == m_loaded.end())
+        return;
+    m_loaded.erase(it);
+    window->hide();
+    m_unloaded.emplace_back(window);
+    window->Form_Unload();
+    scheduleCleanup();
+}
+
+void Forms::showModeless(Form& window)
+{
+    window.setWindowModality(Qt::NonModal);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void Forms::showModal(Form& window)
+{
+    window.setWindowModality(Qt::ApplicationModal);
+    ModalScope scope;
+    window.exec();
+}
+
+void Forms::terminateNow()
+{
+    m_terminating = true;
+    m_platform.terminator.terminateNow();
+}
+
+int Forms::pendingDeletes() const
+{
+    return static_cast<int>(std::count_if(m_unloaded.begin(), m_unloaded.end(),
+                                          [](const QPointer<Form>& w) { return !w.isNull(); }));
+}
+
+void Forms::scheduleCleanup()
+{
+    if (m_cleanupScheduled)
+        return;
+    m_cleanupScheduled = true;
+    QTimer::singleShot(0, &m_guard, [this] { cleanup(); });
+}
+
+void Forms::cleanup()
+{
+    m_cleanupScheduled = false;
+    // Inside a modal loop a handler of an unloaded window may still be waiting for it; the
+    // outermost loop's return schedules this again.
+    if (ModalScope::depth() > 0 || m_terminating)
+        return;
+    std::vector<QPointer<Form>> unloaded;
+    unloaded.swap(m_unloaded);
+    for (const QPointer<Form>& window : unloaded)
+        delete window.data();
+
+    const bool anyVisible = std::any_of(m_loaded.begin(), m_loaded.end(), [](const auto& entry) {
+        return entry.second->isVisible();
+    });
+    if (!anyVisible)
+        m_quit();
+}
+
+} // namespace tintel

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "core/alarmrecord.h"
+#include "platform/platform.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <typeindex>
+#include <vector>
+
+namespace tintel {
+
+class Forms;
+
+// A window of the program: one instance per class, loaded on first use, unloaded by the
+// registry.
+class Form : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Form(Forms& forms);
+
+    // Runs once the layout is built, before the window is first shown.
+    virtual void Form_Load() {}
+    // Runs when the window is unloaded, after it is hidden.
+    virtual void Form_Unload() {}
+    // A close request from outside the program; setting cancel keeps the window.
+    virtual void Form_QueryUnload(bool& cancel) { Q_UNUSED(cancel); }
+
+    Forms& forms() const { return m_forms; }
+    Platform& platform() const;
+    AlarmRecord& record() const;
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Escape has no meaning of its own: only a window with a cancel button takes it.
+    virtual void escapePressed() {}
+
+    // Outer size in twips: the frame once the window manager gave it one, else the client size.
+    QSize outerSizeTwips() const;
+    // Moves the window's outer top-left corner to a position in twips.
+    void moveTwips(double left, double top);
+
+private:
+    Forms& m_forms;
+};
+
+// The form registry. Unloaded windows are freed only once no handler of theirs and no modal loop
+// can still be on the stack; the program ends when no loaded window is visible.
+class Forms
+{
+public:
+    Forms(Platform& platform, AlarmRecord& record);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    Platform& platform() const { return m_platform; }
+    AlarmRecord& record() const { return m_record; }
+
+    template <typename T>
+    T& form()
+    {
+        auto it = m_loaded.find(typeid(T));
+        if (it != m_loaded.end())
+            return static_cast<T&>(*it->second);
+        auto* window = new T(*this);
+        m_loaded[typeid(T)] = window;
+        window->Form_Load();
+        return *window;
+    }
+
+    template <typename T>
+    bool isLoaded() const
+    {
+        return m_loaded.count(typeid(T)) != 0;
+    }
+
+    template <typename T>
+    T* loaded() const
+    {
+        auto it = m_loaded.find(typeid(T));
+        return it == m_loaded.end() ? nullptr : static_cast<T*>(it->second);
+    }
+
+    template <typename T>
+    void unload()
+    {
+        if (T* window = loaded<T>())
+            unload(window);
+    }
+    void unload(Form* window);
+
+    template <typename T>
+    void show()
+    {
+        T& window = form<T>();
+        if (!m_terminating)
+            showModeless(window);
+    }
+
+    template <typename T>
+    void showModal()
+    {
+        T& window = form<T>();
+        if (!m_terminating)
+            showModal(window);
+    }
+
+    // Writes the settings through and ends the process without unloading anything. In tests the
+    // platform's terminator returns, and the registry then ignores every further request.
+    void terminateNow();
+    bool isTerminating() const { return m_terminating; }
+
+    // What ends the program when no window is left; QCoreApplication::quit by default.
+    void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
+    // Unloaded windows not yet freed.
+    int pendingDeletes() const;
+
+private:
+    void showModeless(Form& window);
+    void showModal(Form& window);
+    void scheduleCleanup();
+    void cleanup();
+
+    Platform& m_platform;
+    AlarmRecord& m_record;
+    std::map<std::type_index, Form*> m_loaded;
+    std::vector<QPointer<Form>> m_unloaded;
+    std::function<void()> m_quit;
+    // Context of the deferred cleanup, so that a pending one dies with the registry.
+    QObject m_guard;
+    bool m_terminating = false;
+    bool m_cleanupScheduled = false;
+};
+
+} // namespace tintel

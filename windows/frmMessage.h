@@ -1,0 +1,30 @@
+#pragma once
+
+#include "windows/forms.h"
+
+#include <memory>
+
+namespace Ui {
+class frmMessage;
+}
+
+namespace tintel {
+
+// Delivers the alarm: its message in a yellow box, centred and in front of everything.
+class frmMessage final : public Form
+{
+    Q_OBJECT
+public:
+    explicit frmMessage(Forms& forms);
+    ~frmMessage() override;
+
+    void Form_Load() override;
+    void cmdOK_Click();
+
+    Ui::frmMessage& ui() const { return *m_ui; }
+
+private:
+    std::unique_ptr<Ui::frmMessage> m_ui;
+};
+
+} // namespace tintel

@@ -1,0 +1,177 @@
+#include "windows/frmTintel.h"
+#include "ui_frmTintel.h"
+
+#include "core/countdown.h"
+#include "core/entry.h"
+#include "platform/beeper.h"
+#include "platform/clock.h"
+#include "platform/screen.h"
+#include "platform/ticker.h"
+#include "platform/windowmanager.h"
+#include "startup/frmQuestion.h"
+#include "windows/frmMessage.h"
+#include "windows/frmNouveau.h"
+#include "windows/look.h"
+
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <cmath>
+
+namespace tintel {
+
+frmTintel::frmTintel(Forms& forms)
+    : Form(forms), m_ui(std::make_unique<Ui::frmTintel>()),
+      m_timer(platform().tickers.create(TickerKind::WallSecond, this))
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    setWindowFont(this);
+
+    applyFont(m_ui->txtTintel, QStringLiteral("Bookman Old Style"), 27.75, false, QFont::DemiBold);
+    setTextColor(m_ui->txtTintel, QColor(255, 0, 0));
+    setBackground(m_ui->txtTintel, Qt::black);
+    for (QLabel* label : {m_ui->lblH, m_ui->lblM, m_ui->lblS}) {
+        applyFont(label, QStringLiteral("MS Serif"), 6.75);
+        setTextColor(label, Qt::white);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+    }
+    applyFont(m_ui->Label1, QStringLiteral("MS Sans Serif"), 12, true);
+    m_ui->txtTintel->installEventFilter(this);
+
+    connect(m_timer, &Ticker::tick, this, &frmTintel::Timer1_Timer);
+    connect(m_ui->cmdOnTop, &QPushButton::clicked, this, &frmTintel::cmdOnTop_Click);
+    connect(m_ui->cmdReduire, &QPushButton::clicked, this, &frmTintel::cmdReduire_Click);
+}
+
+frmTintel::~frmTintel() = default;
+
+void frmTintel::SetOnTop(Platform& platform, QWidget* window, bool on_top)
+{
+    const double left = window->x() * double(kTwipsPerPixel);
+    const double top = window->y() * double(kTwipsPerPixel);
+    const QPoint pixels(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
+                        static_cast<int>(std::nearbyint(top / kTwipsPerPixel)));
+    platform.windows.setOnTop(window, on_top, pixels);
+}
+
+void frmTintel::Form_Load()
+{
+    placeTopRight();
+    m_mOnTop = true;
+    SetOnTop(platform(), this, m_mOnTop);
+    m_timer->start();
+}
+
+void frmTintel::Form_Unload()
+{
+    m_timer->stop();
+}
+
+void frmTintel::placeTopRight()
+{
+    const double screenWidth = platform().screen.sizeTwips().width();
+    moveTwips(screenWidth - outerSizeTwips().width(), 0);
+}
+
+void frmTintel::showEvent(QShowEvent* event)
+{
+    Form::showEvent(event);
+    if (m_placedWithFrame)
+        return;
+    m_placedWithFrame = true;
+    // Before the first showing the window manager's frame is unknown, so the outer width used
+    // by the load step was the client's; place it again once the frame is there.
+    QTimer::singleShot(100, this, [this] {
+        if (frameGeometry().width() != width())
+            placeTopRight();
+    });
+}
+
+void frmTintel::setAlarmTime(const QString& text)
+{
+    m_ui->txtTintel->setText(text);
+}
+
+void frmTintel::Timer1_Timer()
+{
+    const QDateTime now = platform().clock.now();
+    const QDate today = now.date();
+    const QTime time = now.time();
+    m_ui->lblHeure->setText(longTimeText(time));
+    m_ui->lbljour->setText(dateText(today));
+
+    const AlarmRecord& alarm = record();
+    // A hidden window waits for its activation to complete and never fires. A shown one whose
+    // second was missed (suspend, clock set forward, a late tick) fires late rather than never.
+    const bool due = HeureAtteinte(today, time, alarm.gDateCible, alarm.gHeureCible) ||
+                     targetPassed(now, alarm.gDateCible, alarm.gHeureCible);
+    if (due && isVisible() && !m_fired) {
+        fire();
+        return;
+    }
+
+    const Remaining left = TempsRestant(now, alarm.gDateCible, alarm.gHeureCible);
+    m_ui->lblH->setText(left.hText);
+    m_ui->lblM->setText(left.mText);
+    m_ui->lblS->setText(left.rText);
+}
+
+void frmTintel::fire()
+{
+    m_fired = true;
+    platform().beeper.beep();
+    forms().showModal<frmMessage>();
+    forms().unload(this);
+    forms().show<frmNouveau>();
+}
+
+void frmTintel::cmdOnTop_Click()
+{
+    SetOnTop(platform(), this, !m_mOnTop);
+    m_mOnTop = !m_mOnTop;
+}
+
+void frmTintel::cmdReduire_Click()
+{
+    setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}
+
+void frmTintel::Form_Resize()
+{
+    if (windowState() & Qt::WindowMinimized) {
+        setWindowTitle(QStringLiteral("Tintel: ") + m_ui->txtTintel->text() + QStringLiteral(" (") +
+                       record().gTexteMessage + u')');
+    }
+    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0)
+        setWindowTitle(QStringLiteral("Tintel journalière"));
+}
+
+void frmTintel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+    Form::changeEvent(event);
+}
+
+void frmTintel::txtTintel_Click()
+{
+    forms().showModal<frmQuestion>();
+    // The dialog may have unloaded this window: nothing more here.
+}
+
+bool frmTintel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->txtTintel && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            m_ui->txtTintel->rect().contains(mouse->position().toPoint())) {
+            txtTintel_Click();
+            return true;
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+} // namespace tintel

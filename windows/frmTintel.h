@@ -1,0 +1,57 @@
+#pragma once
+
+#include "windows/forms.h"
+
+#include <memory>
+
+namespace Ui {
+class frmTintel;
+}
+
+namespace tintel {
+
+class Ticker;
+
+// The countdown window in the top right-hand corner, always on top until told otherwise.
+class frmTintel final : public Form
+{
+    Q_OBJECT
+public:
+    explicit frmTintel(Forms& forms);
+    ~frmTintel() override;
+
+    // Makes any window always on top, or an ordinary window again, at its own position.
+    static void SetOnTop(Platform& platform, QWidget* window, bool on_top);
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    void Form_Resize();
+    void Timer1_Timer();
+    void cmdOnTop_Click();
+    void cmdReduire_Click();
+    void txtTintel_Click();
+
+    // The caption of txtTintel, written by the new-alarm window before it shows this one.
+    void setAlarmTime(const QString& text);
+    bool mOnTop() const { return m_mOnTop; }
+    Ui::frmTintel& ui() const { return *m_ui; }
+    Ticker* timer() const { return m_timer; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void placeTopRight();
+    void fire();
+
+    std::unique_ptr<Ui::frmTintel> m_ui;
+    Ticker* m_timer;
+    bool m_mOnTop = false;
+    // One activation fires once, whatever the ticks and the clock do.
+    bool m_fired = false;
+    bool m_placedWithFrame = false;
+};
+
+} // namespace tintel

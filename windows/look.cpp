@@ -1,0 +1,50 @@
+#include "windows/look.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+
+namespace tintel {
+
+void installFontSubstitutions()
+{
+    QFont::insertSubstitution(QStringLiteral("Bookman Old Style"), QStringLiteral("URW Bookman"));
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Tempus Sans ITC"), QStringLiteral("Comic Neue"));
+}
+
+void applyFont(QWidget* widget, const QString& family, double pointSize, bool bold, int weight)
+{
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    if (weight > 0)
+        font.setWeight(static_cast<QFont::Weight>(weight));
+    else
+        font.setBold(bold);
+    widget->setFont(font);
+}
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+void setBackground(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::Base, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setWindowFont(QWidget* window)
+{
+    applyFont(window, QStringLiteral("MS Sans Serif"), 8.25);
+}
+
+} // namespace tintel

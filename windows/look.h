@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QWidget;
+
+namespace tintel {
+
+// Desktop faces named by the layouts, and the faces that stand in for them here.
+void installFontSubstitutions();
+
+void applyFont(QWidget* widget, const QString& family, double pointSize, bool bold = false,
+               int weight = -1);
+void setTextColor(QWidget* widget, const QColor& color);
+void setBackground(QWidget* widget, const QColor& color);
+// The window font of every layout: MS Sans Serif 8.25 pt.
+void setWindowFont(QWidget* window);
+
+} // namespace tintel

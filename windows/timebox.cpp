@@ -1,0 +1,104 @@
+#include "windows/timebox.h"
+
+#include "platform/modaldepth.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QRegularExpressionValidator>
+
+namespace tintel {
+
+TimeBox::TimeBox(QWidget* parent) : QLineEdit(parent)
+{
+    // Last guard for a road not covered below: such text is dropped without a word.
+    setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9:]*")), this));
+}
+
+void TimeBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Paste)) {
+        if (allowsText(QGuiApplication::clipboard()->text()))
+            QLineEdit::keyPressEvent(event);
+        else
+            event->accept();
+        return;
+    }
+    const QString text = event->text();
+    // Enter and Esc belong to the default and cancel buttons; Delete and the cursor keys type
+    // nothing.
+    const int key = event->key();
+    if (text.isEmpty() || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape ||
+        key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    bool accepted = true;
+    if (text.size() == 1)
+        accepted = !keyFilter || keyFilter(text.at(0).unicode());
+    else
+        accepted = allowsText(text);
+    if (accepted)
+        QLineEdit::keyPressEvent(event);
+    else
+        event->accept();
+}
+
+void TimeBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    // X11 pastes the primary selection on a middle click.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection() &&
+        !allowsText(QGuiApplication::clipboard()->text(QClipboard::Selection))) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void TimeBox::dropEvent(QDropEvent* event)
+{
+    if (event->mimeData()->hasText() && !allowsText(event->mimeData()->text())) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dropEvent(event);
+}
+
+void TimeBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && !allowsText(event->commitString())) {
+        event->accept();
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+void TimeBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, &TimeBox::checkedPaste);
+        }
+    }
+    {
+        ModalScope scope;
+        menu->exec(event->globalPos());
+    }
+    delete menu;
+}
+
+void TimeBox::checkedPaste()
+{
+    if (allowsText(QGuiApplication::clipboard()->text()))
+        paste();
+}
+
+} // namespace tintel
