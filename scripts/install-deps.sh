@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Tintel need, and only those
+# that are missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
+  xvfb xauth openbox x11-utils xdotool faketime imagemagick
+  fonts-urw-base35 fonts-liberation2 fonts-comic-neue
+  libcanberra0 sound-theme-freedesktop
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
