@@ -2,9 +2,29 @@
 #include "platform/modaldepth.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace tintel {
+namespace {
+
+// QMessageBox would answer Escape with No; a Yes or No question wants one of its buttons.
+class SwallowEscape final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            return true;
+        return false;
+    }
+};
+
+} // namespace
 
 Message::Answer QtMessageBoxes::show(QWidget* parent, const Message& message)
 {
@@ -28,8 +48,7 @@ Message::Answer QtMessageBoxes::show(QWidget* parent, const Message& message)
         box.button(QMessageBox::No)->setText(QStringLiteral("Non"));
         box.setDefaultButton(message.defaultButton == Message::Answer::No ? QMessageBox::No
                                                                           : QMessageBox::Yes);
-        // No Escape answer: as on the desktop the texts come from, the box needs Oui or Non.
-        box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
+        box.installEventFilter(new SwallowEscape(&box));
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));

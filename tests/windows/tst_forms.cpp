@@ -1,0 +1,214 @@
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+using namespace tintel;
+using namespace tintel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Counts
+{
+    int loads = 0;
+    int unloads = 0;
+    int queries = 0;
+};
+
+template <int N>
+class Probe : public Form
+{
+public:
+    explicit Probe(Forms& forms) : Form(forms), label(new QLabel(u"design"_s, this)) {}
+    void Form_Load() override
+    {
+        ++counts.loads;
+        label->setText(label->text() + u" loaded"_s);
+    }
+    void Form_Unload() override { ++counts.unloads; }
+    void Form_QueryUnload(bool& cancel) override
+    {
+        ++counts.queries;
+        cancel = refuseClose;
+    }
+    QLabel* label;
+    static inline Counts counts;
+    static inline bool refuseClose = false;
+};
+
+using Main = Probe<0>;
+using Other = Probe<1>;
+
+// Opens a modal dialog that unloads the opener from inside the modal loop.
+class Dialog : public Form
+{
+public:
+    using Form::Form;
+    void Form_Load() override
+    {
+        QTimer::singleShot(0, this, [this] {
+            forms().unload<Main>();
+            forms().unload(this);
+        });
+    }
+};
+
+class Opener : public Form
+{
+public:
+    using Form::Form;
+    void openDialog()
+    {
+        QPointer<Opener> self(this);
+        forms().showModal<Dialog>();
+        aliveAfterModal = !self.isNull();
+    }
+    static inline bool aliveAfterModal = false;
+};
+
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+    Rig()
+    {
+        Main::counts = {};
+        Other::counts = {};
+        Main::refuseClose = false;
+        forms.setQuitHandler([this] { ++quits; });
+    }
+};
+
+} // namespace
+
+class tst_Forms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneInstanceLoadedOnFirstUse();
+    void nextUseAfterUnloadIsFresh();
+    void unloadIsHarmlessTwice();
+    void windowUnloadedInsideItsModalLoopOutlivesTheLoop();
+    void handOverDoesNotEndTheProgram();
+    void hiddenWindowsDoNotKeepTheProgram();
+    void outsideCloseAsksThenUnloads();
+    void terminationRunsNoUnloadStep();
+};
+
+void tst_Forms::oneInstanceLoadedOnFirstUse()
+{
+    Rig rig;
+    QVERIFY(!rig.forms.isLoaded<Main>());
+    Main& first = rig.forms.form<Main>();
+    Main& again = rig.forms.form<Main>();
+    QCOMPARE(&first, &again);
+    QCOMPARE(Main::counts.loads, 1);
+    // Touching a control loads the window without showing it.
+    QVERIFY(!first.isVisible());
+    QVERIFY(!rig.forms.isLoaded<Other>());
+}
+
+void tst_Forms::nextUseAfterUnloadIsFresh()
+{
+    Rig rig;
+    rig.forms.form<Main>().label->setText(u"changed"_s);
+    QPointer<Main> old = &rig.forms.form<Main>();
+    rig.forms.unload<Main>();
+    QCOMPARE(Main::counts.unloads, 1);
+    QVERIFY(!rig.forms.isLoaded<Main>());
+    QTRY_VERIFY(old.isNull());
+    QCOMPARE(rig.forms.form<Main>().label->text(), u"design loaded"_s);
+    QCOMPARE(Main::counts.loads, 2);
+}
+
+void tst_Forms::unloadIsHarmlessTwice()
+{
+    Rig rig;
+    Main* main = &rig.forms.form<Main>();
+    rig.forms.unload(main);
+    rig.forms.unload(main);
+    rig.forms.unload<Main>();
+    QCOMPARE(Main::counts.unloads, 1);
+    QCOMPARE(rig.forms.pendingDeletes(), 1);
+    QTRY_COMPARE(rig.forms.pendingDeletes(), 0);
+}
+
+void tst_Forms::windowUnloadedInsideItsModalLoopOutlivesTheLoop()
+{
+    Rig rig;
+    rig.forms.show<Main>();
+    rig.forms.show<Opener>();
+    QPointer<Main> main = rig.forms.loaded<Main>();
+    Opener::aliveAfterModal = false;
+    rig.forms.loaded<Opener>()->openDialog();
+    QVERIFY(Opener::aliveAfterModal);
+    QVERIFY(!rig.forms.isLoaded<Main>());
+    QVERIFY(!rig.forms.isLoaded<Dialog>());
+    // Freed only now that the modal loop has returned.
+    QVERIFY(!main.isNull());
+    QTRY_VERIFY(main.isNull());
+    rig.forms.unload<Opener>();
+}
+
+void tst_Forms::handOverDoesNotEndTheProgram()
+{
+    Rig rig;
+    rig.forms.show<Main>();
+    rig.forms.unload<Main>();
+    rig.forms.show<Other>();
+    QTest::qWait(0);
+    QTRY_COMPARE(rig.forms.pendingDeletes(), 0);
+    QCOMPARE(rig.quits, 0);
+    rig.forms.unload<Other>();
+    QTRY_COMPARE(rig.quits, 1);
+}
+
+void tst_Forms::hiddenWindowsDoNotKeepTheProgram()
+{
+    Rig rig;
+    rig.forms.form<Other>();
+    rig.forms.show<Main>();
+    rig.forms.unload<Main>();
+    QTRY_COMPARE(rig.quits, 1);
+    QVERIFY(rig.forms.isLoaded<Other>());
+}
+
+void tst_Forms::outsideCloseAsksThenUnloads()
+{
+    Rig rig;
+    rig.forms.show<Main>();
+    Main::refuseClose = true;
+    QVERIFY(!rig.forms.loaded<Main>()->close());
+    QVERIFY(rig.forms.isLoaded<Main>());
+    QCOMPARE(Main::counts.unloads, 0);
+
+    Main::refuseClose = false;
+    QVERIFY(rig.forms.loaded<Main>()->close());
+    QCOMPARE(Main::counts.queries, 2);
+    QCOMPARE(Main::counts.unloads, 1);
+    QVERIFY(!rig.forms.isLoaded<Main>());
+    QTRY_COMPARE(rig.quits, 1);
+}
+
+void tst_Forms::terminationRunsNoUnloadStep()
+{
+    Rig rig;
+    rig.forms.show<Main>();
+    rig.forms.terminateNow();
+    QCOMPARE(rig.fp.terminator.terminations, 1);
+    rig.forms.unload<Main>();
+    QTest::qWait(10);
+    QCOMPARE(Main::counts.unloads, 0);
+    QCOMPARE(rig.quits, 0);
+    rig.forms.loaded<Main>()->hide();
+}
+
+QTEST_MAIN(tst_Forms)
+#include "tst_forms.moc"

@@ -1,0 +1,210 @@
+#include "platform/clock.h"
+#include "platform/messageboxes.h"
+#include "platform/settingsstore.h"
+#include "platform/singleinstance.h"
+#include "platform/terminator.h"
+#include "platform/ticker.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tintel;
+using namespace Qt::StringLiterals;
+
+class tst_Platform : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void storeKeepsValuesPerApplication();
+    void storeIsOnDiskAfterEachWrite();
+    void storeThatCannotBeWrittenFailsQuietly();
+    void corruptStoreFailsQuietly();
+    void terminationKeepsWhatWasWritten();
+    void secondLockIsRefused();
+    void lockOfADeadCopyIsTakenOver();
+    void wallSecondTickerTicksJustAfterEachSecond();
+    void yesNoBoxSpeaksFrench_data();
+    void yesNoBoxSpeaksFrench();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_Platform::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", m_dir->path().toLocal8Bit());
+}
+
+void tst_Platform::storeKeepsValuesPerApplication()
+{
+    IniSettingsStore store;
+    const QString section = u"parametres"_s;
+    QCOMPARE(store.read(u"tintel"_s, section, u"date de debut"_s, u"défaut"_s), u"défaut"_s);
+    store.write(u"tintel"_s, section, u"date de debut"_s, u"07/12/2026"_s);
+    store.write(u"rappel"_s, section, u"etat"_s, u"inactif"_s);
+    QCOMPARE(store.read(u"tintel"_s, section, u"date de debut"_s, {}), u"07/12/2026"_s);
+    QCOMPARE(store.read(u"tintel"_s, section, u"etat"_s, {}), QString());
+    QCOMPARE(store.read(u"rappel"_s, section, u"etat"_s, {}), u"inactif"_s);
+    QVERIFY(QFile::exists(m_dir->filePath(u"config/tintel.ini"_s)));
+    QVERIFY(QFile::exists(m_dir->filePath(u"config/rappel.ini"_s)));
+}
+
+void tst_Platform::storeIsOnDiskAfterEachWrite()
+{
+    IniSettingsStore store;
+    store.write(u"tintel"_s, u"parametres"_s, u"dossier application"_s, u"/opt/été/"_s);
+    // Read by another process, as the outside readers of these values do.
+    QProcess reader;
+    reader.start(u"cat"_s, {IniSettingsStore::filePath(u"tintel"_s)});
+    QVERIFY(reader.waitForFinished());
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    QVERIFY2(text.contains(u"[parametres]"_s), qPrintable(text));
+    const QSettings fresh(IniSettingsStore::filePath(u"tintel"_s), QSettings::IniFormat);
+    QCOMPARE(fresh.value(u"parametres/dossier application"_s).toString(), u"/opt/été/"_s);
+}
+
+void tst_Platform::storeThatCannotBeWrittenFailsQuietly()
+{
+    // A configuration folder under a plain file cannot be created, even by root.
+    QFile blocker(m_dir->filePath(u"file"_s));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_CONFIG_HOME", blocker.fileName().toLocal8Bit() + "/config");
+    IniSettingsStore store;
+    store.write(u"tintel"_s, u"parametres"_s, u"etat"_s, u"actif"_s);
+    store.flush();
+    QCOMPARE(store.read(u"tintel"_s, u"parametres"_s, u"etat"_s, u"x"_s), u"x"_s);
+}
+
+void tst_Platform::corruptStoreFailsQuietly()
+{
+    QDir().mkpath(m_dir->filePath(u"config"_s));
+    QFile file(IniSettingsStore::filePath(u"tintel"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\xff\xfe[[[parametres\0\x01=\n=\n[", 18) + QByteArray(4096, '\x80'));
+    file.close();
+    IniSettingsStore store;
+    (void)store.read(u"tintel"_s, u"parametres"_s, u"date de debut"_s, {});
+    store.write(u"tintel"_s, u"parametres"_s, u"etat"_s, u"actif"_s);
+    QVERIFY(QFile::exists(file.fileName()));
+}
+
+void tst_Platform::terminationKeepsWhatWasWritten()
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        IniSettingsStore store;
+        store.write(u"tintel"_s, u"parametres"_s, u"etat"_s, u"inactif"_s);
+        ProcessTerminator(store).terminateNow();
+    }
+    QVERIFY(child > 0);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    IniSettingsStore store;
+    QCOMPARE(store.read(u"tintel"_s, u"parametres"_s, u"etat"_s, {}), u"inactif"_s);
+}
+
+void tst_Platform::secondLockIsRefused()
+{
+    LockFileSingleInstance first;
+    LockFileSingleInstance second;
+    LockFileSingleInstance other;
+    QVERIFY(!first.anotherCopyRunning(u"tintel"_s));
+    QVERIFY(!first.anotherCopyRunning(u"tintel"_s));
+    QVERIFY(second.anotherCopyRunning(u"tintel"_s));
+    QVERIFY(!other.anotherCopyRunning(u"rappel"_s));
+}
+
+void tst_Platform::lockOfADeadCopyIsTakenOver()
+{
+    // A copy that was killed leaves its lock file, naming a process that is gone.
+    QProcess gone;
+    gone.start(u"true"_s, {});
+    QVERIFY(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+    QFile lock(LockFileSingleInstance::lockPath(u"tintel"_s));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(deadPid) + "\ntintel\n" + QSysInfo::machineHostName().toUtf8() +
+               "\n");
+    lock.close();
+    LockFileSingleInstance next;
+    QVERIFY(!next.anotherCopyRunning(u"tintel"_s));
+}
+
+void tst_Platform::wallSecondTickerTicksJustAfterEachSecond()
+{
+    SystemClock clock;
+    SystemTickerFactory factory(clock);
+    QObject owner;
+    Ticker* ticker = factory.create(TickerKind::WallSecond, &owner);
+    QList<QDateTime> ticks;
+    connect(ticker, &Ticker::tick, &owner, [&] { ticks << clock.now(); });
+    ticker->start();
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 3, 5000);
+    ticker->stop();
+    for (int i = 0; i < ticks.size(); ++i) {
+        QVERIFY2(ticks[i].time().msec() < 100, qPrintable(ticks[i].toString(u"HH:mm:ss.zzz"_s)));
+        if (i > 0)
+            QCOMPARE(ticks[i - 1].time().addSecs(1).second(), ticks[i].time().second());
+    }
+    const int count = int(ticks.size());
+    QTest::qWait(1200);
+    QCOMPARE(ticks.size(), count);
+}
+
+void tst_Platform::yesNoBoxSpeaksFrench_data()
+{
+    QTest::addColumn<int>("defaultButton");
+    QTest::addColumn<int>("expected");
+    QTest::addRow("Enter takes No when No is the default")
+        << int(Message::Answer::No) << int(Message::Answer::No);
+    QTest::addRow("Enter takes Yes when Yes is the default")
+        << int(Message::Answer::Yes) << int(Message::Answer::Yes);
+}
+
+void tst_Platform::yesNoBoxSpeaksFrench()
+{
+    QFETCH(int, defaultButton);
+    QFETCH(int, expected);
+    QStringList captions;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        title = box->windowTitle();
+        for (QAbstractButton* button : box->buttons())
+            captions << button->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+        QVERIFY(box->isVisible());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QtMessageBoxes boxes;
+    const auto answer =
+        boxes.show(nullptr, {u"Appuyez sur OUI pour confirmer la fin du programme."_s, u"TINTEL"_s,
+                             Message::Buttons::YesNo, Message::Icon::Information,
+                             Message::Answer(defaultButton)});
+    QCOMPARE(int(answer), expected);
+    QCOMPARE(title, u"TINTEL"_s);
+    captions.sort();
+    QCOMPARE(captions, (QStringList{u"Non"_s, u"Oui"_s}));
+}
+
+QTEST_MAIN(tst_Platform)
+#include "tst_platform.moc"

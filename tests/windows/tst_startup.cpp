@@ -1,0 +1,227 @@
+#include "startup/frmIntro.h"
+#include "tests/support/fakes.h"
+#include "ui_frmIntro.h"
+#include "windows/frmNouveau.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+
+using namespace tintel;
+using namespace tintel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Notes what the settings store held when a window of type T was first shown.
+template <typename T>
+class ShowSpy : public QObject
+{
+public:
+    explicit ShowSpy(const FakeSettingsStore& store) : m_store(store)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ShowSpy() override { qApp->removeEventFilter(this); }
+    QStringList writesAtShow;
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<T*>(watched) && !shown) {
+            shown = true;
+            writesAtShow = m_store.writes;
+        }
+        return false;
+    }
+
+private:
+    const FakeSettingsStore& m_store;
+};
+
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+    Rig()
+    {
+        forms.setQuitHandler([this] { ++quits; });
+    }
+    FakeTicker* splashTimer() const
+    {
+        for (const auto& ticker : fp.tickers.created) {
+            if (ticker && ticker->kind == TickerKind::Interval)
+                return ticker;
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void firstRunKeysAreWrittenBeforeTheSplashShows();
+    void splashLayout();
+    void versionLabel_data();
+    void versionLabel();
+    void splashHandsOverAfterTheSecondTick();
+    void secondCopyIsRefusedAndWritesNothing();
+    void functionKeysDoNothingOnTheSplash_data();
+    void functionKeysDoNothingOnTheSplash();
+};
+
+void tst_Startup::cleanup()
+{
+    QTRY_VERIFY(std::none_of(QApplication::topLevelWidgets().cbegin(),
+                             QApplication::topLevelWidgets().cend(),
+                             [](QWidget* w) { return w->isVisible(); }));
+}
+
+void tst_Startup::firstRunKeysAreWrittenBeforeTheSplashShows()
+{
+    Rig rig;
+    rig.fp.clock.set(QDateTime(QDate(2026, 1, 9), QTime(8, 30)));
+    ShowSpy<frmIntro> spy(rig.fp.settings);
+    rig.forms.show<frmIntro>();
+    QVERIFY(spy.shown);
+    const QStringList expected{
+        u"tintel/parametres/date de debut=09/01/2026"_s,
+        u"tintel/parametres/dossier application=/opt/tintel/"_s,
+        u"tintel/parametres/etat=actif"_s,
+    };
+    QCOMPARE(spy.writesAtShow, expected);
+    QCOMPARE(rig.fp.instance.askedFor, QStringList{u"tintel"_s});
+    rig.forms.unload<frmIntro>();
+    rig.forms.unload<frmNouveau>();
+}
+
+void tst_Startup::splashLayout()
+{
+    Rig rig;
+    frmIntro& intro = rig.forms.form<frmIntro>();
+    QCOMPARE(intro.size(), QSize(282, 118));
+    QVERIFY(intro.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(intro.palette().color(QPalette::Window), QColor(Qt::white));
+    auto* title = intro.findChild<QLabel*>(u"Label1"_s);
+    QCOMPARE(title->text(), u"TINTEL"_s);
+    QCOMPARE(title->font().family(), u"Tempus Sans ITC"_s);
+    QCOMPARE(title->font().pointSizeF(), 14.25);
+    QVERIFY(title->font().bold());
+    QCOMPARE(intro.findChild<QLabel*>(u"Label2"_s)->text(),
+             u"Chargement des paramètres. Veuillez patienter..."_s);
+    QCOMPARE(intro.findChild<QLabel*>(u"lblVersion"_s)->toolTip(), u"Numéro de version"_s);
+    QVERIFY(intro.findChild<QFrame*>(u"Shape1"_s));
+    rig.forms.unload<frmIntro>();
+    rig.forms.unload<frmNouveau>();
+}
+
+void tst_Startup::versionLabel_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("this release") << 1 << 0 << 0 << u"Version 1.0.0"_s;
+    QTest::addRow("two-digit revision") << 2 << 3 << 15 << u"Version 2.3.15"_s;
+}
+
+void tst_Startup::versionLabel()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, revision);
+    QFETCH(QString, expected);
+    Rig rig;
+    rig.fp.program.major = major;
+    rig.fp.program.minor = minor;
+    rig.fp.program.revision = revision;
+    rig.forms.show<frmIntro>();
+    auto* label = rig.forms.loaded<frmIntro>()->findChild<QLabel*>(u"lblVersion"_s);
+    QCOMPARE(label->text(), expected);
+    // The whole text shows, not only the design word.
+    QVERIFY(label->fontMetrics().horizontalAdvance(expected) <= label->width());
+    rig.forms.unload<frmIntro>();
+    rig.forms.unload<frmNouveau>();
+}
+
+void tst_Startup::splashHandsOverAfterTheSecondTick()
+{
+    Rig rig;
+    rig.forms.show<frmIntro>();
+    QPointer<frmIntro> intro = rig.forms.loaded<frmIntro>();
+    QVERIFY(intro->isVisible());
+    FakeTicker* timer = rig.splashTimer();
+    QVERIFY(timer && timer->isActive());
+
+    timer->fire();
+    QCOMPARE(intro->compteur(), qint16(1));
+    QVERIFY(intro->isVisible());
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+
+    timer->fire();
+    QVERIFY(!rig.forms.isLoaded<frmIntro>());
+    QVERIFY(rig.forms.isLoaded<frmNouveau>());
+    QVERIFY(rig.forms.loaded<frmNouveau>()->isVisible());
+    QVERIFY(!rig.forms.loaded<frmNouveau>()->isModal());
+    // Freed once control is back in the event loop, and the hand-over did not end the program.
+    QTRY_VERIFY(intro.isNull());
+    QCOMPARE(rig.quits, 0);
+
+    rig.forms.unload<frmNouveau>();
+    QTRY_COMPARE(rig.quits, 1);
+}
+
+void tst_Startup::secondCopyIsRefusedAndWritesNothing()
+{
+    Rig rig;
+    rig.fp.instance.running = true;
+    rig.fp.settings.values[u"tintel/parametres/etat"_s] = u"inactif"_s;
+    const auto before = rig.fp.settings.values;
+    rig.forms.show<frmIntro>();
+
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message expected{u"Programme déja en cours d'utilisation..."_s, u"Pensez-Y"_s,
+                           Message::Buttons::Ok, Message::Icon::Information, Message::Answer::Ok};
+    QCOMPARE(rig.fp.boxes.shown.first(), expected);
+    QCOMPARE(rig.fp.terminator.terminations, 1);
+    QVERIFY(rig.fp.settings.writes.isEmpty());
+    QCOMPARE(rig.fp.settings.values, before);
+    QVERIFY(!rig.forms.loaded<frmIntro>()->isVisible());
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+    QVERIFY(!rig.splashTimer()->isActive());
+}
+
+void tst_Startup::functionKeysDoNothingOnTheSplash_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addRow("F1") << int(Qt::Key_F1);
+    QTest::addRow("F2") << int(Qt::Key_F2);
+    QTest::addRow("F3") << int(Qt::Key_F3);
+    QTest::addRow("F4") << int(Qt::Key_F4);
+}
+
+void tst_Startup::functionKeysDoNothingOnTheSplash()
+{
+    QFETCH(int, key);
+    Rig rig;
+    rig.forms.show<frmIntro>();
+    frmIntro* intro = rig.forms.loaded<frmIntro>();
+    QTest::keyClick(intro, Qt::Key(key));
+    QVERIFY(rig.fp.shell.opened.isEmpty());
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(intro->isVisible());
+    rig.forms.unload<frmIntro>();
+    rig.forms.unload<frmNouveau>();
+}
+
+QTEST_MAIN(tst_Startup)
+#include "tst_startup.moc"
