@@ -1,0 +1,111 @@
+# Shared steps of the end-to-end tests: a private X server with a window manager, a private
+# settings folder, and the real binary driven with xdotool.
+set -euo pipefail
+
+TINTEL=${1:?usage: $0 path/to/tintel}
+WORK=$(mktemp -d)
+export XDG_CONFIG_HOME=$WORK/config
+export XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export LANG=C.UTF-8
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+PIDS=()
+
+cleanup() {
+  local pid
+  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Starts Xvfb on a free display, then openbox, and waits until both answer.
+start_display() {
+  local fifo=$WORK/displayfd
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" &
+  PIDS+=($!)
+  local i
+  for i in $(seq 100); do
+    [[ -s $fifo ]] && break
+    sleep 0.05
+  done
+  export DISPLAY=:$(head -n1 "$fifo")
+  openbox --sm-disable >/dev/null 2>&1 &
+  PIDS+=($!)
+  for i in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  fail "the window manager did not start"
+}
+
+# Starts the program in the background; its pid lands in TINTEL_PID.
+start_tintel() {
+  "${2:-$TINTEL}" >"$WORK/tintel.${1:-main}.log" 2>&1 &
+  TINTEL_PID=$!
+  PIDS+=($TINTEL_PID)
+}
+
+# Waits for a visible window whose title is exactly $1; prints its id.
+wait_window() {
+  local title=$1 timeout=${2:-10} id i
+  for i in $(seq $((timeout * 20))); do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
+    if [[ -n $id ]]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "no window titled '$title' within ${timeout}s"
+}
+
+count_windows() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l
+}
+
+wait_gone() {
+  local title=$1 timeout=${2:-10} i
+  for i in $(seq $((timeout * 20))); do
+    [[ $(count_windows "$title") -eq 0 ]] && return 0
+    sleep 0.05
+  done
+  fail "window '$title' still there after ${timeout}s"
+}
+
+wait_exit() {
+  local pid=$1 timeout=${2:-10} i
+  for i in $(seq $((timeout * 20))); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  fail "process $pid still running after ${timeout}s"
+}
+
+press() {
+  local window=$1
+  shift
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
+  xdotool key --clearmodifiers "$@"
+}
+
+# A value of section "parametres", read straight from the file as another program would.
+setting() {
+  local file=${2:-$XDG_CONFIG_HOME/tintel.ini}
+  [[ -f $file ]] || return 0
+  awk -v key="${1// /%20}" '
+    /^\[/ { section = $0; next }
+    section == "[parametres]" && index($0, key "=") == 1 { print substr($0, length(key) + 2) }
+  ' "$file"
+}
+
+setting_keys() {
+  awk '/^\[/ { section = $0; next } section == "[parametres]" && /=/ { print }' \
+    "${1:-$XDG_CONFIG_HOME/tintel.ini}" | wc -l
+}

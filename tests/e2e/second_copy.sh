@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# A second copy is refused and changes nothing; a killed copy does not block the next start.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+start_tintel first
+first=$TINTEL_PID
+wait_window "Nouvelle alarme" 8 >/dev/null
+before=$(cat "$XDG_CONFIG_HOME/tintel.ini")
+
+start_tintel second
+second=$TINTEL_PID
+box=$(wait_window Pensez-Y)
+[[ $(count_windows Tintel) -eq 0 ]] || fail "the refused copy showed a splash"
+press "$box" Return
+wait_exit "$second" 5
+kill -0 "$first" || fail "the first copy was disturbed"
+[[ $(cat "$XDG_CONFIG_HOME/tintel.ini") == "$before" ]] || fail "the refused copy wrote settings"
+[[ $(count_windows "Nouvelle alarme") -eq 1 ]] || fail "expected one new-alarm window"
+
+# Started at the same moment, exactly one survives.
+kill -9 "$first"
+wait_exit "$first"
+for round in 1 2 3; do
+  start_tintel "a$round"
+  a=$TINTEL_PID
+  start_tintel "b$round"
+  b=$TINTEL_PID
+  box=$(wait_window Pensez-Y)
+  sleep 0.5
+  [[ $(count_windows Pensez-Y) -eq 1 ]] || fail "round $round: both copies refused"
+  press "$box" Return
+  wait_gone Pensez-Y 5
+  sleep 0.3
+  alive=0
+  for pid in $a $b; do kill -0 "$pid" 2>/dev/null && alive=$((alive + 1)); done
+  [[ $alive -eq 1 ]] || fail "round $round: $alive copies survive"
+  # A copy killed outright leaves no lock that blocks the next start.
+  kill -9 "$a" "$b" 2>/dev/null || true
+  wait_exit "$a"
+  wait_exit "$b"
+done
+start_tintel last
+wait_window Tintel >/dev/null
+[[ $(count_windows Pensez-Y) -eq 0 ]] || fail "a killed copy blocked the next start"
+echo PASS
