@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The whole road of an alarm on the real clock: entry, the countdown window in the corner, its
+# two buttons, and the message at the alarm second.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# Outer frame of a window: left top right bottom, in screen pixels.
+outer_frame() {
+  # xdotool's geometry counts the frame twice under openbox; xwininfo gives the client's.
+  local id=$1 x y w h l r t b
+  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF }
+    /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+    END { print x, y, w, h }')
+  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
+}
+above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+
+start_tintel
+nouveau=$(wait_window "Nouvelle alarme" 8)
+
+# The next whole minute at least 8 seconds away.
+now=$(date +%s)
+target=$(((now + 8 + 59) / 60 * 60))
+hhmm=$(date -d "@$target" +%H:%M)
+xdotool windowactivate --sync "$nouveau"
+xdotool type --delay 30 "$hhmm"
+xdotool key Tab
+xdotool type --delay 30 "Reunion e2e"
+xdotool key Return
+
+tintel=$(wait_window "Tintel journalière" 5)
+wait_gone "Nouvelle alarme" 3
+sleep 0.5
+read -r left top right bottom < <(outer_frame "$tintel")
+[[ $top -eq 0 && $right -eq 1280 ]] || fail "countdown window at $left,$top-$right,$bottom, not top right"
+above "$tintel" || fail "countdown window not always on top"
+
+# cmdOnTop sits at 128,52 (9 x 13) in the client area; cmdReduire at 116,52.
+click_button() {
+  xdotool mousemove --window "$1" "$2" 58 click 1
+  sleep 0.5
+}
+click_button "$tintel" 132
+tintel=$(wait_window "Tintel journalière")
+above "$tintel" && fail "still on top after one cmdOnTop click"
+[[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
+click_button "$tintel" 132
+tintel=$(wait_window "Tintel journalière")
+above "$tintel" || fail "not on top again after the second click"
+[[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
+
+# Minimised, the title carries the alarm; restored, the plain title comes back.
+click_button "$tintel" 120
+minimised=$(xdotool search --name "^Tintel: $hhmm \\(Reunion e2e\\)\$" | head -n1)
+[[ -n $minimised ]] || fail "no minimised title 'Tintel: $hhmm (Reunion e2e)'"
+xdotool windowactivate --sync "$minimised" >/dev/null 2>&1 || xdotool windowmap "$minimised"
+tintel=$(wait_window "Tintel journalière" 5)
+
+# The message window comes within a second of the alarm instant.
+message=$(wait_window "votre message de $hhmm:00" $((target - $(date +%s) + 5)))
+late=$(($(date +%s%3N) - target * 1000))
+echo "message window ${late} ms after the alarm instant"
+((late >= 0 && late < 1000)) || fail "message window ${late} ms after the alarm instant"
+press "$message" Return
+wait_window "Nouvelle alarme" 5 >/dev/null
+wait_gone "Tintel journalière" 3
+[[ $(count_windows "votre message de $hhmm:00") -eq 0 ]] || fail "message window still there"
+echo PASS
