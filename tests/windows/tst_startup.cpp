@@ -2,6 +2,7 @@
 #include "tests/support/fakes.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
+#include "windows/look.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void secondCopyIsRefusedAndWritesNothing();
     void functionKeysDoNothingOnTheSplash_data();
     void functionKeysDoNothingOnTheSplash();
+    void desktopFacesHaveStandIns_data();
+    void desktopFacesHaveStandIns();
 };
 
 void tst_Startup::cleanup()
@@ -221,6 +224,30 @@ void tst_Startup::functionKeysDoNothingOnTheSplash()
     QVERIFY(intro->isVisible());
     rig.forms.unload<frmIntro>();
     rig.forms.unload<frmNouveau>();
+}
+
+void tst_Startup::desktopFacesHaveStandIns_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("standIn");
+    QTest::addRow("splash title") << u"Tempus Sans ITC"_s << u"Comic Neue"_s;
+    QTest::addRow("window font") << u"MS Sans Serif"_s << u"Liberation Sans"_s;
+    QTest::addRow("countdown figures") << u"MS Serif"_s << u"Liberation Serif"_s;
+    QTest::addRow("alarm time") << u"Bookman Old Style"_s << u"URW Bookman"_s;
+}
+
+void tst_Startup::desktopFacesHaveStandIns()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, standIn);
+    installFontSubstitutions();
+    QFont font(face);
+    font.setPointSizeF(14.25);
+    // The face really drawn, as fontconfig resolves it: the stand-in must be installed.
+    // Qt names the foundry too when two provide the family: "URW Bookman [urw]".
+    const QString drawn = QFontInfo(font).family();
+    QVERIFY2(drawn == standIn || drawn.startsWith(standIn + u" ["_s), qPrintable(drawn));
+    QCOMPARE(QFontInfo(font).pointSizeF(), 14.25);
 }
 
 QTEST_MAIN(tst_Startup)
