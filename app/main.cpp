@@ -5,6 +5,7 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
+#include "platform/registry.h"
 #include "platform/screen.h"
 #include "platform/settingsstore.h"
 #include "platform/shell.h"
@@ -72,8 +73,13 @@ int main(int argc, char* argv[])
     tintel::DesktopShell shell;
     tintel::LocalFiles files;
     tintel::QtWindowManager windows;
-    tintel::Platform platform{clock,   tickers, settings,   instance, boxes, beeper,
-                              program, screen,  terminator, shell,    files, windows};
+#ifdef Q_OS_WIN
+    tintel::WindowsRegistry registry;
+#else
+    tintel::NoRegistry registry;
+#endif
+    tintel::Platform platform{clock,  tickers,    settings, instance, boxes,   beeper,  program,
+                              screen, terminator, shell,    files,    windows, registry};
 
     tintel::AlarmRecord record;
     tintel::Forms forms(platform, record);

@@ -7,6 +7,7 @@ class Clock;
 class Files;
 class MessageBoxes;
 class ProgramInfo;
+class Registry;
 class Screen;
 class SettingsStore;
 class Shell;
@@ -30,6 +31,7 @@ struct Platform
     Shell& shell;
     Files& files;
     WindowManager& windows;
+    Registry& registry;
 };
 
 } // namespace tintel

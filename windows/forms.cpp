@@ -3,6 +3,7 @@
 #include "platform/modaldepth.h"
 #include "platform/screen.h"
 #include "platform/terminator.h"
+#include "windows/look.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -13,7 +14,10 @@
 
 namespace tintel {
 
-Form::Form(Forms& forms) : QDialog(nullptr), m_forms(forms) {}
+Form::Form(Forms& forms) : QDialog(nullptr), m_forms(forms)
+{
+    setWindowIcon(programIcon());
+}
 
 Platform& Form::platform() const
 {

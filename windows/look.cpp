@@ -47,4 +47,12 @@ void setWindowFont(QWidget* window)
     applyFont(window, QStringLiteral("MS Sans Serif"), 8.25);
 }
 
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/tintel-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace tintel

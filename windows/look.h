@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QString>
 
 class QWidget;
@@ -16,5 +17,7 @@ void setTextColor(QWidget* widget, const QColor& color);
 void setBackground(QWidget* widget, const QColor& color);
 // The window font of every layout: MS Sans Serif 8.25 pt.
 void setWindowFont(QWidget* window);
+// The program's icon, in the sizes the desktop asks for.
+QIcon programIcon();
 
 } // namespace tintel

@@ -7,6 +7,7 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
+#include "platform/registry.h"
 #include "platform/screen.h"
 #include "platform/settingsstore.h"
 #include "platform/shell.h"
@@ -180,6 +181,30 @@ public:
     QList<Call> calls;
 };
 
+// Keys and values as a test sets them up; records every call in order.
+class FakeRegistry final : public Registry
+{
+public:
+    struct Value
+    {
+        quint32 type = 1;
+        QByteArray data;
+    };
+    long openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,
+                 Key& key) override;
+    long queryValue(Key key, const QByteArray& name, quint32& type, QByteArray& data,
+                    quint32& length) override;
+    void closeKey(Key key) override;
+
+    // "path" -> value name -> value
+    QMap<QByteArray, QMap<QByteArray, Value>> keys;
+    QStringList calls;
+    int openKeys = 0;
+
+private:
+    QList<QByteArray> m_handles;
+};
+
 // Every fake, and the platform made of them.
 struct FakePlatform
 {
@@ -195,8 +220,9 @@ struct FakePlatform
     FakeShell shell;
     FakeFiles files;
     FakeWindowManager windows;
-    Platform platform{clock,   tickers, settings,   instance, boxes, beeper,
-                      program, screen,  terminator, shell,    files, windows};
+    FakeRegistry registry;
+    Platform platform{clock,  tickers,    settings, instance, boxes,   beeper,  program,
+                      screen, terminator, shell,    files,    windows, registry};
 };
 
 } // namespace tintel::test
