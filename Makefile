@@ -1,5 +1,5 @@
 # The two entry points of the README: `make run` and `make test`.
-.PHONY: all deps build build-asan run test test-default test-asan format clean
+.PHONY: all deps build build-asan build-fuzz run test test-default test-asan test-fuzz fuzz format clean
 
 all: build
 
@@ -23,7 +23,21 @@ test-default: build
 test-asan: build-asan
 	ctest --preset asan
 
-test: test-default test-asan
+build-fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+# New inputs go to build/fuzz/corpus; the seeds in the tree stay as they are.
+FUZZ_RUN = mkdir -p build/fuzz/corpus && build/fuzz/tests/fuzz/tintel_fuzz -max_len=4096 \
+	-print_final_stats=1 build/fuzz/corpus tests/fuzz/corpus
+
+fuzz: build-fuzz
+	$(FUZZ_RUN) -max_total_time=60
+
+test-fuzz: build-fuzz
+	$(FUZZ_RUN) -max_total_time=10
+
+test: test-default test-asan test-fuzz
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
