@@ -109,3 +109,33 @@ setting_keys() {
   awk '/^\[/ { section = $0; next } section == "[parametres]" && /=/ { print }' \
     "${1:-$XDG_CONFIG_HOME/tintel.ini}" | wc -l
 }
+
+# Starts the program on a clock of its own: "@YYYY-MM-DD hh:mm:ss" in $WORK/faketime, which it
+# reads afresh at every reading, so a test moves the wall clock by rewriting the file while the
+# monotonic clock of the timers runs on.
+FAKETIME_LIB=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+start_faked() {
+  local name=$1 start=$2
+  echo "@$start" >"$WORK/faketime"
+  LD_PRELOAD=$FAKETIME_LIB FAKETIME_TIMESTAMP_FILE=$WORK/faketime FAKETIME_NO_CACHE=1 \
+    FAKETIME_DONT_FAKE_MONOTONIC=1 ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+    "$TINTEL" >"$WORK/tintel.$name.log" 2>&1 &
+  TINTEL_PID=$!
+  PIDS+=($TINTEL_PID)
+}
+
+# Types a time and a message into the new-alarm window and presses Enter.
+enter_alarm() {
+  local window=$1 time=$2 message=$3
+  xdotool windowactivate --sync "$window"
+  xdotool type --delay 20 "$time"
+  xdotool key Tab
+  xdotool type --delay 20 "$message"
+  xdotool key Return
+}
+
+# Stops the program, waiting for it to end.
+stop_tintel() {
+  kill "$TINTEL_PID" 2>/dev/null || true
+  wait_exit "$TINTEL_PID"
+}

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The alarm across a year boundary, a suspended process and a clock that jumps.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# Expects exactly one message window titled $1 within $2 seconds, answers it, and then sees
+# neither a second one nor a left-over countdown window.
+expect_one_firing() {
+  local title=$1 timeout=$2 message
+  message=$(wait_window "$title" "$timeout")
+  [[ $(count_windows "$title") -eq 1 ]] || fail "more than one message window"
+  press "$message" Return
+  wait_window "Nouvelle alarme" 5 >/dev/null
+  wait_gone "Tintel journalière" 3
+  sleep 2.5
+  [[ $(count_windows "$title") -eq 0 ]] || fail "the alarm fired a second time"
+}
+
+# An alarm for midnight, set on 31/12 after the question, fires on 01/01.
+start_faked boundary "2026-12-31 23:59:50"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+enter_alarm "$nouveau" 0:00 "Bonne annee"
+question=$(wait_window Attention... 5)
+press "$question" Left Return
+wait_window "Tintel journalière" 5 >/dev/null
+expect_one_firing "votre message de 00:00:00" 15
+stop_tintel
+
+# Suspended across the alarm second: fires once on resume.
+start_faked suspend "2026-06-01 11:59:50"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+enter_alarm "$nouveau" 12:00 "Reprise"
+wait_window "Tintel journalière" 5 >/dev/null
+sleep 1
+kill -STOP "$TINTEL_PID"
+echo "@2026-06-01 12:00:05" >"$WORK/faketime"
+sleep 2
+[[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "fired while stopped"
+kill -CONT "$TINTEL_PID"
+expect_one_firing "votre message de 12:00:00" 4
+stop_tintel
+
+# The wall clock jumps past the alarm: fires once, late; jumping back after it fires nothing.
+start_faked jump "2026-06-01 07:00:00"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+enter_alarm "$nouveau" 07:30 "Saut"
+wait_window "Tintel journalière" 5 >/dev/null
+echo "@2026-06-01 07:31:00" >"$WORK/faketime"
+message=$(wait_window "votre message de 07:30:00" 4)
+echo "@2026-06-01 07:29:55" >"$WORK/faketime"
+press "$message" Return
+wait_window "Nouvelle alarme" 5 >/dev/null
+sleep 7
+[[ $(count_windows "votre message de 07:30:00") -eq 0 ]] || fail "fired again after the clock went back"
+echo PASS
