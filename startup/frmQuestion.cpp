@@ -1,16 +1,20 @@
 #include "startup/frmQuestion.h"
 #include "ui_frmQuestion.h"
 
+#include "info/functionkeys.h"
 #include "platform/screen.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 #include "windows/look.h"
+
+#include <QTimer>
 
 namespace tintel {
 
 frmQuestion::frmQuestion(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmQuestion>())
 {
     m_ui->setupUi(this);
+    setKeyPreview(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     setWindowFont(this);
@@ -39,14 +43,24 @@ QRadioButton* frmQuestion::optChoix(qint16 index) const
     }
 }
 
+void frmQuestion::Form_KeyDown(qint16& KeyCode, qint16& Shift)
+{
+    FunctionKeyDown(*this, KeyCode, Shift);
+}
+
 void frmQuestion::Form_Load()
+{
+    placeWindow();
+    m_choix = 0;
+}
+
+void frmQuestion::placeWindow()
 {
     const QSize screen = platform().screen.sizeTwips();
     const QSize window = outerSizeTwips();
     const float top = float(screen.height()) / 2.0f - float(window.height()) / 2.0f;
     const float left = float(screen.width()) / 2.0f - float(window.width()) / 2.0f;
     moveTwips(left, top);
-    m_choix = 0;
 }
 
 void frmQuestion::optChoix_Click(qint16 Index)

@@ -21,12 +21,16 @@ public:
     ~frmQuestion() override;
 
     void Form_Load() override;
+    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void optChoix_Click(qint16 Index);
     void cmdValider_Click();
 
     qint16 choix() const { return m_choix; }
     Ui::frmQuestion& ui() const { return *m_ui; }
     QRadioButton* optChoix(qint16 index) const;
+
+protected:
+    void placeWindow() override;
 
 private:
     std::unique_ptr<Ui::frmQuestion> m_ui;

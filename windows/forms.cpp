@@ -1,10 +1,12 @@
 #include "windows/forms.h"
 
+#include "info/functionkeys.h"
 #include "platform/modaldepth.h"
 #include "platform/screen.h"
 #include "platform/terminator.h"
 #include "windows/look.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -13,6 +15,42 @@
 #include <cmath>
 
 namespace tintel {
+namespace {
+
+// Watches the whole application, because a key goes to the focused control first.
+class KeyPreview final : public QObject
+{
+public:
+    explicit KeyPreview(Form& form) : QObject(&form), m_form(form)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() != &m_form)
+            return false;
+        // An ignored key travels up to the parents: only its first delivery counts.
+        QWidget* first = m_form.focusWidget() ? m_form.focusWidget() : &m_form;
+        if (widget != first)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        qint16 code = virtualKeyCode(*key);
+        qint16 shift = shiftMask(*key);
+        m_form.Form_KeyDown(code, shift);
+        // The key goes on to the focused control unchanged.
+        return false;
+    }
+
+private:
+    Form& m_form;
+};
+
+} // namespace
 
 Form::Form(Forms& forms) : QDialog(nullptr), m_forms(forms)
 {
@@ -27,6 +65,28 @@ Platform& Form::platform() const
 AlarmRecord& Form::record() const
 {
     return m_forms.record();
+}
+
+void Form::setKeyPreview(bool on)
+{
+    if (on && !m_keyPreview)
+        m_keyPreview = new KeyPreview(*this);
+    if (!on && m_keyPreview) {
+        delete m_keyPreview;
+        m_keyPreview = nullptr;
+    }
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_placedWithFrame)
+        return;
+    m_placedWithFrame = true;
+    QTimer::singleShot(100, this, [this] {
+        if (frameGeometry().size() != size())
+            placeWindow();
+    });
 }
 
 void Form::reject()

@@ -36,7 +36,21 @@ public:
 
     void reject() override;
 
+    // The window's key-down handler, run before the focused control sees the key once key
+    // preview is on. KeyCode is the virtual-key code (112 for F1), Shift the modifier mask.
+    virtual void Form_KeyDown(qint16& KeyCode, qint16& Shift)
+    {
+        Q_UNUSED(KeyCode);
+        Q_UNUSED(Shift);
+    }
+
 protected:
+    void setKeyPreview(bool on);
+    // Where the window puts itself. The load step runs it before the first showing, when the
+    // outer size is still the client's; it runs again once the window manager's frame is known.
+    virtual void placeWindow() {}
+    void showEvent(QShowEvent* event) override;
+
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Escape has no meaning of its own: only a window with a cancel button takes it.
@@ -49,6 +63,8 @@ protected:
 
 private:
     Forms& m_forms;
+    QObject* m_keyPreview = nullptr;
+    bool m_placedWithFrame = false;
 };
 
 // The form registry. Unloaded windows are freed only once no handler of theirs and no modal loop

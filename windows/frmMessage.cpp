@@ -1,9 +1,12 @@
 #include "windows/frmMessage.h"
 #include "ui_frmMessage.h"
 
+#include "info/functionkeys.h"
 #include "platform/screen.h"
 #include "platform/windowmanager.h"
 #include "windows/look.h"
+
+#include <QTimer>
 
 #include <cmath>
 
@@ -12,6 +15,7 @@ namespace tintel {
 frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmMessage>())
 {
     m_ui->setupUi(this);
+    setKeyPreview(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
@@ -24,18 +28,33 @@ frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::fr
 
 frmMessage::~frmMessage() = default;
 
-void frmMessage::Form_Load()
+QPoint frmMessage::centredPixels() const
 {
     const QSize screen = platform().screen.sizeTwips();
     const QSize window = outerSizeTwips();
     const double top = (screen.height() - window.height()) / 2.0;
     const double left = (screen.width() - window.width()) / 2.0;
-    moveTwips(left, top);
+    return QPoint(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
+                  static_cast<int>(std::nearbyint(top / kTwipsPerPixel)));
+}
+
+void frmMessage::Form_KeyDown(qint16& KeyCode, qint16& Shift)
+{
+    FunctionKeyDown(*this, KeyCode, Shift);
+}
+
+void frmMessage::Form_Load()
+{
+    const QPoint centred = centredPixels();
+    move(centred);
     setWindowTitle(QStringLiteral("votre message de ") + record().gHeureCible);
     m_ui->txtTexte->setPlainText(record().gTexteMessage);
-    platform().windows.setOnTop(this, true,
-                                QPoint(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
-                                       static_cast<int>(std::nearbyint(top / kTwipsPerPixel))));
+    platform().windows.setOnTop(this, true, centred);
+}
+
+void frmMessage::placeWindow()
+{
+    move(centredPixels());
 }
 
 void frmMessage::cmdOK_Click()

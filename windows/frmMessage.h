@@ -19,11 +19,17 @@ public:
     ~frmMessage() override;
 
     void Form_Load() override;
+    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void cmdOK_Click();
 
     Ui::frmMessage& ui() const { return *m_ui; }
 
+protected:
+    void placeWindow() override;
+
 private:
+    QPoint centredPixels() const;
+
     std::unique_ptr<Ui::frmMessage> m_ui;
 };
 

@@ -3,6 +3,7 @@
 
 #include "core/entry.h"
 #include "core/startupsettings.h"
+#include "info/functionkeys.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
@@ -14,22 +15,54 @@
 
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTimer>
 
 namespace tintel {
+
+namespace {
+
+// The message exactly as typed: toPlainText() would turn the no-break spaces that French puts
+// before ":", "?" or "!" into plain spaces.
+QString typedText(const QPlainTextEdit* box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+} // namespace
 
 frmNouveau::frmNouveau(Forms& forms)
     : Form(forms), m_ui(std::make_unique<Ui::frmNouveau>()),
       m_timer(platform().tickers.create(TickerKind::WallSecond, this))
 {
     m_ui->setupUi(this);
+    setKeyPreview(true);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     setWindowFont(this);
     const QString sansSerif = QStringLiteral("MS Sans Serif");
     applyFont(m_ui->lbljour, sansSerif, 9.75, true);
     applyFont(m_ui->lblHeure, sansSerif, 9.75, true);
-    for (QLabel* link : {m_ui->Label3_0, m_ui->Label3_1, m_ui->Label3_2, m_ui->Label3_3})
+    const QCursor hand(QPixmap(QStringLiteral(":/cursors/hand.png")), 12, 1);
+    for (qint16 index = 0; index < 4; ++index) {
+        QLabel* link = Label3(index);
         setTextColor(link, QColor(0, 0, 255));
+        link->setCursor(hand);
+    }
+    // The surfaces whose pointer moves highlight or clear the links; the others stay silent.
+    for (QWidget* surface : std::initializer_list<QWidget*>{
+             this, m_ui->Frame1, m_ui->txtMessage, m_ui->txtMessage->viewport(), m_ui->cmdValider,
+             m_ui->cmdAnnuler, m_ui->Label3_0, m_ui->Label3_1, m_ui->Label3_2, m_ui->Label3_3}) {
+        surface->setMouseTracking(true);
+        if (surface != m_ui->txtMessage)
+            surface->installEventFilter(this);
+    }
 
     m_ui->txtHeure->keyFilter = [this](char16_t code) {
         txtHeure_KeyPress(code);
@@ -46,17 +79,32 @@ frmNouveau::frmNouveau(Forms& forms)
 
 frmNouveau::~frmNouveau() = default;
 
+void frmNouveau::Form_KeyDown(qint16& KeyCode, qint16& Shift)
+{
+    FunctionKeyDown(*this, KeyCode, Shift);
+}
+
 void frmNouveau::Form_Load()
 {
     record().gCheminAide =
         DossierApplication(platform().program.executableFolder(), QDir::separator()) +
         QStringLiteral("aide.htm");
 
+    placeWindow();
+    m_timer->start();
+}
+
+void frmNouveau::Form_Unload()
+{
+    m_timer->stop();
+}
+
+void frmNouveau::placeWindow()
+{
     const QSize screen = platform().screen.sizeTwips();
     const QSize window = outerSizeTwips();
     moveTwips(screen.width() / 2.0 - window.width() / 2.0,
               screen.height() / 2.0 - window.height() / 2.0);
-    m_timer->start();
 }
 
 void frmNouveau::Form_QueryUnload(bool&)
@@ -92,7 +140,7 @@ bool frmNouveau::acceptsPastedText(const QString& text)
 void frmNouveau::cmdValider_Click()
 {
     const Activation activation = checkActivation(
-        m_ui->txtHeure->text(), m_ui->txtMessage->toPlainText(), platform().clock.now(), record());
+        m_ui->txtHeure->text(), typedText(m_ui->txtMessage), platform().clock.now(), record());
     switch (activation.outcome) {
     case ActivationOutcome::TimeMissing:
         platform().boxes.show(this, activation.message);
@@ -138,8 +186,123 @@ void frmNouveau::escapePressed()
     m_ui->cmdAnnuler->click();
 }
 
+QLabel* frmNouveau::Label3(qint16 index) const
+{
+    switch (index) {
+    case 0:
+        return m_ui->Label3_0;
+    case 1:
+        return m_ui->Label3_1;
+    case 2:
+        return m_ui->Label3_2;
+    case 3:
+        return m_ui->Label3_3;
+    default:
+        return nullptr;
+    }
+}
+
+void frmNouveau::Label3_Click(qint16 Index)
+{
+    if (Index < 0 || Index > 3)
+        return;
+    qint16 keyCode = static_cast<qint16>(kKeyF1 + Index);
+    qint16 shift = 0;
+    Form_KeyDown(keyCode, shift);
+}
+
+void frmNouveau::Label3_MouseMove(qint16 Index, qint16, qint16, float, float)
+{
+    QLabel* link = Label3(Index);
+    if (!link)
+        return;
+    setTextColor(link, QColor(255, 0, 0));
+    QFont font = link->font();
+    font.setUnderline(true);
+    link->setFont(font);
+}
+
+void frmNouveau::clearLinks()
+{
+    for (qint16 index = 0; index < 4; ++index) {
+        QLabel* link = Label3(index);
+        setTextColor(link, QColor(0, 0, 255));
+        QFont font = link->font();
+        font.setUnderline(false);
+        link->setFont(font);
+    }
+}
+
+void frmNouveau::Form_MouseMove(qint16, qint16, float, float)
+{
+    clearLinks();
+}
+
+void frmNouveau::Frame1_MouseMove(qint16, qint16, float, float)
+{
+    clearLinks();
+}
+
+void frmNouveau::txtMessage_MouseMove(qint16, qint16, float, float)
+{
+    clearLinks();
+}
+
+void frmNouveau::cmdValider_MouseMove(qint16, qint16, float, float)
+{
+    clearLinks();
+}
+
+void frmNouveau::cmdAnnuler_MouseMove(qint16, qint16, float, float)
+{
+    clearLinks();
+}
+
+bool frmNouveau::mouseMoved(QObject* watched, QMouseEvent* event)
+{
+    const float x = float(event->position().x());
+    const float y = float(event->position().y());
+    const auto button = static_cast<qint16>(event->buttons() & 0x7);
+    for (qint16 index = 0; index < 4; ++index) {
+        if (watched == Label3(index)) {
+            Label3_MouseMove(index, button, 0, x, y);
+            return true;
+        }
+    }
+    // A move the child under the pointer ignored travels up to its parent; it counts for the
+    // parent only when the pointer is on the parent's own surface.
+    auto* widget = static_cast<QWidget*>(watched);
+    const bool ownSurface = !widget->childAt(event->position().toPoint());
+    if (watched == this && ownSurface)
+        Form_MouseMove(button, 0, x, y);
+    else if (watched == m_ui->Frame1 && ownSurface)
+        Frame1_MouseMove(button, 0, x, y);
+    else if (watched == m_ui->txtMessage->viewport())
+        txtMessage_MouseMove(button, 0, x, y);
+    else if (watched == m_ui->cmdValider)
+        cmdValider_MouseMove(button, 0, x, y);
+    else if (watched == m_ui->cmdAnnuler)
+        cmdAnnuler_MouseMove(button, 0, x, y);
+    return false;
+}
+
 bool frmNouveau::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseMove) {
+        mouseMoved(watched, static_cast<QMouseEvent*>(event));
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        for (qint16 index = 0; index < 4; ++index) {
+            QLabel* link = Label3(index);
+            if (watched == link && mouse->button() == Qt::LeftButton &&
+                link->rect().contains(mouse->position().toPoint())) {
+                Label3_Click(index);
+                return true;
+            }
+        }
+    }
     if (watched == m_ui->txtMessage && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -3,6 +3,7 @@
 
 #include "core/countdown.h"
 #include "core/entry.h"
+#include "info/functionkeys.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/screen.h"
@@ -25,6 +26,7 @@ frmTintel::frmTintel(Forms& forms)
       m_timer(platform().tickers.create(TickerKind::WallSecond, this))
 {
     m_ui->setupUi(this);
+    setKeyPreview(true);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     setWindowFont(this);
@@ -56,9 +58,14 @@ void frmTintel::SetOnTop(Platform& platform, QWidget* window, bool on_top)
     platform.windows.setOnTop(window, on_top, pixels);
 }
 
+void frmTintel::Form_KeyDown(qint16& KeyCode, qint16& Shift)
+{
+    FunctionKeyDown(*this, KeyCode, Shift);
+}
+
 void frmTintel::Form_Load()
 {
-    placeTopRight();
+    placeWindow();
     m_mOnTop = true;
     SetOnTop(platform(), this, m_mOnTop);
     m_timer->start();
@@ -69,24 +76,10 @@ void frmTintel::Form_Unload()
     m_timer->stop();
 }
 
-void frmTintel::placeTopRight()
+void frmTintel::placeWindow()
 {
     const double screenWidth = platform().screen.sizeTwips().width();
     moveTwips(screenWidth - outerSizeTwips().width(), 0);
-}
-
-void frmTintel::showEvent(QShowEvent* event)
-{
-    Form::showEvent(event);
-    if (m_placedWithFrame)
-        return;
-    m_placedWithFrame = true;
-    // Before the first showing the window manager's frame is unknown, so the outer width used
-    // by the load step was the client's; place it again once the frame is there.
-    QTimer::singleShot(100, this, [this] {
-        if (frameGeometry().width() != width())
-            placeTopRight();
-    });
 }
 
 void frmTintel::setAlarmTime(const QString& text)

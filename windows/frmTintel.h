@@ -24,6 +24,7 @@ public:
     static void SetOnTop(Platform& platform, QWidget* window, bool on_top);
 
     void Form_Load() override;
+    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void Form_Unload() override;
     void Form_Resize();
     void Timer1_Timer();
@@ -38,12 +39,11 @@ public:
     Ticker* timer() const { return m_timer; }
 
 protected:
+    void placeWindow() override;
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void placeTopRight();
     void fire();
 
     std::unique_ptr<Ui::frmTintel> m_ui;
@@ -51,7 +51,6 @@ private:
     bool m_mOnTop = false;
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
-    bool m_placedWithFrame = false;
 };
 
 } // namespace tintel

@@ -1,0 +1,91 @@
+#include "info/functionkeys.h"
+
+#include "info/frmAbout.h"
+#include "platform/failure.h"
+#include "platform/files.h"
+#include "platform/messageboxes.h"
+#include "platform/programinfo.h"
+#include "platform/shell.h"
+#include "windows/forms.h"
+
+#include <QKeyEvent>
+
+namespace tintel {
+
+Message helpMissingMessage(const QString& applicationFolder)
+{
+    return {QStringLiteral("Fichier d'aide [aide.htm] introuvable. Assurez-vous que celui-ci doit "
+                           "se trouver dans:\r\n") +
+                applicationFolder,
+            QStringLiteral("fichier d'aide absent"), Message::Buttons::Ok, Message::Icon::Critical,
+            Message::Answer::Ok};
+}
+
+Message failureMessage(int number, const QString& description)
+{
+    return {QStringLiteral("Une erreur est intervenue dans le programme.\r\nNo: %1\r\nType: %2")
+                .arg(number)
+                .arg(description),
+            QStringLiteral("Erreur..."), Message::Buttons::Ok, Message::Icon::Critical,
+            Message::Answer::Ok};
+}
+
+void FunctionKeyDown(Form& window, qint16& KeyCode, qint16& Shift)
+{
+    Q_UNUSED(Shift);
+    Platform& platform = window.platform();
+    try {
+        switch (KeyCode) {
+        case 112: {
+            const QString& help = window.record().gCheminAide;
+            if (platform.files.isNormalFile(help))
+                platform.shell.open(&window, help);
+            else
+                platform.boxes.show(&window,
+                                    helpMissingMessage(platform.program.executableFolder()));
+            break;
+        }
+        case 113:
+            window.forms().showModal<frmAbout>();
+            break;
+        case 114:
+            platform.shell.open(&window, QString::fromUtf16(kWebPage));
+            break;
+        case 115:
+            platform.shell.open(&window, QString::fromUtf16(kMailAddress));
+            break;
+        default:
+            break;
+        }
+    } catch (const RuntimeFailure& failure) {
+        platform.boxes.show(&window, failureMessage(failure.number(), failure.description()));
+    } catch (const std::bad_alloc&) {
+        platform.boxes.show(&window, failureMessage(7, QStringLiteral("Mémoire insuffisante")));
+    } catch (const std::exception& failure) {
+        platform.boxes.show(&window, failureMessage(51, QString::fromLocal8Bit(failure.what())));
+    }
+}
+
+qint16 virtualKeyCode(const QKeyEvent& event)
+{
+    const int key = event.key();
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return static_cast<qint16>(112 + (key - Qt::Key_F1));
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return static_cast<qint16>(key);
+    return 0;
+}
+
+qint16 shiftMask(const QKeyEvent& event)
+{
+    qint16 mask = 0;
+    if (event.modifiers() & Qt::ShiftModifier)
+        mask |= 1;
+    if (event.modifiers() & Qt::ControlModifier)
+        mask |= 2;
+    if (event.modifiers() & Qt::AltModifier)
+        mask |= 4;
+    return mask;
+}
+
+} // namespace tintel

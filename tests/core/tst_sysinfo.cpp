@@ -1,0 +1,250 @@
+#include "core/sysinfo.h"
+#include "platform/failure.h"
+#include "tests/support/fakes.h"
+
+#include <QTest>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+using namespace tintel::test;
+
+namespace {
+
+const QByteArray kKey = QByteArrayLiteral("SOFTWARE\\Tintel\\Essai");
+const QByteArray kProgramKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QByteArray kFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+
+// A buffer as the lookup hands it to the registry: 1024 bytes of 0, then the data written.
+QByteArray filledBuffer(const QByteArray& data)
+{
+    QByteArray buffer(1024, '\0');
+    buffer.replace(0, data.size(), data);
+    return buffer;
+}
+
+QString openCall(const QByteArray& path)
+{
+    return u"open 80000002 %1 0 20019"_s.arg(QString::fromLatin1(path));
+}
+
+// Lets the key open, then fails inside the read as a broken platform call would.
+class ThrowingRegistry final : public Registry
+{
+public:
+    long openKey(quint32, const QByteArray&, quint32, quint32, Key& key) override
+    {
+        key = 7;
+        return 0;
+    }
+    long queryValue(Key, const QByteArray&, quint32&, QByteArray&, quint32&) override
+    {
+        throw RuntimeFailure(5, u"Appel de procédure incorrect"_s);
+    }
+    void closeKey(Key key) override { closed << key; }
+    QList<Key> closed;
+};
+
+} // namespace
+
+using OptionalValue = std::optional<FakeRegistry::Value>;
+Q_DECLARE_METATYPE(OptionalValue)
+
+class TestSysInfo : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void decodeRegistryText_data();
+    void decodeRegistryText();
+    void getKeyValue_data();
+    void getKeyValue();
+    void getKeyValueClosesTheKeyOnAFailure();
+    void findSysInfoProgram_data();
+    void findSysInfoProgram();
+};
+
+void TestSysInfo::decodeRegistryText_data()
+{
+    QTest::addColumn<QByteArray>("buffer");
+    QTest::addColumn<quint32>("length");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("terminating zero dropped")
+        << filledBuffer(QByteArrayLiteral("C:\\MSINFO\0")) << 10u << u"C:\\MSINFO"_s;
+    QTest::addRow("no terminating zero keeps the last char")
+        << filledBuffer(QByteArrayLiteral("C:\\MSINFO")) << 9u << u"C:\\MSINFO"_s;
+    QTest::addRow("length 0 is empty") << filledBuffer({}) << 0u << QString();
+    QTest::addRow("length 0 of an empty buffer is empty") << QByteArray() << 0u << QString();
+    QTest::addRow("length 1 zero byte is empty") << filledBuffer({}) << 1u << QString();
+    QTest::addRow("length 1 char") << filledBuffer(QByteArrayLiteral("C")) << 1u << u"C"_s;
+    QTest::addRow("non-ASCII byte is one char")
+        << filledBuffer(QByteArrayLiteral("Donn\xE9\x65s\0")) << 8u << u"Données"_s;
+    QTest::addRow("inner zero kept")
+        << filledBuffer(QByteArrayLiteral("a\0b\0")) << 4u << QString(u"a\0b"_s);
+    QTest::addRow("bytes past the length ignored")
+        << filledBuffer(QByteArrayLiteral("abcdef")) << 3u << u"abc"_s;
+    QTest::addRow("full buffer without zero")
+        << QByteArray(1024, 'x') << 1024u << QString(1024, u'x');
+    QTest::addRow("length past the buffer stops at its end")
+        << QByteArrayLiteral("ab") << 5u << u"ab"_s;
+}
+
+void TestSysInfo::decodeRegistryText()
+{
+    QFETCH(QByteArray, buffer);
+    QFETCH(quint32, length);
+    QFETCH(QString, expected);
+
+    const QString text = tintel::decodeRegistryText(buffer, length);
+    QCOMPARE(text, expected);
+    QCOMPARE(text.size(), expected.size());
+}
+
+void TestSysInfo::getKeyValue_data()
+{
+    QTest::addColumn<bool>("keyExists");
+    QTest::addColumn<OptionalValue>("value");
+    QTest::addColumn<bool>("expectedAnswer");
+    QTest::addColumn<QString>("expectedKeyVal");
+
+    using V = FakeRegistry::Value;
+    const QString passed = u"avant"_s;
+
+    QTest::addRow("missing key") << false << OptionalValue() << false << QString();
+    QTest::addRow("missing value") << true << OptionalValue() << false << QString();
+    QTest::addRow("value over 1024 bytes")
+        << true << OptionalValue(V{1, QByteArray(1025, 'x')}) << false << QString();
+    QTest::addRow("value of exactly 1024 bytes")
+        << true << OptionalValue(V{1, QByteArray(1024, 'x')}) << true << QString(1024, u'x');
+    QTest::addRow("string") << true << OptionalValue(V{1, QByteArrayLiteral("C:\\Outils\0")})
+                            << true << u"C:\\Outils"_s;
+    QTest::addRow("string without terminating zero")
+        << true << OptionalValue(V{1, QByteArrayLiteral("C:\\Outils")}) << true << u"C:\\Outils"_s;
+    QTest::addRow("empty string value")
+        << true << OptionalValue(V{1, QByteArrayLiteral("\0")}) << true << QString();
+    QTest::addRow("string of length 0") << true << OptionalValue(V{1, {}}) << true << QString();
+    QTest::addRow("number, one low byte")
+        << true << OptionalValue(V{4, QByteArrayLiteral("\x2A\0\0\0")}) << true << u"42"_s;
+    QTest::addRow("number, every byte")
+        << true << OptionalValue(V{4, QByteArrayLiteral("\x78\x56\x34\x12")}) << true
+        << u"305419896"_s;
+    QTest::addRow("number, inner zero byte")
+        << true << OptionalValue(V{4, QByteArrayLiteral("\x05\0\x10\0")}) << true << u"1048581"_s;
+    QTest::addRow("number above 2^31 is unsigned")
+        << true << OptionalValue(V{4, QByteArrayLiteral("\xFF\xFF\xFF\xFF")}) << true
+        << u"4294967295"_s;
+    QTest::addRow("number zero") << true << OptionalValue(V{4, QByteArrayLiteral("\0\0\0\0")})
+                                 << true << u"0"_s;
+    QTest::addRow("number of length 0") << true << OptionalValue(V{4, {}}) << true << QString();
+    QTest::addRow("expandable string leaves the text")
+        << true << OptionalValue(V{2, QByteArrayLiteral("%SystemRoot%\0")}) << true << passed;
+    QTest::addRow("binary leaves the text")
+        << true << OptionalValue(V{3, QByteArrayLiteral("\x01\x02")}) << true << passed;
+}
+
+void TestSysInfo::getKeyValue()
+{
+    QFETCH(bool, keyExists);
+    QFETCH(OptionalValue, value);
+    QFETCH(bool, expectedAnswer);
+    QFETCH(QString, expectedKeyVal);
+
+    FakeRegistry registry;
+    if (keyExists)
+        registry.keys[kKey][QByteArrayLiteral("Autre")] = {1, QByteArrayLiteral("autre\0")};
+    if (value)
+        registry.keys[kKey][QByteArrayLiteral("Nom")] = *value;
+
+    QString keyVal = u"avant"_s;
+    const bool answer = GetKeyValue(registry, Registry::kHkeyLocalMachine,
+                                    QString::fromLatin1(kKey), u"Nom"_s, keyVal);
+
+    QCOMPARE(answer, expectedAnswer);
+    QCOMPARE(keyVal, expectedKeyVal);
+    QCOMPARE(registry.openKeys, 0);
+    const QStringList expectedCalls = keyExists
+                                          ? QStringList{openCall(kKey), u"query Nom"_s, u"close"_s}
+                                          : QStringList{openCall(kKey)};
+    QCOMPARE(registry.calls, expectedCalls);
+}
+
+void TestSysInfo::getKeyValueClosesTheKeyOnAFailure()
+{
+    ThrowingRegistry registry;
+    QString keyVal = u"avant"_s;
+    QVERIFY_THROWS_EXCEPTION(RuntimeFailure,
+                             GetKeyValue(registry, Registry::kHkeyLocalMachine,
+                                         QString::fromLatin1(kKey), u"Nom"_s, keyVal));
+    QCOMPARE(registry.closed, QList<Registry::Key>{7});
+}
+
+void TestSysInfo::findSysInfoProgram_data()
+{
+    QTest::addColumn<OptionalValue>("first");
+    QTest::addColumn<OptionalValue>("second");
+    QTest::addColumn<QStringList>("normalFiles");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("expectedPath");
+    QTest::addColumn<QStringList>("expectedCalls");
+
+    using V = FakeRegistry::Value;
+    const QStringList firstCalls{openCall(kProgramKey), u"query PATH"_s, u"close"_s};
+    const QStringList firstMissing{openCall(kProgramKey)};
+    const QStringList secondCalls{openCall(kFolderKey), u"query MSINFO"_s, u"close"_s};
+    const QStringList secondMissing{openCall(kFolderKey)};
+
+    QTest::addRow("first lookup answers, no file test and no second lookup")
+        << OptionalValue(V{1, QByteArrayLiteral("C:\\Absent\\msinfo32.exe\0")})
+        << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\0")})
+        << QStringList{u"C:\\Info\\MSINFO32.EXE"_s} << true << u"C:\\Absent\\msinfo32.exe"_s
+        << firstCalls;
+    QTest::addRow("first lookup of another type answers an empty path")
+        << OptionalValue(V{2, QByteArrayLiteral("%ProgramFiles%\\msinfo32.exe\0")})
+        << OptionalValue() << QStringList() << true << QString() << firstCalls;
+    QTest::addRow("second lookup with the file")
+        << OptionalValue() << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\0")})
+        << QStringList{u"C:\\Info\\MSINFO32.EXE"_s} << true << u"C:\\Info\\MSINFO32.EXE"_s
+        << firstMissing + secondCalls;
+    QTest::addRow("second lookup without the file")
+        << OptionalValue() << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\0")})
+        << QStringList{u"C:\\Info\\msinfo32.exe"_s, u"C:\\InfoMSINFO32.EXE"_s} << false << QString()
+        << firstMissing + secondCalls;
+    QTest::addRow("second lookup folder ending with a separator")
+        << OptionalValue() << OptionalValue(V{1, QByteArrayLiteral("F\\\0")})
+        << QStringList{u"F\\\\MSINFO32.EXE"_s, u"F\\MSINFO32.EXE"_s} << true
+        << u"F\\\\MSINFO32.EXE"_s << firstMissing + secondCalls;
+    QTest::addRow("both lookups missing")
+        << OptionalValue() << OptionalValue() << QStringList{u"\\MSINFO32.EXE"_s} << false
+        << QString() << firstMissing + secondMissing;
+}
+
+void TestSysInfo::findSysInfoProgram()
+{
+    QFETCH(OptionalValue, first);
+    QFETCH(OptionalValue, second);
+    QFETCH(QStringList, normalFiles);
+    QFETCH(bool, found);
+    QFETCH(QString, expectedPath);
+    QFETCH(QStringList, expectedCalls);
+
+    FakeRegistry registry;
+    if (first)
+        registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = *first;
+    if (second)
+        registry.keys[kFolderKey][QByteArrayLiteral("MSINFO")] = *second;
+    FakeFiles files;
+    for (const QString& file : normalFiles)
+        files.normalFiles.insert(file);
+
+    const std::optional<QString> program = tintel::findSysInfoProgram(registry, files);
+    QCOMPARE(program.has_value(), found);
+    if (found)
+        QCOMPARE(*program, expectedPath);
+    QCOMPARE(registry.calls, expectedCalls);
+    QCOMPARE(registry.openKeys, 0);
+}
+
+QTEST_GUILESS_MAIN(TestSysInfo)
+#include "tst_sysinfo.moc"

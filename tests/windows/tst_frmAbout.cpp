@@ -1,0 +1,557 @@
+#include "info/frmAbout.h"
+#include "platform/failure.h"
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <functional>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+using namespace tintel::test;
+
+namespace {
+
+const QByteArray kProgramKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QByteArray kFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+const QString kUnavailable = u"Les informations système ne sont pas disponibles actuellement"_s;
+
+// A registry call that fails at run time, as a broken system library would.
+class ThrowingRegistry final : public Registry
+{
+public:
+    long openKey(quint32, const QByteArray&, quint32, quint32, Key&) override
+    {
+        throw RuntimeFailure(5, u"Appel de procédure incorrect"_s);
+    }
+    long queryValue(Key, const QByteArray&, quint32&, QByteArray&, quint32&) override { return 2; }
+    void closeKey(Key) override {}
+};
+
+struct Rig
+{
+    FakePlatform fp;
+    Platform platform;
+    AlarmRecord record;
+    Forms forms{platform, record};
+    int quits = 0;
+    // Owns the pollers, so none outlives the test.
+    QObject context;
+
+    explicit Rig(Registry* registry = nullptr)
+        : platform{fp.clock,
+                   fp.tickers,
+                   fp.settings,
+                   fp.instance,
+                   fp.boxes,
+                   fp.beeper,
+                   fp.program,
+                   fp.screen,
+                   fp.terminator,
+                   fp.shell,
+                   fp.files,
+                   fp.windows,
+                   registry ? *registry : fp.registry}
+    {
+        forms.setQuitHandler([this] { ++quits; });
+    }
+
+    // Shows the about window modally as F2 does, runs `action` inside its modal loop and returns
+    // once the loop has. A window the action leaves open is unloaded so that the test goes on;
+    // the answer tells whether the action closed it.
+    bool showModal(std::function<void(frmAbout&)> action)
+    {
+        bool closedByAction = false;
+        auto* poll = new QTimer(&context);
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action, &closedByAction] {
+            frmAbout* about = forms.loaded<frmAbout>();
+            if (!about || QApplication::activeModalWidget() != about)
+                return;
+            poll->stop();
+            action(*about);
+            closedByAction = !forms.isLoaded<frmAbout>();
+            if (!closedByAction)
+                forms.unload<frmAbout>();
+        });
+        poll->start();
+        forms.showModal<frmAbout>();
+        return closedByAction;
+    }
+};
+
+template <typename T = QLabel>
+T* child(QWidget& window, const QString& name)
+{
+    return window.findChild<T*>(name);
+}
+
+QPushButton* button(QWidget& window, const QString& name)
+{
+    return child<QPushButton>(window, name);
+}
+
+bool focusOn(QWidget* widget)
+{
+    return QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; }, 2000);
+}
+
+// Centred by its outer size, to the nearest pixel.
+bool centredOn(const QRect& frame, const QSize& screenPixels)
+{
+    return std::abs(2 * frame.x() + frame.width() - screenPixels.width()) <= 1 &&
+           std::abs(2 * frame.y() + frame.height() - screenPixels.height()) <= 1;
+}
+
+using OptionalValue = std::optional<FakeRegistry::Value>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(OptionalValue)
+
+class TestFrmAbout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void texts_data();
+    void texts();
+    void version_data();
+    void version();
+    void fonts_data();
+    void fonts();
+    void layout();
+    void separator();
+    void close_data();
+    void close();
+    void centred_data();
+    void centred();
+    void sysInfo_data();
+    void sysInfo();
+    void eachPressSearchesAgain_data();
+    void eachPressSearchesAgain();
+    void failureInTheSearchShowsTheMessage();
+    void loadsAfreshEachShowing();
+};
+
+void TestFrmAbout::cleanup()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (const QWidget* widget : widgets)
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestFrmAbout::texts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("caption") << u"frmAbout"_s << u"À propos de Tintel"_s;
+    QTest::addRow("title") << u"lblTitle"_s << u"Tintel"_s;
+    QTest::addRow("version") << u"lblVersion"_s << u"Version 1.0.0"_s;
+    QTest::addRow("description heading")
+        << u"lblDescription_0"_s << u"Description de l'application"_s;
+    QTest::addRow("description") << u"lblDescription_1"_s
+                                 << u"Pour vous rappeler un évenement de la journée..."_s;
+    QTest::addRow("notice heading") << u"lblAvertissement_0"_s << u"Avertissement:"_s;
+    QTest::addRow("notice") << u"lblAvertissement_1"_s
+                            << u"Ce logiciel est gratuit : vous pouvez l'utiliser et le partager "
+                               u"librement. Il est fourni tel quel, sans aucune garantie "
+                               u"d'aucune sorte."_s;
+    QTest::addRow("OK") << u"cmdOK"_s << u"OK"_s;
+    QTest::addRow("system information") << u"cmdSysInfo"_s << u"&Infos système..."_s;
+}
+
+void TestFrmAbout::texts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+
+    Rig rig;
+    frmAbout& about = rig.forms.form<frmAbout>();
+    if (name == u"frmAbout"_s) {
+        QCOMPARE(about.windowTitle(), expected);
+    } else if (QPushButton* cmd = button(about, name)) {
+        QCOMPARE(cmd->text(), expected);
+    } else {
+        QLabel* label = child(about, name);
+        QVERIFY2(label, qPrintable(name));
+        QCOMPARE(label->text(), expected);
+        // Shown whole in the substitute faces.
+        if (label->wordWrap())
+            QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        else
+            QVERIFY(label->width() >= label->sizeHint().width());
+    }
+    rig.forms.unload<frmAbout>();
+}
+
+void TestFrmAbout::version_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("this release") << 1 << 0 << 0 << u"Version 1.0.0"_s;
+    QTest::addRow("two-digit revision") << 2 << 3 << 15 << u"Version 2.3.15"_s;
+    QTest::addRow("largest 16-bit numbers")
+        << 32767 << 32767 << 32767 << u"Version 32767.32767.32767"_s;
+}
+
+void TestFrmAbout::version()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, revision);
+    QFETCH(QString, expected);
+
+    Rig rig;
+    rig.fp.program.major = major;
+    rig.fp.program.minor = minor;
+    rig.fp.program.revision = revision;
+    QLabel* lblVersion = child(rig.forms.form<frmAbout>(), u"lblVersion"_s);
+    QCOMPARE(lblVersion->text(), expected);
+    QVERIFY(lblVersion->width() >= lblVersion->sizeHint().width());
+    rig.forms.unload<frmAbout>();
+}
+
+void TestFrmAbout::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("pointSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("wraps");
+
+    QTest::addRow("title") << u"lblTitle"_s << u"MS Sans Serif"_s << 13.5 << true << false;
+    QTest::addRow("version in the window font")
+        << u"lblVersion"_s << u"MS Sans Serif"_s << 8.25 << false << false;
+    QTest::addRow("description") << u"lblDescription_1"_s << u"MS Sans Serif"_s << 9.75 << false
+                                 << true;
+    QTest::addRow("notice") << u"lblAvertissement_1"_s << u"MS Serif"_s << 6.75 << false << true;
+}
+
+void TestFrmAbout::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(double, pointSize);
+    QFETCH(bool, bold);
+    QFETCH(bool, wraps);
+
+    Rig rig;
+    QLabel* label = child(rig.forms.form<frmAbout>(), name);
+    QCOMPARE(label->font().family(), family);
+    QCOMPARE(label->font().pointSizeF(), pointSize);
+    QCOMPARE(label->font().bold(), bold);
+    QCOMPARE(label->wordWrap(), wraps);
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+    rig.forms.unload<frmAbout>();
+}
+
+void TestFrmAbout::layout()
+{
+    Rig rig;
+    frmAbout& about = rig.forms.form<frmAbout>();
+    // Client area 5730 x 3195 twips, not resizable.
+    QCOMPARE(about.size(), QSize(382, 213));
+    QCOMPARE(about.minimumSize(), about.maximumSize());
+    const Qt::WindowFlags flags = about.windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+
+    QLabel* picIcon = child(about, u"picIcon"_s);
+    QCOMPARE(picIcon->geometry(), QRect(16, 16, 32, 32));
+    QCOMPARE(picIcon->pixmap().size(), QSize(32, 32));
+    QCOMPARE(picIcon->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+             QPixmap(u":/icons/tintel-32.png"_s).toImage().convertToFormat(QImage::Format_ARGB32));
+
+    QVERIFY(button(about, u"cmdOK"_s)->isDefault());
+    QVERIFY(!button(about, u"cmdSysInfo"_s)->isDefault());
+    QCOMPARE(button(about, u"cmdOK"_s)->nextInFocusChain(), button(about, u"cmdSysInfo"_s));
+    rig.forms.unload<frmAbout>();
+}
+
+void TestFrmAbout::separator()
+{
+    Rig rig;
+    const QImage image = rig.forms.form<frmAbout>().grab().toImage();
+    // Grey over white, from x 90 and 105 twips to 5654.
+    QCOMPARE(QColor(image.pixel(6, 139)), QColor(128, 128, 128));
+    QCOMPARE(QColor(image.pixel(376, 139)), QColor(128, 128, 128));
+    QCOMPARE(QColor(image.pixel(7, 140)), QColor(Qt::white));
+    QCOMPARE(QColor(image.pixel(376, 140)), QColor(Qt::white));
+    QCOMPARE(QColor(image.pixel(200, 138)), QColor(image.pixel(200, 141)));
+    QVERIFY(QColor(image.pixel(200, 138)) != QColor(128, 128, 128));
+    rig.forms.unload<frmAbout>();
+}
+
+void TestFrmAbout::close_data()
+{
+    QTest::addColumn<std::function<void(frmAbout&)>>("closeIt");
+
+    using Close = std::function<void(frmAbout&)>;
+    QTest::addRow("Enter") << Close(
+        [](frmAbout&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
+    QTest::addRow("Enter on the window")
+        << Close([](frmAbout& about) { QTest::keyClick(&about, Qt::Key_Enter); });
+    QTest::addRow("Esc") << Close(
+        [](frmAbout&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    QTest::addRow("click OK") << Close(
+        [](frmAbout& about) { QTest::mouseClick(button(about, u"cmdOK"_s), Qt::LeftButton); });
+    QTest::addRow("close box") << Close([](frmAbout& about) { about.windowHandle()->close(); });
+}
+
+void TestFrmAbout::close()
+{
+    QFETCH(std::function<void(frmAbout&)>, closeIt);
+
+    Rig rig;
+    bool focusOnOk = false;
+    bool modal = false;
+    const bool closed = rig.showModal([&](frmAbout& about) {
+        modal = about.windowModality() == Qt::ApplicationModal;
+        focusOnOk = focusOn(button(about, u"cmdOK"_s));
+        if (focusOnOk)
+            closeIt(about);
+    });
+
+    QVERIFY(modal);
+    QVERIFY(focusOnOk);
+    QVERIFY(closed);
+    QVERIFY(!rig.forms.isLoaded<frmAbout>());
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QVERIFY(rig.fp.files.started.isEmpty());
+}
+
+void TestFrmAbout::centred_data()
+{
+    QTest::addColumn<QSize>("screenTwips");
+    QTest::addColumn<QPoint>("atLoad");
+
+    // (15360 - 3195) / 2 = 6082.5 twips is 405.5 pixels, to the even 406.
+    QTest::addRow("1280 x 1024 screen") << QSize(19200, 15360) << QPoint(449, 406);
+    QTest::addRow("800 x 600 screen") << QSize(12000, 9000) << QPoint(209, 194);
+    // (2250 - 3195) / 2 = -472.5 twips is -31.5 pixels, to the even -32.
+    QTest::addRow("screen smaller than the window") << QSize(4500, 2250) << QPoint(-41, -32);
+}
+
+void TestFrmAbout::centred()
+{
+    QFETCH(QSize, screenTwips);
+    QFETCH(QPoint, atLoad);
+
+    Rig rig;
+    rig.fp.screen.size = screenTwips;
+    // Before it is shown the window has no frame: the load step centres its client area.
+    QCOMPARE(rig.forms.form<frmAbout>().pos(), atLoad);
+
+    QRect frame;
+    rig.showModal([&](frmAbout& about) {
+        // Once shown it moves into place by its outer size.
+        const bool settled = QTest::qWaitFor([&about, screenTwips] {
+            return about.frameGeometry().size() != about.size() &&
+                   centredOn(about.frameGeometry(), screenTwips / kTwipsPerPixel);
+        });
+        Q_UNUSED(settled);
+        frame = about.frameGeometry();
+        about.cmdOK_Click();
+    });
+
+    const QString where =
+        u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
+    QVERIFY2(frame.size() != QSize(382, 213), qPrintable(where));
+    QVERIFY2(centredOn(frame, screenTwips / kTwipsPerPixel), qPrintable(where));
+}
+
+void TestFrmAbout::sysInfo_data()
+{
+    QTest::addColumn<OptionalValue>("first");
+    QTest::addColumn<OptionalValue>("second");
+    QTest::addColumn<QStringList>("normalFiles");
+    QTest::addColumn<bool>("startSucceeds");
+    QTest::addColumn<QStringList>("expectedStarted");
+    QTest::addColumn<bool>("unavailable");
+
+    using V = FakeRegistry::Value;
+    const OptionalValue none;
+    const OptionalValue program(V{1, QByteArrayLiteral("C:\\WINDOWS\\msinfo32.exe\0")});
+    const OptionalValue folder(V{1, QByteArrayLiteral("C:\\Info\0")});
+    const QStringList inFolder{u"C:\\Info\\MSINFO32.EXE"_s};
+
+    QTest::addRow("no registry") << none << none << inFolder << true << QStringList() << true;
+    QTest::addRow("first lookup starts its path")
+        << program << folder << inFolder << true << QStringList{u"C:\\WINDOWS\\msinfo32.exe"_s}
+        << false;
+    QTest::addRow("first lookup path that cannot start")
+        << program << none << QStringList() << false << QStringList{u"C:\\WINDOWS\\msinfo32.exe"_s}
+        << true;
+    QTest::addRow("second lookup with the file")
+        << none << folder << inFolder << true << inFolder << false;
+    QTest::addRow("second lookup folder ending with a separator")
+        << none << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\\\0")})
+        << QStringList{u"C:\\Info\\\\MSINFO32.EXE"_s} << true
+        << QStringList{u"C:\\Info\\\\MSINFO32.EXE"_s} << false;
+    QTest::addRow("second lookup without the file")
+        << none << folder << QStringList() << true << QStringList() << true;
+    QTest::addRow("first lookup of another type")
+        << OptionalValue(V{2, QByteArrayLiteral("%windir%\\msinfo32.exe\0")}) << folder << inFolder
+        << true << QStringList() << true;
+    QTest::addRow("first lookup of length 0")
+        << OptionalValue(V{1, {}}) << folder << inFolder << true << QStringList() << true;
+}
+
+void TestFrmAbout::sysInfo()
+{
+    QFETCH(OptionalValue, first);
+    QFETCH(OptionalValue, second);
+    QFETCH(QStringList, normalFiles);
+    QFETCH(bool, startSucceeds);
+    QFETCH(QStringList, expectedStarted);
+    QFETCH(bool, unavailable);
+
+    Rig rig;
+    if (first)
+        rig.fp.registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = *first;
+    if (second)
+        rig.fp.registry.keys[kFolderKey][QByteArrayLiteral("MSINFO")] = *second;
+    for (const QString& file : normalFiles)
+        rig.fp.files.normalFiles.insert(file);
+    rig.fp.files.startSucceeds = startSucceeds;
+
+    bool openAfter = false;
+    const bool closed = rig.showModal([&](frmAbout& about) {
+        QTest::mouseClick(button(about, u"cmdSysInfo"_s), Qt::LeftButton);
+        openAfter = rig.forms.isLoaded<frmAbout>() && about.isVisible();
+        QTest::mouseClick(button(about, u"cmdOK"_s), Qt::LeftButton);
+    });
+
+    QVERIFY(openAfter);
+    QVERIFY(closed);
+    QCOMPARE(rig.fp.files.started, expectedStarted);
+    QCOMPARE(rig.fp.registry.openKeys, 0);
+    const QList<Message> expectedBoxes =
+        unavailable ? QList<Message>{{kUnavailable, u"Tintel"_s, Message::Buttons::Ok,
+                                      Message::Icon::None, Message::Answer::Ok}}
+                    : QList<Message>();
+    QCOMPARE(rig.fp.boxes.shown.size(), expectedBoxes.size());
+    QVERIFY(rig.fp.boxes.shown == expectedBoxes);
+}
+
+void TestFrmAbout::eachPressSearchesAgain_data()
+{
+    QTest::addColumn<std::function<void(frmAbout&)>>("press");
+    QTest::addColumn<bool>("found");
+
+    using Press = std::function<void(frmAbout&)>;
+    const Press click = [](frmAbout& about) {
+        QTest::mouseClick(button(about, u"cmdSysInfo"_s), Qt::LeftButton);
+    };
+    const Press accessKey = [](frmAbout& about) {
+        QTest::keyClick(&about, Qt::Key_I, Qt::AltModifier);
+    };
+    QTest::addRow("click, program found") << click << true;
+    QTest::addRow("click, program missing") << click << false;
+    QTest::addRow("Alt+I, program found") << accessKey << true;
+    QTest::addRow("Alt+I, program missing") << accessKey << false;
+}
+
+void TestFrmAbout::eachPressSearchesAgain()
+{
+    QFETCH(std::function<void(frmAbout&)>, press);
+    QFETCH(bool, found);
+
+    Rig rig;
+    if (found) {
+        rig.fp.registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = {
+            1, QByteArrayLiteral("C:\\msinfo32.exe\0")};
+    }
+    // A mnemonic clicks after a short animation: each press is waited for before the next.
+    const auto searches = [&rig] {
+        return rig.fp.files.started.size() + rig.fp.boxes.shown.size();
+    };
+    bool pressesAnswered = false;
+    bool openAfter = false;
+    rig.showModal([&](frmAbout& about) {
+        if (!focusOn(button(about, u"cmdOK"_s)))
+            return;
+        press(about);
+        const bool first = QTest::qWaitFor([&] { return searches() >= 1; }, 2000);
+        press(about);
+        pressesAnswered = first && QTest::qWaitFor([&] { return searches() >= 2; }, 2000);
+        openAfter = about.isVisible();
+        about.cmdOK_Click();
+    });
+
+    QVERIFY(pressesAnswered);
+    QVERIFY(openAfter);
+    const QString program = u"C:\\msinfo32.exe"_s;
+    const QStringList expectedStarted = found ? QStringList{program, program} : QStringList();
+    QCOMPARE(rig.fp.files.started, expectedStarted);
+    QCOMPARE(rig.fp.boxes.shown.size(), found ? 0 : 2);
+}
+
+void TestFrmAbout::failureInTheSearchShowsTheMessage()
+{
+    ThrowingRegistry registry;
+    Rig rig(&registry);
+    rig.fp.files.normalFiles.insert(u"\\MSINFO32.EXE"_s);
+    bool openAfter = false;
+    rig.showModal([&](frmAbout& about) {
+        QTest::mouseClick(button(about, u"cmdSysInfo"_s), Qt::LeftButton);
+        openAfter = about.isVisible();
+        about.cmdOK_Click();
+    });
+
+    QVERIFY(openAfter);
+    QVERIFY(rig.fp.files.started.isEmpty());
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    QVERIFY(rig.fp.boxes.shown.first() == (Message{kUnavailable, u"Tintel"_s, Message::Buttons::Ok,
+                                                   Message::Icon::None, Message::Answer::Ok}));
+}
+
+void TestFrmAbout::loadsAfreshEachShowing()
+{
+    Rig rig;
+    QPointer<frmAbout> firstWindow;
+    rig.showModal([&](frmAbout& about) {
+        firstWindow = &about;
+        child(about, u"lblTitle"_s)->setText(u"changé"_s);
+        child(about, u"lblDescription_0"_s)->setText(u"changé"_s);
+        about.setWindowTitle(u"changé"_s);
+        about.cmdOK_Click();
+    });
+    QTRY_VERIFY(firstWindow.isNull());
+
+    rig.fp.program.minor = 7;
+    QString title, description, caption, version;
+    const bool closed = rig.showModal([&](frmAbout& about) {
+        title = child(about, u"lblTitle"_s)->text();
+        description = child(about, u"lblDescription_0"_s)->text();
+        caption = about.windowTitle();
+        version = child(about, u"lblVersion"_s)->text();
+        QTest::keyClick(&about, Qt::Key_Escape);
+    });
+
+    QVERIFY(closed);
+    QCOMPARE(title, u"Tintel"_s);
+    QCOMPARE(description, u"Description de l'application"_s);
+    QCOMPARE(caption, u"À propos de Tintel"_s);
+    QCOMPARE(version, u"Version 1.7.0"_s);
+}
+
+QTEST_MAIN(TestFrmAbout)
+#include "tst_frmAbout.moc"

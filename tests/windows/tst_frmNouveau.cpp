@@ -1,0 +1,727 @@
+#include "platform/ticker.h"
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+#include "windows/frmNouveau.h"
+#include "windows/frmTintel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+using namespace tintel::test;
+
+namespace {
+
+const QString kRefusedText = u"Caractère non autorisé. Vous ne pouvez saisir que des chiffres et "
+                             u"le signe des 2 points [:] comme séparateur horaire."_s;
+const QString kPastQuestion =
+    u"L'heure que vous avez entrer est inférieure à l'heure actuelle.\r\n"
+    u"Si vous le souhaitez, cette alarme se déclenchera demain à l'heure saisie.\r\n"
+    u"Appuyez sur OUI pour valider l'alarme pour demain\r\n"
+    u"Appuyez sur NON pour annuler"_s;
+
+// QTest::keyClicks only knows ASCII; accented letters are typed as their key with the text.
+void type(QWidget* widget, const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(widget, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+}
+
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+
+    Rig()
+    {
+        forms.setQuitHandler([this] { ++quits; });
+    }
+
+    frmNouveau& show()
+    {
+        forms.show<frmNouveau>();
+        return *forms.loaded<frmNouveau>();
+    }
+    frmNouveau& window() const { return *forms.loaded<frmNouveau>(); }
+    QLineEdit* txtHeure() const { return window().findChild<QLineEdit*>(u"txtHeure"_s); }
+    QPlainTextEdit* txtMessage() const
+    {
+        return window().findChild<QPlainTextEdit*>(u"txtMessage"_s);
+    }
+    QPushButton* button(const QString& name) const
+    {
+        return window().findChild<QPushButton*>(name);
+    }
+    int boxesTitled(const QString& title) const
+    {
+        return int(std::count_if(fp.boxes.shown.cbegin(), fp.boxes.shown.cend(),
+                                 [&](const Message& m) { return m.title == title; }));
+    }
+};
+
+// How the user asks for the activation.
+enum class Route { EnterInTime, EnterInMessage, AltA, Click };
+
+void activate(Rig& rig, Route route)
+{
+    switch (route) {
+    case Route::EnterInTime:
+        rig.txtHeure()->setFocus();
+        QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
+        break;
+    case Route::EnterInMessage:
+        rig.txtMessage()->setFocus();
+        QTest::keyClick(rig.txtMessage(), Qt::Key_Return);
+        break;
+    case Route::AltA: {
+        // An access key clicks its button after a short animation, from the event loop.
+        QSignalSpy clicked(rig.button(u"cmdValider"_s), &QPushButton::clicked);
+        rig.txtMessage()->setFocus();
+        QTest::keyClick(rig.txtMessage(), Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(clicked.size(), 1);
+        break;
+    }
+    case Route::Click:
+        QTest::mouseClick(rig.button(u"cmdValider"_s), Qt::LeftButton);
+        break;
+    }
+}
+
+const std::pair<const char*, Route> kRoutes[] = {{"Enter in time box", Route::EnterInTime},
+                                                 {"Enter in message box", Route::EnterInMessage},
+                                                 {"Alt+A", Route::AltA},
+                                                 {"click", Route::Click}};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Route)
+
+class TestFrmNouveau : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void layoutTexts_data();
+    void layoutTexts();
+    void centredWithFocusInTime();
+    void clockLabels();
+    void refusedCharacter_data();
+    void refusedCharacter();
+    void backspace();
+    void sixthCharacter();
+    void paste_data();
+    void paste();
+    void refusedActivation_data();
+    void refusedActivation();
+    void acceptedActivation_data();
+    void acceptedActivation();
+    void pastTimeNo();
+    void pastTimeYes_data();
+    void pastTimeYes();
+    void ctrlEnterBreaksLine();
+    void quit_data();
+    void quit();
+    void outsideClose_data();
+    void outsideClose();
+};
+
+void TestFrmNouveau::cleanup()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (const QWidget* widget : widgets)
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestFrmNouveau::layoutTexts_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("caption") << u"frmNouveau"_s << QByteArray("windowTitle")
+                             << u"Nouvelle alarme"_s;
+    QTest::addRow("time label") << u"Label1_0"_s << QByteArray("text") << u"Entrez l'heure:"_s;
+    QTest::addRow("message label")
+        << u"Label1_1"_s << QByteArray("text") << u"Entrez le message à afficher:"_s;
+    QTest::addRow("day label") << u"Label1_2"_s << QByteArray("text") << u"Jour:"_s;
+    QTest::addRow("hour label") << u"Label1_3"_s << QByteArray("text") << u"Heure:"_s;
+    QTest::addRow("frame") << u"Frame1"_s << QByteArray("title") << u"Données actuelles"_s;
+    QTest::addRow("activate") << u"cmdValider"_s << QByteArray("text") << u"&Activer l'alarme"_s;
+    QTest::addRow("activate tip") << u"cmdValider"_s << QByteArray("toolTip")
+                                  << u"Validation de la nouvelle alarme"_s;
+    QTest::addRow("quit") << u"cmdAnnuler"_s << QByteArray("text") << u"&Quitter..."_s;
+    QTest::addRow("time tip") << u"txtHeure"_s << QByteArray("toolTip")
+                              << u"heure de la nouvelle alarme"_s;
+    QTest::addRow("message tip") << u"txtMessage"_s << QByteArray("toolTip")
+                                 << u"Message de l'alarme"_s;
+    QTest::addRow("F1 link") << u"Label3_0"_s << QByteArray("text") << u"F1: Aide"_s;
+    QTest::addRow("F1 tip") << u"Label3_0"_s << QByteArray("toolTip")
+                            << u"touche F1: affiche l'aide..."_s;
+    QTest::addRow("F2 link, trailing space")
+        << u"Label3_1"_s << QByteArray("text") << u"F2: A propos de... "_s;
+    QTest::addRow("F2 tip") << u"Label3_1"_s << QByteArray("toolTip")
+                            << u"touche F2: affiche la fenêtre Apropos de..."_s;
+    QTest::addRow("F3 link") << u"Label3_2"_s << QByteArray("text") << u"F3: Site de K.W.J"_s;
+    QTest::addRow("F3 tip") << u"Label3_2"_s << QByteArray("toolTip")
+                            << u"touche F3: visitez le site Internet de K.W.J..."_s;
+    QTest::addRow("F4 link") << u"Label3_3"_s << QByteArray("text") << u"F4: Mail à K.W.J"_s;
+    QTest::addRow("F4 tip") << u"Label3_3"_s << QByteArray("toolTip")
+                            << u"touche F4: envoyez un e-mail à K.W.J..."_s;
+}
+
+void TestFrmNouveau::layoutTexts()
+{
+    QFETCH(QString, object);
+    QFETCH(QByteArray, property);
+    QFETCH(QString, expected);
+
+    Rig rig;
+    frmNouveau& window = rig.show();
+    QObject* target = window.objectName() == object ? &window : window.findChild<QObject*>(object);
+    QVERIFY(target);
+    QCOMPARE(target->property(property.constData()).toString(), expected);
+}
+
+void TestFrmNouveau::centredWithFocusInTime()
+{
+    Rig rig;
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), rig.txtHeure());
+    QCOMPARE(window.size(), QSize(329, 162));
+    // A title, and no button in the title bar.
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY(flags & Qt::WindowTitleHint);
+    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint)));
+    // Centred by its outer size once the frame is there, to the nearest pixel.
+    QTRY_VERIFY(window.frameGeometry().size() != window.size());
+    QTRY_VERIFY2(std::abs(2 * window.frameGeometry().x() + window.frameGeometry().width() - 1280) <=
+                     1,
+                 qPrintable(QString::number(window.frameGeometry().x())));
+    QTRY_VERIFY2(
+        std::abs(2 * window.frameGeometry().y() + window.frameGeometry().height() - 1024) <= 1,
+        qPrintable(QString::number(window.frameGeometry().y())));
+    QCOMPARE(rig.record.gCheminAide, u"/opt/tintel/aide.htm"_s);
+}
+
+void TestFrmNouveau::clockLabels()
+{
+    Rig rig;
+    rig.fp.clock.set(QDateTime(QDate(2026, 3, 4), QTime(14, 3, 27, 6)));
+    frmNouveau& window = rig.show();
+    auto* lblHeure = window.findChild<QLabel*>(u"lblHeure"_s);
+    auto* lbljour = window.findChild<QLabel*>(u"lbljour"_s);
+    QCOMPARE(lblHeure->text(), u"00:00:00"_s);
+    QCOMPARE(lbljour->text(), u"00/00/0000"_s);
+
+    rig.fp.tickers.tickAll();
+    QCOMPARE(lblHeure->text(), u"14:03:27"_s);
+    QCOMPARE(lbljour->text(), u"04/03/2026"_s);
+
+    rig.fp.clock.set(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(lblHeure->text(), u"23:59:59"_s);
+    QCOMPARE(lbljour->text(), u"31/12/2026"_s);
+}
+
+void TestFrmNouveau::refusedCharacter_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("typed");
+
+    QTest::addRow("letter") << u"12"_s << u"a"_s;
+    QTest::addRow("capital letter") << u"12"_s << u"H"_s;
+    QTest::addRow("space") << u"12"_s << u" "_s;
+    QTest::addRow("comma") << u"12"_s << u","_s;
+    QTest::addRow("full stop") << u"7"_s << u"."_s;
+    QTest::addRow("letter into an empty box") << QString() << u"x"_s;
+    QTest::addRow("letter into a full box") << u"12:34"_s << u"h"_s;
+}
+
+void TestFrmNouveau::refusedCharacter()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+
+    Rig rig;
+    rig.show();
+    type(rig.txtHeure(), before);
+    QCOMPARE(rig.txtHeure()->text(), before);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+
+    // The beep comes first and the character is already gone while the box is up.
+    int beepsWhileShown = -1;
+    QString textWhileShown;
+    rig.fp.boxes.onShow = [&](const Message&) {
+        beepsWhileShown = rig.fp.beeper.beeps;
+        textWhileShown = rig.txtHeure()->text();
+    };
+    type(rig.txtHeure(), typed);
+
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+    QCOMPARE(beepsWhileShown, 1);
+    QCOMPARE(textWhileShown, before);
+    QCOMPARE(rig.txtHeure()->text(), before);
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message& box = rig.fp.boxes.shown.first();
+    QCOMPARE(box.text, kRefusedText);
+    QCOMPARE(box.title, u"Donnée non valide"_s);
+    QCOMPARE(box.buttons, Message::Buttons::Ok);
+    QCOMPARE(box.icon, Message::Icon::Information);
+}
+
+void TestFrmNouveau::backspace()
+{
+    Rig rig;
+    rig.show();
+    type(rig.txtHeure(), u"12:"_s);
+    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
+    QCOMPARE(rig.txtHeure()->text(), u"12"_s);
+    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
+    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
+    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
+    QCOMPARE(rig.txtHeure()->text(), QString());
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+}
+
+void TestFrmNouveau::sixthCharacter()
+{
+    Rig rig;
+    rig.show();
+    type(rig.txtHeure(), u"1:2:345"_s);
+    QCOMPARE(rig.txtHeure()->text(), u"1:2:3"_s);
+    type(rig.txtHeure(), u"::"_s);
+    QCOMPARE(rig.txtHeure()->text(), u"1:2:3"_s);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+}
+
+void TestFrmNouveau::paste_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<bool>("accepted");
+
+    const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
+    const auto shift = Qt::KeyboardModifiers(Qt::ShiftModifier);
+    QTest::addRow("Ctrl+V of a time") << Qt::Key_V << ctrl << u"07:30"_s << true;
+    QTest::addRow("Shift+Insert of a time") << Qt::Key_Insert << shift << u"07:30"_s << true;
+    QTest::addRow("Ctrl+V with a letter") << Qt::Key_V << ctrl << u"12:3a"_s << false;
+    QTest::addRow("Shift+Insert with a letter") << Qt::Key_Insert << shift << u"12:3a"_s << false;
+    QTest::addRow("Ctrl+V with a space") << Qt::Key_V << ctrl << u"7 :30"_s << false;
+    QTest::addRow("Ctrl+V with a line break") << Qt::Key_V << ctrl << u"07:30\n"_s << false;
+}
+
+void TestFrmNouveau::paste()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, clipboard);
+    QFETCH(bool, accepted);
+
+    Rig rig;
+    rig.show();
+    QGuiApplication::clipboard()->setText(clipboard);
+    rig.txtHeure()->setFocus();
+    QTest::keyClick(rig.txtHeure(), key, modifiers);
+
+    QCOMPARE(rig.txtHeure()->text(), accepted ? clipboard : QString());
+    QCOMPARE(rig.fp.beeper.beeps, accepted ? 0 : 1);
+    QCOMPARE(rig.boxesTitled(u"Donnée non valide"_s), accepted ? 0 : 1);
+    QCOMPARE(rig.fp.boxes.shown.size(), accepted ? 0 : 1);
+    if (!accepted)
+        QCOMPARE(rig.fp.boxes.shown.first().text, kRefusedText);
+}
+
+void TestFrmNouveau::refusedActivation_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    // Empty: the focus stays where the route left it.
+    QTest::addColumn<QString>("focus");
+
+    const QString timeMissing = u"Vous n'avez pas saisi l'heure pour la nouvelle alarme."_s;
+    const QString messageMissing = u"Vous n'avez pas saisi le texte du message à afficher pour "
+                                   u"la nouvelle alarme."_s;
+    const QString invalid = u"L'heure que vous avez saisi n'est pas valide. Entrez celle-ci "
+                            u"comme suit: ##:## ou # sont des chiffres."_s;
+    for (const auto& [routeName, route] : kRoutes) {
+        QTest::addRow("both empty, %s", routeName) << QString() << QString() << route << timeMissing
+                                                   << u"Donnée manquante"_s << u"txtHeure"_s;
+        QTest::addRow("time missing, %s", routeName)
+            << QString() << u"Réunion"_s << route << timeMissing << u"Donnée manquante"_s
+            << u"txtHeure"_s;
+        QTest::addRow("message missing, %s", routeName)
+            << u"12:00"_s << QString() << route << messageMissing << u"Donnée manquante"_s
+            << u"txtMessage"_s;
+        QTest::addRow("25:00 without message, %s", routeName)
+            << u"25:00"_s << QString() << route << messageMissing << u"Donnée manquante"_s
+            << u"txtMessage"_s;
+        QTest::addRow("25:00, %s", routeName) << u"25:00"_s << u"Réunion"_s << route << invalid
+                                              << u"Donnée non conforme"_s << QString();
+        QTest::addRow("12:60, %s", routeName) << u"12:60"_s << u"Réunion"_s << route << invalid
+                                              << u"Donnée non conforme"_s << QString();
+        QTest::addRow("colon only, %s", routeName)
+            << u":"_s << u"Réunion"_s << route << invalid << u"Donnée non conforme"_s << QString();
+    }
+}
+
+void TestFrmNouveau::refusedActivation()
+{
+    QFETCH(QString, time);
+    QFETCH(QString, message);
+    QFETCH(Route, route);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(QString, focus);
+
+    Rig rig;
+    const AlarmRecord earlier{u"08:30:00"_s, u"ancien"_s, QDate(2026, 1, 1), QString()};
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    rig.record.gHeureCible = earlier.gHeureCible;
+    rig.record.gTexteMessage = earlier.gTexteMessage;
+    rig.record.gDateCible = earlier.gDateCible;
+    type(rig.txtHeure(), time);
+    type(rig.txtMessage(), message);
+    // The focus is somewhere else than where the refusal must put it.
+    rig.button(u"cmdAnnuler"_s)->setFocus();
+    QWidget* focusWhileShown = nullptr;
+    rig.fp.boxes.onShow = [&](const Message&) { focusWhileShown = window.focusWidget(); };
+
+    activate(rig, route);
+
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message& box = rig.fp.boxes.shown.first();
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.title, title);
+    QCOMPARE(box.buttons, Message::Buttons::Ok);
+    QCOMPARE(box.icon, Message::Icon::Information);
+    QVERIFY(window.focusWidget());
+    if (focus.isEmpty())
+        QCOMPARE(window.focusWidget(), focusWhileShown);
+    else
+        QCOMPARE(window.focusWidget()->objectName(), focus);
+
+    QCOMPARE(rig.txtHeure()->text(), time);
+    QCOMPARE(rig.txtMessage()->toPlainText(), message);
+    QCOMPARE(rig.record.gHeureCible, earlier.gHeureCible);
+    QCOMPARE(rig.record.gTexteMessage, earlier.gTexteMessage);
+    QCOMPARE(rig.record.gDateCible, earlier.gDateCible);
+    QVERIFY(window.isVisible());
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+}
+
+void TestFrmNouveau::acceptedActivation_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("heureCible");
+
+    for (const auto& [routeName, route] : kRoutes) {
+        QTest::addRow("7:5, %s", routeName)
+            << u"7:5"_s << u"Réunion"_s << route << u"07:05"_s << u"07:05:00"_s;
+        QTest::addRow("typed seconds dropped, %s", routeName)
+            << u"1:2:3"_s << u"x"_s << route << u"01:02"_s << u"01:02:00"_s;
+        QTest::addRow("message of spaces, %s", routeName)
+            << u"23:59"_s << u"   "_s << route << u"23:59"_s << u"23:59:00"_s;
+        QTest::addRow("no-break space kept, %s", routeName)
+            << u"12:00"_s << u"Réunion\u00a0: salle\u00a02"_s << route << u"12:00"_s
+            << u"12:00:00"_s;
+        QTest::addRow("current minute at second 00, %s", routeName)
+            << u"01:00"_s << u"a"_s << route << u"01:00"_s << u"01:00:00"_s;
+    }
+}
+
+void TestFrmNouveau::acceptedActivation()
+{
+    QFETCH(QString, time);
+    QFETCH(QString, message);
+    QFETCH(Route, route);
+    QFETCH(QString, label);
+    QFETCH(QString, heureCible);
+
+    Rig rig;
+    const QDate today(2026, 6, 15);
+    rig.fp.clock.set(QDateTime(today, QTime(1, 0, 0, 900)));
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QPointer<frmNouveau> watched(&window);
+    QPointer<Ticker> clock = window.timer();
+    QVERIFY(clock->isActive());
+    type(rig.txtHeure(), time);
+    type(rig.txtMessage(), message);
+
+    activate(rig, route);
+
+    // The clock ends with the unload, not later with the object.
+    QVERIFY(!clock || !clock->isActive());
+
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+    QVERIFY(!watched || !watched->isVisible());
+    frmTintel* tintel = rig.forms.loaded<frmTintel>();
+    QVERIFY(tintel);
+    QVERIFY(tintel->isVisible());
+    QCOMPARE(tintel->findChild<QLabel*>(u"txtTintel"_s)->text(), label);
+    QCOMPARE(rig.record.gHeureCible, heureCible);
+    QCOMPARE(rig.record.gTexteMessage, message);
+    QCOMPARE(rig.record.gDateCible, today);
+    // The hand-over does not end the program.
+    QTRY_VERIFY(!watched);
+    QCOMPARE(rig.quits, 0);
+}
+
+void TestFrmNouveau::pastTimeNo()
+{
+    Rig rig;
+    const QDate today(2026, 6, 15);
+    rig.fp.clock.set(QDateTime(today, QTime(9, 0, 1)));
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    type(rig.txtHeure(), u"9:00"_s);
+    type(rig.txtMessage(), u"Réunion"_s);
+    bool countdownLoadedWhileAsked = false;
+    rig.fp.boxes.onShow = [&](const Message&) {
+        countdownLoadedWhileAsked = rig.forms.isLoaded<frmTintel>();
+    };
+    rig.txtMessage()->setFocus();
+
+    // No answer scripted: the question's default button answers, as Enter would.
+    QTest::keyClick(rig.txtMessage(), Qt::Key_Return);
+
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message& box = rig.fp.boxes.shown.first();
+    QCOMPARE(box.text, kPastQuestion);
+    QCOMPARE(box.title, u"Attention..."_s);
+    QCOMPARE(box.buttons, Message::Buttons::YesNo);
+    QCOMPARE(box.icon, Message::Icon::Information);
+    QCOMPARE(box.defaultButton, Message::Answer::No);
+    QVERIFY(countdownLoadedWhileAsked);
+
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.txtHeure()->text(), QString());
+    QCOMPARE(window.focusWidget(), rig.txtHeure());
+    QCOMPARE(rig.txtMessage()->toPlainText(), u"Réunion"_s);
+    QCOMPARE(rig.record.gHeureCible, u"09:00:00"_s);
+    QCOMPARE(rig.record.gTexteMessage, u"Réunion"_s);
+    QCOMPARE(rig.record.gDateCible, today);
+    frmTintel* hidden = rig.forms.loaded<frmTintel>();
+    QVERIFY(hidden);
+    QVERIFY(!hidden->isVisible());
+
+    // The hidden countdown window is the one the next activation shows.
+    type(rig.txtHeure(), u"10:15"_s);
+    QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
+    QCOMPARE(rig.forms.loaded<frmTintel>(), hidden);
+    QVERIFY(hidden->isVisible());
+    QCOMPARE(hidden->findChild<QLabel*>(u"txtTintel"_s)->text(), u"10:15"_s);
+    QCOMPARE(rig.record.gHeureCible, u"10:15:00"_s);
+    QCOMPARE(rig.record.gDateCible, today);
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+}
+
+void TestFrmNouveau::pastTimeYes_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QDate>("dateCible");
+
+    QTest::addRow("last day of the year") << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 30))
+                                          << u"0:00"_s << u"00:00"_s << QDate(2027, 1, 1);
+    QTest::addRow("last day of February") << QDateTime(QDate(2026, 2, 28), QTime(12, 0, 0))
+                                          << u"11:59"_s << u"11:59"_s << QDate(2026, 3, 1);
+    QTest::addRow("current minute at second 01") << QDateTime(QDate(2026, 6, 15), QTime(7, 30, 1))
+                                                 << u"07:30"_s << u"07:30"_s << QDate(2026, 6, 16);
+}
+
+void TestFrmNouveau::pastTimeYes()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QString, time);
+    QFETCH(QString, label);
+    QFETCH(QDate, dateCible);
+
+    Rig rig;
+    rig.fp.clock.set(now);
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    type(rig.txtHeure(), time);
+    type(rig.txtMessage(), u"Bonne année"_s);
+    rig.fp.boxes.answers.enqueue(Message::Answer::Yes);
+
+    QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
+
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    QCOMPARE(rig.fp.boxes.shown.first().title, u"Attention..."_s);
+    QCOMPARE(rig.record.gDateCible, dateCible);
+    QCOMPARE(rig.record.gHeureCible, label + u":00"_s);
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+    frmTintel* tintel = rig.forms.loaded<frmTintel>();
+    QVERIFY(tintel);
+    QVERIFY(tintel->isVisible());
+    QCOMPARE(tintel->findChild<QLabel*>(u"txtTintel"_s)->text(), label);
+}
+
+void TestFrmNouveau::ctrlEnterBreaksLine()
+{
+    Rig rig;
+    rig.fp.clock.set(QDateTime(QDate(2026, 6, 15), QTime(6, 0, 0)));
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    type(rig.txtHeure(), u"07:30"_s);
+    rig.txtMessage()->setFocus();
+    type(rig.txtMessage(), u"ligne 1"_s);
+    QTest::keyClick(rig.txtMessage(), Qt::Key_Return, Qt::ControlModifier);
+    type(rig.txtMessage(), u"ligne 2"_s);
+    QTest::keyClick(rig.txtMessage(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    type(rig.txtMessage(), u"ligne 3"_s);
+
+    QCOMPARE(rig.txtMessage()->toPlainText(), u"ligne 1\nligne 2\nligne 3"_s);
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QVERIFY(rig.forms.isLoaded<frmNouveau>());
+
+    QTest::keyClick(rig.txtMessage(), Qt::Key_Return);
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+    QCOMPARE(rig.record.gTexteMessage, u"ligne 1\nligne 2\nligne 3"_s);
+}
+
+void TestFrmNouveau::quit_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    // Empty: the confirmation's default button answers.
+    QTest::addColumn<QList<Message::Answer>>("answers");
+    QTest::addColumn<bool>("quits");
+
+    const auto none = Qt::KeyboardModifiers();
+    const auto alt = Qt::KeyboardModifiers(Qt::AltModifier);
+    const QList<Message::Answer> yes{Message::Answer::Yes};
+    const QList<Message::Answer> no{Message::Answer::No};
+    for (const QString& focus : {u"txtHeure"_s, u"txtMessage"_s}) {
+        const QByteArray in = focus.toUtf8();
+        QTest::addRow("Esc in %s, No", in.constData())
+            << focus << Qt::Key_Escape << none << no << false;
+        QTest::addRow("Esc in %s, Yes", in.constData())
+            << focus << Qt::Key_Escape << none << yes << true;
+        QTest::addRow("Esc in %s, then Enter", in.constData())
+            << focus << Qt::Key_Escape << none << QList<Message::Answer>() << true;
+        QTest::addRow("Alt+Q in %s, No", in.constData())
+            << focus << Qt::Key_Q << alt << no << false;
+        QTest::addRow("Alt+Q in %s, Yes", in.constData())
+            << focus << Qt::Key_Q << alt << yes << true;
+    }
+}
+
+void TestFrmNouveau::quit()
+{
+    QFETCH(QString, focus);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QList<Message::Answer>, answers);
+    QFETCH(bool, quits);
+
+    Rig rig;
+    frmNouveau& window = rig.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    type(rig.txtHeure(), u"12:3"_s);
+    type(rig.txtMessage(), u"garder"_s);
+    for (Message::Answer answer : answers)
+        rig.fp.boxes.answers.enqueue(answer);
+    QWidget* target = window.findChild<QWidget*>(focus);
+    target->setFocus();
+
+    QSignalSpy clicked(rig.button(u"cmdAnnuler"_s), &QPushButton::clicked);
+    QTest::keyClick(target, key, modifiers);
+    QTRY_COMPARE(clicked.size(), 1);
+
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message& box = rig.fp.boxes.shown.first();
+    QCOMPARE(box.text, u"Appuyez sur OUI pour confirmer la fin du programme."_s);
+    QCOMPARE(box.title, u"TINTEL"_s);
+    QCOMPARE(box.buttons, Message::Buttons::YesNo);
+    QCOMPARE(box.icon, Message::Icon::Information);
+    QCOMPARE(box.defaultButton, Message::Answer::Yes);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    if (quits) {
+        QCOMPARE(rig.fp.settings.writes, QStringList{u"tintel/parametres/etat=inactif"_s});
+        QCOMPARE(rig.fp.terminator.terminations, 1);
+    } else {
+        QVERIFY(rig.fp.settings.writes.isEmpty());
+        QCOMPARE(rig.fp.terminator.terminations, 0);
+        QVERIFY(window.isVisible());
+        QCOMPARE(rig.txtHeure()->text(), u"12:3"_s);
+        QCOMPARE(rig.txtMessage()->toPlainText(), u"garder"_s);
+        QCOMPARE(window.focusWidget(), target);
+    }
+    QCOMPARE(rig.quits, 0);
+}
+
+void TestFrmNouveau::outsideClose_data()
+{
+    QTest::addColumn<bool>("hiddenCountdown");
+
+    QTest::addRow("alone") << false;
+    QTest::addRow("with a hidden countdown window") << true;
+}
+
+void TestFrmNouveau::outsideClose()
+{
+    QFETCH(bool, hiddenCountdown);
+
+    Rig rig;
+    rig.fp.clock.set(QDateTime(QDate(2026, 6, 15), QTime(9, 0, 0)));
+    frmNouveau& window = rig.show();
+    QPointer<frmNouveau> watched(&window);
+    if (hiddenCountdown) {
+        type(rig.txtHeure(), u"08:00"_s);
+        type(rig.txtMessage(), u"Réunion"_s);
+        rig.fp.boxes.answers.enqueue(Message::Answer::No);
+        QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
+        QVERIFY(rig.forms.isLoaded<frmTintel>());
+    }
+    const int boxes = int(rig.fp.boxes.shown.size());
+
+    QVERIFY(window.close());
+
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+    QCOMPARE(rig.fp.boxes.shown.size(), boxes);
+    QTRY_COMPARE(rig.quits, 1);
+    QVERIFY(!watched);
+    QVERIFY(rig.fp.settings.writes.isEmpty());
+    QCOMPARE(rig.fp.terminator.terminations, 0);
+}
+
+QTEST_MAIN(TestFrmNouveau)
+#include "tst_frmNouveau.moc"

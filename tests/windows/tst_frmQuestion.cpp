@@ -1,0 +1,323 @@
+#include "startup/frmQuestion.h"
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+#include "windows/frmNouveau.h"
+#include "windows/frmTintel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+using namespace tintel::test;
+
+namespace {
+
+const QDate kToday(2026, 6, 15);
+
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+    // Owns the pollers, so none outlives the test.
+    QObject context;
+
+    Rig()
+    {
+        forms.setQuitHandler([this] { ++quits; });
+        fp.clock.set(QDateTime(kToday, QTime(7, 0, 0)));
+        record.gHeureCible = u"07:30:00"_s;
+        record.gTexteMessage = u"Réunion"_s;
+        record.gDateCible = kToday;
+        forms.form<frmTintel>().setAlarmTime(u"07:30"_s);
+        forms.show<frmTintel>();
+    }
+
+    // Runs `action` from inside the modal loop once the dialog is the modal window. Each call has
+    // its own timer: a timer does not fire again while its own handler waits in a nested loop.
+    void whenAsked(std::function<void(frmQuestion&)> action)
+    {
+        auto* poll = new QTimer(&context);
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action] {
+            frmQuestion* dialog = forms.loaded<frmQuestion>();
+            if (!dialog || QApplication::activeModalWidget() != dialog)
+                return;
+            poll->stop();
+            action(*dialog);
+        });
+        poll->start();
+    }
+
+    // A left click on the alarm time; returns once the dialog has closed.
+    void clickAlarmTime()
+    {
+        QLabel* txtTintel = forms.loaded<frmTintel>()->findChild<QLabel*>(u"txtTintel"_s);
+        QTest::mouseClick(txtTintel, Qt::LeftButton);
+    }
+};
+
+QRadioButton* option(frmQuestion& dialog, int index)
+{
+    return dialog.findChild<QRadioButton*>(u"optChoix_%1"_s.arg(index));
+}
+
+// On the indicator, whatever width the font gives the caption.
+void clickOption(frmQuestion& dialog, int index)
+{
+    QRadioButton* button = option(dialog, index);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+QPushButton* valider(frmQuestion& dialog)
+{
+    return dialog.findChild<QPushButton*>(u"cmdValider"_s);
+}
+
+enum class Outcome { NewAlarm, Keep, Quit };
+
+} // namespace
+
+class TestFrmQuestion : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void layout();
+    void choice_data();
+    void choice();
+    void escapeDoesNothing();
+    void reopenStartsFromFirstOption();
+};
+
+void TestFrmQuestion::cleanup()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (const QWidget* widget : widgets)
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestFrmQuestion::layout()
+{
+    Rig rig;
+    QString title, texts[3], validerText;
+    bool checked[3] = {};
+    bool isDefault = false;
+    bool modal = false;
+    qint16 choix = -1;
+    QRect frame;
+    rig.whenAsked([&](frmQuestion& dialog) {
+        title = dialog.windowTitle();
+        for (int i = 0; i < 3; ++i) {
+            texts[i] = option(dialog, i)->text();
+            checked[i] = option(dialog, i)->isChecked();
+        }
+        validerText = valider(dialog)->text();
+        isDefault = valider(dialog)->isDefault();
+        modal = dialog.isModal() || dialog.windowModality() == Qt::ApplicationModal;
+        choix = dialog.choix();
+        // The frame is known once the dialog is up, and the dialog may move into place then.
+        const bool settled = QTest::qWaitFor([&dialog] {
+            const QRect f = dialog.frameGeometry();
+            return f.size() != dialog.size() && std::abs(2 * f.x() + f.width() - 1280) <= 1;
+        });
+        Q_UNUSED(settled);
+        frame = dialog.frameGeometry();
+        option(dialog, 1)->click();
+        valider(dialog)->click();
+    });
+
+    rig.clickAlarmTime();
+
+    QCOMPARE(title, u"Que voulez-vous faire?"_s);
+    QCOMPARE(texts[0], u"Entrer une nouvelle alarme"_s);
+    QCOMPARE(texts[1], u"Conserver l'alarme éxistante"_s);
+    QCOMPARE(texts[2], u"Quitter le programme"_s);
+    QCOMPARE(validerText, u"&Valider"_s);
+    QVERIFY(isDefault);
+    QVERIFY(modal);
+    QVERIFY(checked[0]);
+    QVERIFY(!checked[1]);
+    QVERIFY(!checked[2]);
+    QCOMPARE(choix, 0);
+    // Centred by its outer size, to the nearest pixel.
+    QVERIFY2(
+        std::abs(2 * frame.x() + frame.width() - 1280) <= 1,
+        qPrintable(
+            u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+    QVERIFY2(
+        std::abs(2 * frame.y() + frame.height() - 1024) <= 1,
+        qPrintable(
+            u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+    QVERIFY(!rig.forms.isLoaded<frmQuestion>());
+}
+
+Q_DECLARE_METATYPE(Outcome)
+
+void TestFrmQuestion::choice_data()
+{
+    QTest::addColumn<std::function<void(frmQuestion&)>>("choose");
+    QTest::addColumn<qint16>("choix");
+    QTest::addColumn<bool>("validated");
+    QTest::addColumn<Outcome>("outcome");
+
+    using Choose = std::function<void(frmQuestion&)>;
+    QTest::addRow("Enter at once") << Choose([](frmQuestion& d) {
+        QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, Qt::Key_Return);
+    }) << qint16(0) << true << Outcome::NewAlarm;
+    QTest::addRow("click new alarm, Valider") << Choose([](frmQuestion& d) {
+        clickOption(d, 1);
+        clickOption(d, 0);
+        QTest::mouseClick(valider(d), Qt::LeftButton);
+    }) << qint16(0) << true << Outcome::NewAlarm;
+    QTest::addRow("click keep, Valider") << Choose([](frmQuestion& d) {
+        clickOption(d, 1);
+        QTest::mouseClick(valider(d), Qt::LeftButton);
+    }) << qint16(1) << true << Outcome::Keep;
+    QTest::addRow("click keep, Enter") << Choose([](frmQuestion& d) {
+        clickOption(d, 1);
+        QTest::keyClick(option(d, 1), Qt::Key_Return);
+    }) << qint16(1) << true << Outcome::Keep;
+    QTest::addRow("arrow down once, Enter") << Choose([](frmQuestion& d) {
+        option(d, 0)->setFocus();
+        QTest::keyClick(option(d, 0), Qt::Key_Down);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+    }) << qint16(1) << true << Outcome::Keep;
+    QTest::addRow("arrow down twice, Enter") << Choose([](frmQuestion& d) {
+        option(d, 0)->setFocus();
+        QTest::keyClick(option(d, 0), Qt::Key_Down);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Down);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+    }) << qint16(2) << true << Outcome::Quit;
+    QTest::addRow("arrow down twice, up, Enter") << Choose([](frmQuestion& d) {
+        option(d, 0)->setFocus();
+        QTest::keyClick(option(d, 0), Qt::Key_Down);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Down);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Up);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+    }) << qint16(1) << true << Outcome::Keep;
+    QTest::addRow("click quit, Valider") << Choose([](frmQuestion& d) {
+        clickOption(d, 2);
+        QTest::mouseClick(valider(d), Qt::LeftButton);
+    }) << qint16(2) << true << Outcome::Quit;
+    QTest::addRow("closed from outside") << Choose([](frmQuestion& d) {
+        clickOption(d, 2);
+        d.close();
+    }) << qint16(2) << false << Outcome::Keep;
+}
+
+void TestFrmQuestion::choice()
+{
+    QFETCH(std::function<void(frmQuestion&)>, choose);
+    QFETCH(qint16, choix);
+    QFETCH(bool, validated);
+    QFETCH(Outcome, outcome);
+
+    Rig rig;
+    QPointer<frmTintel> countdown = rig.forms.loaded<frmTintel>();
+    QVERIFY(QTest::qWaitForWindowActive(countdown));
+    qint16 choixAtValidation = -1;
+    rig.whenAsked([&](frmQuestion& dialog) {
+        connect(valider(dialog), &QPushButton::pressed, &dialog,
+                [&] { choixAtValidation = dialog.choix(); });
+        choose(dialog);
+        // The fake terminator returns, where a real one would have ended the process.
+        if (outcome == Outcome::Quit)
+            dialog.hide();
+    });
+
+    rig.clickAlarmTime();
+
+    QCOMPARE(choixAtValidation, validated ? choix : qint16(-1));
+    QCOMPARE(rig.fp.terminator.terminations, outcome == Outcome::Quit ? 1 : 0);
+    QVERIFY(rig.fp.settings.writes.isEmpty());
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    switch (outcome) {
+    case Outcome::NewAlarm: {
+        QVERIFY(!rig.forms.isLoaded<frmTintel>());
+        QVERIFY(!rig.forms.isLoaded<frmQuestion>());
+        frmNouveau* nouveau = rig.forms.loaded<frmNouveau>();
+        QVERIFY(nouveau);
+        QVERIFY(nouveau->isVisible());
+        QCOMPARE(nouveau->findChild<QLineEdit*>(u"txtHeure"_s)->text(), QString());
+        QCOMPARE(nouveau->findChild<QPlainTextEdit*>(u"txtMessage"_s)->toPlainText(), QString());
+        // The old alarm stays in the record until the next activation replaces it.
+        QCOMPARE(rig.record.gHeureCible, u"07:30:00"_s);
+        QTRY_VERIFY(!countdown);
+        QCOMPARE(rig.quits, 0);
+        break;
+    }
+    case Outcome::Keep: {
+        QVERIFY(!rig.forms.isLoaded<frmQuestion>());
+        QCOMPARE(rig.forms.loaded<frmTintel>(), countdown.data());
+        QVERIFY(countdown->isVisible());
+        QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+        rig.fp.clock.set(QDateTime(kToday, QTime(7, 29, 50)));
+        rig.fp.tickers.tickAll();
+        QCOMPARE(countdown->findChild<QLabel*>(u"lblS"_s)->text(), u"10"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.quits, 0);
+        break;
+    }
+    case Outcome::Quit:
+        QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+        break;
+    }
+}
+
+void TestFrmQuestion::escapeDoesNothing()
+{
+    Rig rig;
+    bool openAfterEscape = false;
+    qint16 choixAfterEscape = -1;
+    rig.whenAsked([&](frmQuestion& dialog) {
+        clickOption(dialog, 1);
+        QTest::keyClick(option(dialog, 1), Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        openAfterEscape = dialog.isVisible() && rig.forms.loaded<frmQuestion>() == &dialog;
+        choixAfterEscape = dialog.choix();
+        valider(dialog)->click();
+    });
+
+    rig.clickAlarmTime();
+
+    QVERIFY(openAfterEscape);
+    QCOMPARE(choixAfterEscape, qint16(1));
+    QVERIFY(rig.forms.loaded<frmTintel>()->isVisible());
+    QCOMPARE(rig.fp.terminator.terminations, 0);
+}
+
+void TestFrmQuestion::reopenStartsFromFirstOption()
+{
+    Rig rig;
+    for (int opening = 0; opening < 2; ++opening) {
+        bool firstChecked = false;
+        qint16 choixAtOpening = -1;
+        rig.whenAsked([&](frmQuestion& dialog) {
+            firstChecked = option(dialog, 0)->isChecked();
+            choixAtOpening = dialog.choix();
+            clickOption(dialog, 1);
+            QTest::mouseClick(valider(dialog), Qt::LeftButton);
+        });
+        rig.clickAlarmTime();
+        QVERIFY2(firstChecked, qPrintable(QString::number(opening)));
+        QCOMPARE(choixAtOpening, qint16(0));
+        QVERIFY(rig.forms.isLoaded<frmTintel>());
+    }
+}
+
+QTEST_MAIN(TestFrmQuestion)
+#include "tst_frmQuestion.moc"

@@ -1,0 +1,303 @@
+#include "startup/frmQuestion.h"
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+#include "windows/frmTintel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+using namespace tintel::test;
+
+namespace {
+
+const QDate kToday(2026, 6, 15);
+
+// A countdown window as the new-alarm window leaves it: record filled, label written, shown.
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+
+    explicit Rig(const QString& message = u"Réunion"_s, bool shown = true)
+    {
+        forms.setQuitHandler([this] { ++quits; });
+        fp.clock.set(QDateTime(kToday, QTime(7, 0, 0)));
+        record.gHeureCible = u"07:30:00"_s;
+        record.gTexteMessage = message;
+        record.gDateCible = kToday;
+        forms.form<frmTintel>().setAlarmTime(u"07:30"_s);
+        if (shown)
+            forms.show<frmTintel>();
+    }
+    frmTintel& window() const { return *forms.loaded<frmTintel>(); }
+    template <typename T = QLabel>
+    T* child(const QString& name) const
+    {
+        return window().findChild<T*>(name);
+    }
+};
+
+} // namespace
+
+class TestFrmTintel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void layoutTexts_data();
+    void layoutTexts();
+    void placedTopRightOnTop();
+    void onTopToggles();
+    void minimisedTitle_data();
+    void minimisedTitle();
+    void tickLabels_data();
+    void tickLabels();
+    void clicksDoNothing_data();
+    void clicksDoNothing();
+};
+
+void TestFrmTintel::cleanup()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (const QWidget* widget : widgets)
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestFrmTintel::layoutTexts_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("caption") << u"frmTintel"_s << QByteArray("windowTitle")
+                             << u"Tintel journalière"_s;
+    QTest::addRow("alarm time tip")
+        << u"txtTintel"_s << QByteArray("toolTip") << u"Heure de l'alarme"_s;
+    QTest::addRow("hours") << u"lblH"_s << QByteArray("text") << u"00"_s;
+    QTest::addRow("hours tip") << u"lblH"_s << QByteArray("toolTip") << u"Heure(s) restante(s)"_s;
+    QTest::addRow("minutes") << u"lblM"_s << QByteArray("text") << u"00"_s;
+    QTest::addRow("minutes tip") << u"lblM"_s << QByteArray("toolTip")
+                                 << u"Minute(s) restante(s)"_s;
+    QTest::addRow("seconds") << u"lblS"_s << QByteArray("text") << u"00"_s;
+    QTest::addRow("seconds tip") << u"lblS"_s << QByteArray("toolTip")
+                                 << u"Seconde(s) restante(s)"_s;
+    QTest::addRow("date") << u"lbljour"_s << QByteArray("text") << u"00/00/0000"_s;
+    QTest::addRow("date tip") << u"lbljour"_s << QByteArray("toolTip") << u"Date du jour"_s;
+    QTest::addRow("dash") << u"Label1"_s << QByteArray("text") << u"-"_s;
+    QTest::addRow("dash has no tip") << u"Label1"_s << QByteArray("toolTip") << QString();
+    QTest::addRow("time") << u"lblHeure"_s << QByteArray("text") << u"00:00:00"_s;
+    QTest::addRow("time tip") << u"lblHeure"_s << QByteArray("toolTip") << u"Heure actuelle"_s;
+    QTest::addRow("minimise face") << u"cmdReduire"_s << QByteArray("text") << QString();
+    QTest::addRow("minimise tip") << u"cmdReduire"_s << QByteArray("toolTip")
+                                  << u"réduire la fenêtre"_s;
+    QTest::addRow("on top face") << u"cmdOnTop"_s << QByteArray("text") << QString();
+    QTest::addRow("on top tip") << u"cmdOnTop"_s << QByteArray("toolTip")
+                                << u"Affiche l'alarme au premier plan"_s;
+}
+
+void TestFrmTintel::layoutTexts()
+{
+    QFETCH(QString, object);
+    QFETCH(QByteArray, property);
+    QFETCH(QString, expected);
+
+    Rig rig;
+    QObject* target =
+        object == u"frmTintel"_s ? &rig.window() : rig.window().findChild<QObject*>(object);
+    QVERIFY(target);
+    QCOMPARE(target->property(property.constData()).toString(), expected);
+}
+
+void TestFrmTintel::placedTopRightOnTop()
+{
+    Rig rig(u"Réunion"_s, false);
+    frmTintel& window = rig.window();
+    QVERIFY(window.mOnTop());
+    QCOMPARE(rig.fp.windows.calls.size(), 1);
+    const FakeWindowManager::Call call = rig.fp.windows.calls.first();
+    QCOMPARE(call.window.data(), &window);
+    QVERIFY(call.onTop);
+    // At its own position: the call does not move the window.
+    QCOMPARE(call.pos, window.pos());
+    QCOMPARE(window.pos().y(), 0);
+
+    rig.forms.show<frmTintel>();
+    // The frame is known only once shown.
+    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    QCOMPARE(window.frameGeometry().top(), 0);
+    QVERIFY(window.frameGeometry().width() > 0);
+    QCOMPARE(window.size(), QSize(141, 66));
+    // A title, and no button in the title bar: cmdReduire is the only way to minimise.
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY(flags & Qt::WindowTitleHint);
+    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint)));
+    QVERIFY(window.mOnTop());
+}
+
+void TestFrmTintel::onTopToggles()
+{
+    Rig rig;
+    frmTintel& window = rig.window();
+    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    const QPoint placed = window.pos();
+    auto* cmdOnTop = rig.child<QPushButton>(u"cmdOnTop"_s);
+    int before = int(rig.fp.windows.calls.size());
+
+    for (const bool expected : {false, true, false}) {
+        QTest::mouseClick(cmdOnTop, Qt::LeftButton);
+        QCOMPARE(rig.fp.windows.calls.size(), ++before);
+        QCOMPARE(rig.fp.windows.calls.last().onTop, expected);
+        QCOMPARE(rig.fp.windows.calls.last().pos, placed);
+        QCOMPARE(window.mOnTop(), expected);
+        QCOMPARE(window.pos(), placed);
+        QCOMPARE(cmdOnTop->toolTip(), u"Affiche l'alarme au premier plan"_s);
+        QCOMPARE(cmdOnTop->text(), QString());
+    }
+}
+
+void TestFrmTintel::minimisedTitle_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("title");
+
+    QTest::addRow("one line") << u"Réunion"_s << u"Tintel: 07:30 (Réunion)"_s;
+    QTest::addRow("two lines") << u"Réunion\nsalle 2"_s << u"Tintel: 07:30 (Réunion\nsalle 2)"_s;
+    QTest::addRow("spaces kept") << u" a "_s << u"Tintel: 07:30 ( a )"_s;
+}
+
+void TestFrmTintel::minimisedTitle()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, title);
+
+    Rig rig(message);
+    frmTintel& window = rig.window();
+    QTest::mouseClick(rig.child<QPushButton>(u"cmdReduire"_s), Qt::LeftButton);
+    QTRY_VERIFY(window.isMinimized());
+    QCOMPARE(window.windowTitle(), title);
+
+    // Still counting while minimised.
+    rig.fp.clock.set(QDateTime(kToday, QTime(7, 29, 58)));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
+
+    // Restoring is the desktop's doing.
+    window.setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!window.isMinimized());
+    QCOMPARE(window.windowTitle(), u"Tintel journalière"_s);
+}
+
+void TestFrmTintel::tickLabels_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDate>("dateCible");
+    QTest::addColumn<QStringList>("labels");
+
+    QTest::addRow("hours, minutes and seconds apart")
+        << true << QDateTime(kToday, QTime(5, 57, 57, 6)) << kToday
+        << QStringList{u"05:57:57"_s, u"15/06/2026"_s, u"01"_s, u"32"_s, u"03"_s};
+    QTest::addRow("one second before")
+        << true << QDateTime(kToday, QTime(7, 29, 59, 999)) << kToday
+        << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
+    QTest::addRow("alarm tomorrow, 23 hours before")
+        << true << QDateTime(kToday, QTime(8, 30, 0)) << kToday.addDays(1)
+        << QStringList{u"08:30:00"_s, u"15/06/2026"_s, u"23"_s, u"00"_s, u"00"_s};
+    QTest::addRow("hidden, past the alarm")
+        << false << QDateTime(kToday, QTime(8, 31, 1)) << kToday
+        << QStringList{u"08:31:01"_s, u"15/06/2026"_s, u"-1"_s, u"-1"_s, u"-1"_s};
+    QTest::addRow("hidden, across new year")
+        << false << QDateTime(QDate(2026, 12, 31), QTime(23, 0, 0)) << QDate(2027, 1, 1)
+        << QStringList{u"23:00:00"_s, u"31/12/2026"_s, u"08"_s, u"30"_s, u"00"_s};
+}
+
+void TestFrmTintel::tickLabels()
+{
+    QFETCH(bool, shown);
+    QFETCH(QDateTime, now);
+    QFETCH(QDate, dateCible);
+    QFETCH(QStringList, labels);
+
+    Rig rig(u"Réunion"_s, shown);
+    rig.record.gDateCible = dateCible;
+    rig.fp.clock.set(now);
+    rig.fp.tickers.tickAll();
+
+    const QStringList names{u"lblHeure"_s, u"lbljour"_s, u"lblH"_s, u"lblM"_s, u"lblS"_s};
+    QStringList texts;
+    for (const QString& name : names)
+        texts << rig.child(name)->text();
+    QCOMPARE(texts, labels);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QVERIFY(rig.forms.isLoaded<frmTintel>());
+    QCOMPARE(rig.child(u"txtTintel"_s)->text(), u"07:30"_s);
+}
+
+void TestFrmTintel::clicksDoNothing_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<Qt::MouseButton>("button");
+
+    QTest::addRow("date") << u"lbljour"_s << Qt::LeftButton;
+    QTest::addRow("current time") << u"lblHeure"_s << Qt::LeftButton;
+    QTest::addRow("dash") << u"Label1"_s << Qt::LeftButton;
+    QTest::addRow("background") << u"frmTintel"_s << Qt::LeftButton;
+    QTest::addRow("right click on the alarm time") << u"txtTintel"_s << Qt::RightButton;
+    QTest::addRow("middle click on the alarm time") << u"txtTintel"_s << Qt::MiddleButton;
+}
+
+void TestFrmTintel::clicksDoNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(Qt::MouseButton, button);
+
+    Rig rig;
+    frmTintel& window = rig.window();
+    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    const QPoint placed = window.pos();
+    QWidget* widget = target == u"frmTintel"_s ? &window : rig.child<QWidget>(target);
+    QVERIFY(widget);
+    // The background point is clear of every control.
+    const QPoint at = widget == &window ? QPoint(2, 2) : widget->rect().center();
+    QCOMPARE(window.childAt(QPoint(2, 2)), nullptr);
+
+    // Were a dialog to open, this closes it so that the test goes on to fail.
+    bool modalOpened = false;
+    QTimer guard;
+    guard.setInterval(10);
+    connect(&guard, &QTimer::timeout, this, [&modalOpened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modalOpened = true;
+            modal->close();
+        }
+    });
+    guard.start();
+
+    QTest::mouseClick(widget, button, Qt::NoModifier, at);
+    QTest::keyClicks(&window, u"a1 "_s);
+    QCoreApplication::processEvents();
+
+    QVERIFY(!modalOpened);
+    QVERIFY(!rig.forms.isLoaded<frmQuestion>());
+    QCOMPARE(rig.forms.loaded<frmTintel>(), &window);
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.windowTitle(), u"Tintel journalière"_s);
+    QCOMPARE(window.windowState() & Qt::WindowMinimized, Qt::WindowNoState);
+    QCOMPARE(window.pos(), placed);
+    QCOMPARE(rig.fp.windows.calls.size(), 1);
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QCOMPARE(rig.child(u"txtTintel"_s)->text(), u"07:30"_s);
+}
+
+QTEST_MAIN(TestFrmTintel)
+#include "tst_frmTintel.moc"

@@ -1,0 +1,489 @@
+#include "startup/frmQuestion.h"
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+#include "windows/frmMessage.h"
+#include "windows/frmNouveau.h"
+#include "windows/frmTintel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using namespace tintel;
+using namespace tintel::test;
+
+namespace {
+
+const QDate kToday(2026, 6, 15);
+
+QDateTime at(int h, int m, int s, int ms = 6, QDate day = kToday)
+{
+    return QDateTime(day, QTime(h, m, s, ms));
+}
+
+// QTest::keyClicks only knows ASCII; accented letters are typed as their key with the text.
+void type(QWidget* widget, const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(widget, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+}
+
+// What the message window showed while it was up.
+struct Delivered
+{
+    int count = 0;
+    QString title;
+    QString text;
+    bool readOnly = false;
+    QString focus;
+    int beepsWhileShown = -1;
+    bool countdownStillShown = false;
+};
+
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+    // Owns the pollers, so none outlives the test.
+    QObject context;
+
+    Rig()
+    {
+        forms.setQuitHandler([this] { ++quits; });
+    }
+
+    frmNouveau& nouveau() const { return *forms.loaded<frmNouveau>(); }
+    frmTintel& tintel() const { return *forms.loaded<frmTintel>(); }
+    QString tintelLabel(const QString& name) const
+    {
+        return tintel().findChild<QLabel*>(name)->text();
+    }
+    QStringList countdown() const
+    {
+        return {tintelLabel(u"lblH"_s), tintelLabel(u"lblM"_s), tintelLabel(u"lblS"_s)};
+    }
+
+    // Types the alarm into a shown new-alarm window and presses Enter.
+    void enterAlarm(const QString& time, const QStringList& lines)
+    {
+        auto* txtHeure = nouveau().findChild<QLineEdit*>(u"txtHeure"_s);
+        auto* txtMessage = nouveau().findChild<QPlainTextEdit*>(u"txtMessage"_s);
+        type(txtHeure, time);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(txtMessage, Qt::Key_Return, Qt::ControlModifier);
+            type(txtMessage, lines[i]);
+        }
+        QTest::keyClick(txtMessage, Qt::Key_Return);
+    }
+
+    // Runs `action` inside T's modal loop once T is the modal window. Each call has its own
+    // timer: a timer does not fire again while its own handler waits in a nested loop.
+    template <typename T>
+    void whenModal(std::function<void(T&)> action)
+    {
+        auto* poll = new QTimer(&context);
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action] {
+            T* window = forms.loaded<T>();
+            if (!window || QApplication::activeModalWidget() != window)
+                return;
+            poll->stop();
+            action(*window);
+        });
+        poll->start();
+    }
+
+    // Answers the message window with Enter on its focused control, noting what it showed.
+    void answerMessage(Delivered& seen, std::function<void()> whileShown = {})
+    {
+        whenModal<frmMessage>([this, &seen, whileShown](frmMessage& message) {
+            ++seen.count;
+            seen.title = message.windowTitle();
+            auto* txtTexte = message.findChild<QPlainTextEdit*>(u"txtTexte"_s);
+            seen.text = txtTexte->toPlainText();
+            seen.readOnly = txtTexte->isReadOnly();
+            seen.focus = message.focusWidget() ? message.focusWidget()->objectName() : QString();
+            seen.beepsWhileShown = fp.beeper.beeps;
+            seen.countdownStillShown = forms.isLoaded<frmTintel>() && tintel().isVisible();
+            if (whileShown)
+                whileShown();
+            QWidget* target = message.focusWidget() ? message.focusWidget() : &message;
+            QTest::keyClick(target, Qt::Key_Return);
+            // Enter failed to close it: close it anyway so that the test goes on to fail.
+            if (message.isVisible())
+                message.hide();
+        });
+    }
+
+    // An alarm at 07:30 counted down from 07:29:57, the countdown window shown.
+    void activeAlarm(const QStringList& lines = {u"Réunion"_s})
+    {
+        fp.clock.set(at(7, 29, 57));
+        forms.show<frmNouveau>();
+        enterAlarm(u"07:30"_s, lines);
+    }
+
+    void clickAlarmTime()
+    {
+        QTest::mouseClick(tintel().findChild<QLabel*>(u"txtTintel"_s), Qt::LeftButton);
+    }
+
+    // Every top-level window of the program that is loaded or still alive.
+    QList<Form*> liveForms() const
+    {
+        QList<Form*> result;
+        const QWidgetList widgets = QApplication::topLevelWidgets();
+        for (QWidget* widget : widgets) {
+            if (auto* form = qobject_cast<Form*>(widget))
+                result << form;
+        }
+        return result;
+    }
+};
+
+void chooseInDialog(frmQuestion& dialog, int index)
+{
+    dialog.findChild<QRadioButton*>(u"optChoix_%1"_s.arg(index))->click();
+    dialog.findChild<QPushButton*>(u"cmdValider"_s)->click();
+}
+
+} // namespace
+
+class TestRoad : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void wholeRoad();
+    void messageCentredOnTop();
+    void messageCloseBoxIsOk();
+    void lateFire();
+    void hiddenCountdownNeverFires();
+    void ticksWhileMessageOpen();
+    void dialogNewAlarm();
+    void firesWhileDialogOpen_data();
+    void firesWhileDialogOpen();
+};
+
+void TestRoad::cleanup()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (const QWidget* widget : widgets)
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestRoad::wholeRoad()
+{
+    Rig rig;
+    rig.activeAlarm({u"Réunion"_s, u"  salle 2 "_s});
+    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
+    QPointer<frmTintel> countdown = &rig.tintel();
+    QVERIFY(countdown->isVisible());
+    QCOMPARE(rig.tintelLabel(u"txtTintel"_s), u"07:30"_s);
+
+    const QStringList expected[] = {
+        {u"00"_s, u"00"_s, u"03"_s}, {u"00"_s, u"00"_s, u"02"_s}, {u"00"_s, u"00"_s, u"01"_s}};
+    for (int i = 0; i < 3; ++i) {
+        rig.fp.clock.set(at(7, 29, 57 + i));
+        rig.fp.tickers.tickAll();
+        QCOMPARE(rig.countdown(), expected[i]);
+        QCOMPARE(rig.tintelLabel(u"lblHeure"_s), u"07:29:5%1"_s.arg(7 + i));
+        QCOMPARE(rig.tintelLabel(u"lbljour"_s), u"15/06/2026"_s);
+    }
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+
+    Delivered seen;
+    QString timeShownAtFiring;
+    rig.answerMessage(seen, [&] { timeShownAtFiring = rig.tintelLabel(u"lblHeure"_s); });
+    rig.fp.clock.set(at(7, 30, 0, 999));
+    rig.fp.tickers.tickAll();
+
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(seen.beepsWhileShown, 1);
+    QCOMPARE(seen.title, u"votre message de 07:30:00"_s);
+    QCOMPARE(seen.text, u"Réunion\n  salle 2 "_s);
+    QVERIFY(seen.readOnly);
+    QCOMPARE(seen.focus, u"cmdOK"_s);
+    QVERIFY(seen.countdownStillShown);
+    QCOMPARE(timeShownAtFiring, u"07:30:00"_s);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+
+    QVERIFY(!rig.forms.isLoaded<frmMessage>());
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    frmNouveau* fresh = rig.forms.loaded<frmNouveau>();
+    QVERIFY(fresh);
+    QVERIFY(fresh->isVisible());
+    QCOMPARE(fresh->findChild<QLineEdit*>(u"txtHeure"_s)->text(), QString());
+    QCOMPARE(fresh->findChild<QPlainTextEdit*>(u"txtMessage"_s)->toPlainText(), QString());
+    QCOMPARE(fresh->findChild<QLabel*>(u"lblHeure"_s)->text(), u"00:00:00"_s);
+    QCOMPARE(rig.record.gHeureCible, u"07:30:00"_s);
+    QCOMPARE(rig.record.gTexteMessage, u"Réunion\n  salle 2 "_s);
+
+    // Nothing repeats the alarm: not the rest of the second, not the next day.
+    rig.fp.clock.set(at(7, 30, 0, 999));
+    rig.fp.tickers.tickAll();
+    rig.fp.clock.set(at(7, 30, 0, 6, kToday.addDays(1)));
+    rig.fp.tickers.tickAll();
+    QTRY_VERIFY(!countdown);
+    rig.fp.tickers.tickAll();
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+    QCOMPARE(rig.quits, 0);
+    QCOMPARE(rig.forms.pendingDeletes(), 0);
+
+    // The next alarm gets a fresh countdown window, top right and on top again.
+    rig.fp.windows.calls.clear();
+    rig.enterAlarm(u"08:15"_s, {u"suite"_s});
+    frmTintel& next = rig.tintel();
+    QVERIFY(next.isVisible());
+    QVERIFY(next.mOnTop());
+    QCOMPARE(rig.fp.windows.calls.size(), 1);
+    QCOMPARE(rig.tintelLabel(u"txtTintel"_s), u"08:15"_s);
+    QCOMPARE(rig.tintelLabel(u"lblS"_s), u"00"_s);
+    QTRY_COMPARE(next.frameGeometry().right() + 1, 1280);
+    QCOMPARE(next.frameGeometry().top(), 0);
+}
+
+void TestRoad::messageCentredOnTop()
+{
+    Rig rig;
+    rig.activeAlarm();
+    QRect frame;
+    bool onTopAsked = false;
+    QSize size;
+    Qt::WindowFlags flags;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        flags = message.windowFlags();
+        // The frame is known once the window is up, and the window may move into place then.
+        const bool settled = QTest::qWaitFor([&] {
+            const QRect f = message.frameGeometry();
+            return f.size() != message.size() && std::abs(2 * f.x() + f.width() - 1280) <= 1;
+        });
+        Q_UNUSED(settled);
+        frame = message.frameGeometry();
+        size = message.size();
+        for (const FakeWindowManager::Call& call : rig.fp.windows.calls)
+            onTopAsked |= call.window == &message && call.onTop;
+        message.findChild<QPushButton*>(u"cmdOK"_s)->click();
+        if (message.isVisible())
+            message.hide();
+    });
+    rig.fp.clock.set(at(7, 30, 0));
+    rig.fp.tickers.tickAll();
+
+    QVERIFY(onTopAsked);
+    QCOMPARE(size, QSize(397, 95));
+    // A close box, and no other title-bar button.
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                       Qt::WindowContextHelpButtonHint)));
+    QVERIFY2(std::abs(2 * frame.x() + frame.width() - 1280) <= 1,
+             qPrintable(u"%1 %2"_s.arg(frame.x()).arg(frame.width())));
+    QVERIFY2(std::abs(2 * frame.y() + frame.height() - 1024) <= 1,
+             qPrintable(u"%1 %2"_s.arg(frame.y()).arg(frame.height())));
+}
+
+void TestRoad::messageCloseBoxIsOk()
+{
+    Rig rig;
+    rig.activeAlarm();
+    bool stillOpenAfterEscape = false;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        QTest::keyClick(&message, Qt::Key_Escape);
+        stillOpenAfterEscape = message.isVisible();
+        message.close();
+        if (message.isVisible())
+            message.hide();
+    });
+    rig.fp.clock.set(at(7, 30, 0));
+    rig.fp.tickers.tickAll();
+
+    QVERIFY(stillOpenAfterEscape);
+    QVERIFY(!rig.forms.isLoaded<frmMessage>());
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QVERIFY(rig.nouveau().isVisible());
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+}
+
+void TestRoad::lateFire()
+{
+    Rig rig;
+    rig.activeAlarm();
+    rig.fp.clock.set(at(7, 29, 59));
+    rig.fp.tickers.tickAll();
+
+    Delivered seen;
+    rig.answerMessage(seen);
+    // Suspended across the alarm second.
+    rig.fp.clock.set(at(7, 31, 10));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QVERIFY(rig.forms.isLoaded<frmNouveau>());
+
+    rig.fp.clock.set(at(7, 31, 11));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+}
+
+void TestRoad::hiddenCountdownNeverFires()
+{
+    Rig rig;
+    rig.fp.clock.set(at(9, 0, 0));
+    rig.forms.show<frmNouveau>();
+    rig.fp.boxes.answers.enqueue(Message::Answer::No);
+    rig.enterAlarm(u"08:00"_s, {u"Réunion"_s});
+    QVERIFY(rig.forms.isLoaded<frmTintel>());
+    QVERIFY(!rig.tintel().isVisible());
+
+    bool messageShown = false;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        messageShown = true;
+        message.hide();
+    });
+    // The clock set back onto the alarm second, then past it again.
+    for (const QDateTime& now : {at(8, 0, 0), at(8, 0, 1), at(9, 0, 5)}) {
+        rig.fp.clock.set(now);
+        rig.fp.tickers.tickAll();
+    }
+    QVERIFY(!messageShown);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QVERIFY(rig.forms.isLoaded<frmTintel>());
+    QVERIFY(!rig.tintel().isVisible());
+    QVERIFY(rig.nouveau().isVisible());
+    QCOMPARE(rig.tintelLabel(u"lblHeure"_s), u"09:00:05"_s);
+}
+
+void TestRoad::ticksWhileMessageOpen()
+{
+    Rig rig;
+    rig.activeAlarm();
+    Delivered seen;
+    int modalsWhileShown = 0;
+    QString timeWhileShown;
+    rig.answerMessage(seen, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        for (int second = 0; second < 3; ++second) {
+            // Within the alarm second and after it.
+            rig.fp.clock.set(at(7, 30, second, 500));
+            rig.fp.tickers.tickAll();
+        }
+        modalsWhileShown = QApplication::activeModalWidget() == modal ? 1 : 2;
+        timeWhileShown = rig.tintelLabel(u"lblHeure"_s);
+    });
+    rig.fp.clock.set(at(7, 30, 0));
+    rig.fp.tickers.tickAll();
+
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(modalsWhileShown, 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+    QCOMPARE(timeWhileShown, u"07:30:02"_s);
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QVERIFY(rig.nouveau().isVisible());
+    rig.fp.tickers.tickAll();
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+    QCOMPARE(rig.liveForms().size() - rig.forms.pendingDeletes(), 1);
+}
+
+void TestRoad::dialogNewAlarm()
+{
+    Rig rig;
+    rig.activeAlarm();
+    QPointer<frmTintel> countdown = &rig.tintel();
+    rig.whenModal<frmQuestion>([](frmQuestion& dialog) { chooseInDialog(dialog, 0); });
+    rig.clickAlarmTime();
+
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QVERIFY(rig.nouveau().isVisible());
+    QTRY_VERIFY(!countdown);
+    QCOMPARE(rig.forms.pendingDeletes(), 0);
+
+    // The countdown that was dropped never fires.
+    rig.fp.clock.set(at(7, 30, 0));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+
+    // The new alarm goes its own road.
+    rig.enterAlarm(u"07:45"_s, {u"autre"_s});
+    Delivered seen;
+    rig.answerMessage(seen);
+    rig.fp.clock.set(at(7, 45, 0));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(seen.title, u"votre message de 07:45:00"_s);
+    QCOMPARE(seen.text, u"autre"_s);
+}
+
+void TestRoad::firesWhileDialogOpen_data()
+{
+    QTest::addColumn<int>("choice");
+
+    QTest::addRow("then Entrer une nouvelle alarme") << 0;
+    QTest::addRow("then Conserver l'alarme existante") << 1;
+    QTest::addRow("then Quitter le programme") << 2;
+}
+
+void TestRoad::firesWhileDialogOpen()
+{
+    QFETCH(int, choice);
+
+    Rig rig;
+    rig.activeAlarm();
+    Delivered seen;
+    bool nouveauShownUnderDialog = false;
+    rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
+        rig.answerMessage(seen);
+        rig.fp.clock.set(at(7, 30, 0));
+        rig.fp.tickers.tickAll();
+        nouveauShownUnderDialog = rig.forms.isLoaded<frmNouveau>() && rig.nouveau().isVisible();
+        // The dialog is still there, over a countdown window that is gone.
+        chooseInDialog(dialog, choice);
+        if (dialog.isVisible())
+            dialog.hide();
+    });
+    rig.clickAlarmTime();
+
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+    QVERIFY(nouveauShownUnderDialog);
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QVERIFY(!rig.forms.isLoaded<frmMessage>());
+    QCOMPARE(rig.fp.terminator.terminations, choice == 2 ? 1 : 0);
+    if (choice == 2)
+        return;
+    QVERIFY(!rig.forms.isLoaded<frmQuestion>());
+    QTRY_COMPARE(rig.forms.pendingDeletes(), 0);
+    // Exactly one window left, and it is the new-alarm window, shown.
+    const QList<Form*> live = rig.liveForms();
+    QCOMPARE(live.size(), 1);
+    QCOMPARE(live.first(), rig.forms.loaded<frmNouveau>());
+    QVERIFY(live.first()->isVisible());
+    QCOMPARE(rig.quits, 0);
+
+    rig.fp.clock.set(at(7, 30, 1));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(rig.fp.beeper.beeps, 1);
+}
+
+QTEST_MAIN(TestRoad)
+#include "tst_road.moc"
