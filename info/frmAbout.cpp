@@ -9,8 +9,6 @@
 #include "platform/screen.h"
 #include "windows/look.h"
 
-#include <QTimer>
-
 #include <algorithm>
 #include <exception>
 
@@ -65,30 +63,16 @@ void frmAbout::Form_Load()
     m_ui->lblTitle->setText(program.title());
     widenToText(m_ui->lblVersion);
     widenToText(m_ui->lblTitle);
-    centre();
+    placeWindow();
 }
 
-void frmAbout::centre()
+void frmAbout::placeWindow()
 {
     const QSize screen = platform().screen.sizeTwips();
     const QSize window = outerSizeTwips();
     const float top = float(screen.height() - window.height()) / 2.0f;
     const float left = float(screen.width() - window.width()) / 2.0f;
     moveTwips(left, top);
-}
-
-void frmAbout::showEvent(QShowEvent* event)
-{
-    Form::showEvent(event);
-    if (m_centredWithFrame)
-        return;
-    m_centredWithFrame = true;
-    // The load step saw the client size only: the window manager adds its frame once the window
-    // is shown, and the centring is by the outer size.
-    QTimer::singleShot(100, this, [this] {
-        if (frameGeometry().size() != size())
-            centre();
-    });
 }
 
 void frmAbout::escapePressed()

@@ -27,13 +27,10 @@ public:
 
 protected:
     void escapePressed() override;
-    void showEvent(QShowEvent* event) override;
+    void placeWindow() override;
 
 private:
-    void centre();
-
     std::unique_ptr<Ui::frmAbout> m_ui;
-    bool m_centredWithFrame = false;
 };
 
 } // namespace tintel

@@ -7,8 +7,6 @@
 #include "windows/frmTintel.h"
 #include "windows/look.h"
 
-#include <QTimer>
-
 namespace tintel {
 
 frmQuestion::frmQuestion(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmQuestion>())

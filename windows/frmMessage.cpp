@@ -6,8 +6,6 @@
 #include "platform/windowmanager.h"
 #include "windows/look.h"
 
-#include <QTimer>
-
 #include <cmath>
 
 namespace tintel {

@@ -19,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
-#include <QTimer>
 
 namespace tintel {
 

@@ -15,7 +15,6 @@
 #include "windows/look.h"
 
 #include <QMouseEvent>
-#include <QTimer>
 
 #include <cmath>
 

@@ -3,6 +3,7 @@
 #include "core/alarmrecord.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
+#include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
@@ -157,7 +158,12 @@ public:
 class FakeFiles final : public Files
 {
 public:
-    bool isNormalFile(const QString& path) const override { return normalFiles.contains(path); }
+    bool isNormalFile(const QString& path) const override
+    {
+        if (failTest)
+            throw RuntimeFailure(71, QStringLiteral("Disque non prêt"));
+        return normalFiles.contains(path);
+    }
     bool startDetached(const QString& program) override
     {
         started << program;
@@ -166,6 +172,8 @@ public:
     QSet<QString> normalFiles;
     QStringList started;
     bool startSucceeds = true;
+    // The file test fails as a drive that is not ready would.
+    bool failTest = false;
 };
 
 class FakeWindowManager final : public WindowManager

@@ -1,0 +1,447 @@
+#include "info/frmAbout.h"
+#include "info/functionkeys.h"
+#include "startup/frmQuestion.h"
+#include "tests/support/fakes.h"
+#include "windows/frmMessage.h"
+#include "windows/frmNouveau.h"
+#include "windows/frmTintel.h"
+
+#include "ui_frmNouveau.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+using namespace tintel;
+using namespace tintel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Window { Nouveau, Tintel, Question, Message };
+
+struct Rig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    Rig()
+    {
+        forms.setQuitHandler([] {});
+        fp.program.folder = u"/opt/rappel du matin"_s;
+        record.gHeureCible = u"07:30:00"_s;
+        record.gTexteMessage = u"Réunion"_s;
+        record.gDateCible = fp.clock.now().date().addDays(1);
+    }
+
+    // Loads and shows one of the four windows, without a modal loop: the keys do not care.
+    Form* open(Window which)
+    {
+        Form* window = nullptr;
+        switch (which) {
+        case Window::Nouveau:
+            window = &forms.form<frmNouveau>();
+            break;
+        case Window::Tintel:
+            forms.form<frmTintel>().setAlarmTime(u"07:30"_s);
+            window = &forms.form<frmTintel>();
+            break;
+        case Window::Question:
+            window = &forms.form<frmQuestion>();
+            break;
+        case Window::Message:
+            window = &forms.form<frmMessage>();
+            break;
+        }
+        window->show();
+        window->activateWindow();
+        return window;
+    }
+
+    void closeAll()
+    {
+        forms.unload<frmAbout>();
+        forms.unload<frmQuestion>();
+        forms.unload<frmMessage>();
+        forms.unload<frmTintel>();
+        forms.unload<frmNouveau>();
+    }
+};
+
+// A key goes to the focused control first, as the desktop delivers it.
+QWidget* target(QWidget* window)
+{
+    return window->focusWidget() ? window->focusWidget() : window;
+}
+
+// Answers the about window from inside its modal loop, noting what was on screen.
+struct AboutAnswer
+{
+    bool sawAbout = false;
+    QWidget* underneath = nullptr;
+    void arm(QWidget* expectedUnderneath)
+    {
+        underneath = expectedUnderneath;
+        QTimer::singleShot(0, [this] {
+            (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; },
+                                  2000);
+            auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+            sawAbout = about && about->isVisible() && underneath->isVisible();
+            if (about)
+                QTest::keyClick(about, Qt::Key_Return);
+            else if (QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+        });
+    }
+};
+
+} // namespace
+
+class tst_FunctionKeys : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void shellKeys_data();
+    void shellKeys();
+    void missingHelpShowsTheFolderAsGiven_data();
+    void missingHelpShowsTheFolderAsGiven();
+    void aboutKeyOpensTheAboutWindowAbove_data();
+    void aboutKeyOpensTheAboutWindowAbove();
+    void failureStopsTheActionWithItsMessage();
+    void otherKeysReachTheFocusedControl_data();
+    void otherKeysReachTheFocusedControl();
+    void helpKeyLeavesTheTimeBoxAlone();
+    void aboutWindowTakesNoFunctionKey();
+    void linkClickRunsItsKey_data();
+    void linkClickRunsItsKey();
+    void linkLabelsLook();
+    void linkHighlightFollowsThePointer();
+    void linkCursorIsTheHand();
+    void helpFolderIsNotAFile();
+};
+
+void tst_FunctionKeys::cleanup()
+{
+    QTRY_VERIFY(std::none_of(QApplication::topLevelWidgets().cbegin(),
+                             QApplication::topLevelWidgets().cend(),
+                             [](QWidget* w) { return w->isVisible(); }));
+}
+
+void tst_FunctionKeys::shellKeys_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("opened");
+    const QString help = u"/opt/rappel du matin/aide.htm"_s;
+    const QString web = u"http://www.example.org/kwj/index.html"_s;
+    const QString mail = u"mailto:kwj@example.org?subject=Tintel journalière"_s;
+    const struct
+    {
+        const char* name;
+        Window window;
+    } windows[] = {{"new alarm", Window::Nouveau},
+                   {"countdown", Window::Tintel},
+                   {"what next", Window::Question},
+                   {"message", Window::Message}};
+    const struct
+    {
+        const char* name;
+        int modifiers;
+    } mods[] = {{"", Qt::NoModifier},
+                {" with Shift", Qt::ShiftModifier},
+                {" with Ctrl", Qt::ControlModifier},
+                {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
+                {" with Alt", Qt::AltModifier}};
+    for (const auto& w : windows) {
+        for (const auto& m : mods) {
+            QTest::addRow("F1 help in %s%s", w.name, m.name)
+                << int(w.window) << int(Qt::Key_F1) << m.modifiers << help;
+            QTest::addRow("F3 web page in %s%s", w.name, m.name)
+                << int(w.window) << int(Qt::Key_F3) << m.modifiers << web;
+            QTest::addRow("F4 mail in %s%s", w.name, m.name)
+                << int(w.window) << int(Qt::Key_F4) << m.modifiers << mail;
+        }
+    }
+}
+
+void tst_FunctionKeys::shellKeys()
+{
+    QFETCH(int, window);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, opened);
+    Rig rig;
+    rig.record.gCheminAide = u"/opt/rappel du matin/aide.htm"_s;
+    rig.fp.files.normalFiles << rig.record.gCheminAide;
+    Form* form = rig.open(Window(window));
+    if (Window(window) == Window::Nouveau)
+        rig.fp.files.normalFiles << rig.record.gCheminAide;
+
+    QTest::keyClick(target(form), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+    QCOMPARE(rig.fp.shell.opened, QStringList{opened});
+    QCOMPARE(rig.fp.shell.owners.first().data(), form);
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addRow("folder with spaces") << u"/opt/rappel du matin"_s;
+    QTest::addRow("root, no separator added") << u"/"_s;
+    QTest::addRow("backslashes as given") << u"C:\\Outils\\Rappel"_s;
+}
+
+void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
+{
+    QFETCH(QString, folder);
+    Rig rig;
+    Form* form = rig.open(Window::Nouveau);
+    rig.fp.program.folder = folder;
+    QTest::keyClick(target(form), Qt::Key_F1);
+    QVERIFY(rig.fp.shell.opened.isEmpty());
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message expected{u"Fichier d'aide [aide.htm] introuvable. Assurez-vous que celui-ci doit "
+                           u"se trouver dans:\r\n"_s +
+                               folder,
+                           u"fichier d'aide absent"_s, Message::Buttons::Ok,
+                           Message::Icon::Critical, Message::Answer::Ok};
+    QCOMPARE(rig.fp.boxes.shown.first(), expected);
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::addRow("new alarm") << int(Window::Nouveau);
+    QTest::addRow("countdown") << int(Window::Tintel);
+    QTest::addRow("what next") << int(Window::Question);
+    QTest::addRow("message") << int(Window::Message);
+}
+
+void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove()
+{
+    QFETCH(int, window);
+    Rig rig;
+    Form* form = rig.open(Window(window));
+    for (int round = 0; round < 2; ++round) {
+        AboutAnswer answer;
+        answer.arm(form);
+        QTest::keyClick(target(form), Qt::Key_F2, round ? Qt::ControlModifier : Qt::NoModifier);
+        QVERIFY(answer.sawAbout);
+        // Back to the window underneath, still loaded and shown; the next F2 loads afresh.
+        QVERIFY(!rig.forms.isLoaded<frmAbout>());
+        QVERIFY(form->isVisible());
+    }
+    QVERIFY(rig.fp.shell.opened.isEmpty());
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::failureStopsTheActionWithItsMessage()
+{
+    Rig rig;
+    rig.record.gCheminAide = u"/opt/aide.htm"_s;
+    Form* form = rig.open(Window::Tintel);
+    rig.fp.files.normalFiles << rig.record.gCheminAide;
+    rig.fp.files.failTest = true;
+    QTest::keyClick(target(form), Qt::Key_F1);
+    QCOMPARE(rig.fp.boxes.shown.size(), 1);
+    const Message expected{
+        u"Une erreur est intervenue dans le programme.\r\nNo: 71\r\nType: Disque "
+        u"non prêt"_s,
+        u"Erreur..."_s, Message::Buttons::Ok, Message::Icon::Critical, Message::Answer::Ok};
+    QCOMPARE(rig.fp.boxes.shown.first(), expected);
+    // Nothing after the point of failure: no shell request, the countdown goes on.
+    QVERIFY(rig.fp.shell.opened.isEmpty());
+    QVERIFY(rig.forms.isLoaded<frmTintel>());
+    QVERIFY(rig.forms.loaded<frmTintel>()->timer()->isActive());
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("F5") << int(Qt::Key_F5) << QString();
+    QTest::addRow("F12") << int(Qt::Key_F12) << QString();
+    QTest::addRow("letter") << int(Qt::Key_A) << u"a"_s;
+}
+
+void tst_FunctionKeys::otherKeysReachTheFocusedControl()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    Rig rig;
+    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    QPlainTextEdit* message = nouveau->ui().txtMessage;
+    message->setFocus();
+    message->setPlainText(u"x"_s);
+    message->moveCursor(QTextCursor::End);
+    QTest::keyClick(message, Qt::Key(key), Qt::NoModifier);
+    QCOMPARE(message->toPlainText(), u"x"_s + text);
+    QVERIFY(rig.fp.shell.opened.isEmpty());
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::helpKeyLeavesTheTimeBoxAlone()
+{
+    Rig rig;
+    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    rig.fp.files.normalFiles << rig.record.gCheminAide;
+    QLineEdit* time = nouveau->ui().txtHeure;
+    time->setFocus();
+    QTest::keyClicks(time, u"07:3"_s);
+    QTest::keyClick(time, Qt::Key_F1);
+    QCOMPARE(time->text(), u"07:3"_s);
+    QCOMPARE(rig.fp.shell.opened, QStringList{rig.record.gCheminAide});
+    // The filter never saw F1: no refusal.
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::aboutWindowTakesNoFunctionKey()
+{
+    Rig rig;
+    rig.fp.files.normalFiles << rig.record.gCheminAide;
+    frmAbout& about = rig.forms.form<frmAbout>();
+    about.show();
+    for (Qt::Key key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4})
+        QTest::keyClick(target(&about), key);
+    QVERIFY(rig.fp.shell.opened.isEmpty());
+    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QVERIFY(about.isVisible());
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::linkClickRunsItsKey_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("opened");
+    QTest::addRow("F1: Aide") << 0 << u"/opt/rappel du matin/aide.htm"_s;
+    QTest::addRow("F3: Site de K.W.J") << 2 << u"http://www.example.org/kwj/index.html"_s;
+    QTest::addRow("F4: Mail à K.W.J")
+        << 3 << u"mailto:kwj@example.org?subject=Tintel journalière"_s;
+}
+
+void tst_FunctionKeys::linkClickRunsItsKey()
+{
+    QFETCH(int, index);
+    QFETCH(QString, opened);
+    Rig rig;
+    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    rig.fp.files.normalFiles << rig.record.gCheminAide;
+    QTest::mouseClick(nouveau->Label3(qint16(index)), Qt::LeftButton);
+    QCOMPARE(rig.fp.shell.opened, QStringList{opened});
+    QCOMPARE(rig.fp.shell.owners.first().data(), nouveau);
+
+    // The about link does what F2 does.
+    AboutAnswer answer;
+    answer.arm(nouveau);
+    QTest::mouseClick(nouveau->Label3(1), Qt::LeftButton);
+    QVERIFY(answer.sawAbout);
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::linkLabelsLook()
+{
+    Rig rig;
+    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    for (qint16 i = 0; i < 4; ++i) {
+        QLabel* link = nouveau->Label3(i);
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(!link->font().underline());
+    }
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::linkHighlightFollowsThePointer()
+{
+    Rig rig;
+    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    Ui::frmNouveau& ui = nouveau->ui();
+    // Highlighted labels; -1 marks a label whose colour and underline disagree.
+    auto highlighted = [&] {
+        QList<int> on;
+        for (qint16 i = 0; i < 4; ++i) {
+            QLabel* link = nouveau->Label3(i);
+            const bool red = link->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+            if (red != link->font().underline())
+                on << -1;
+            else if (red)
+                on << i;
+        }
+        return on;
+    };
+    auto moveOver = [](QWidget* widget, QPoint pos = QPoint(2, 2)) {
+        QTest::mouseMove(widget, pos);
+        QCoreApplication::processEvents();
+    };
+
+    moveOver(ui.Label3_2);
+    QCOMPARE(highlighted(), QList<int>{2});
+    // Straight onto the time box, or the frame's date: the label stays highlighted.
+    moveOver(ui.txtHeure);
+    moveOver(ui.lbljour);
+    moveOver(ui.Label1_0);
+    QCOMPARE(highlighted(), QList<int>{2});
+    // Too fast for the surface between them: both stay highlighted.
+    moveOver(ui.Label3_1);
+    QCOMPARE(highlighted(), (QList<int>{1, 2}));
+    moveOver(ui.txtMessage->viewport());
+    QCOMPARE(highlighted(), QList<int>{});
+
+    const struct
+    {
+        QWidget* widget;
+        QPoint pos;
+    } clearing[] = {{ui.cmdValider, {5, 5}},
+                    {ui.cmdAnnuler, {5, 5}},
+                    {ui.Frame1, {ui.Frame1->width() - 3, ui.Frame1->height() - 3}},
+                    {nouveau, {nouveau->width() - 2, 2}}};
+    for (const auto& surface : clearing) {
+        moveOver(ui.Label3_3);
+        QCOMPARE(highlighted(), QList<int>{3});
+        moveOver(surface.widget, surface.pos);
+        QVERIFY2(highlighted().isEmpty(), qPrintable(surface.widget->objectName()));
+    }
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::linkCursorIsTheHand()
+{
+    Rig rig;
+    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    for (qint16 i = 0; i < 4; ++i) {
+        const QCursor cursor = nouveau->Label3(i)->cursor();
+        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+        QCOMPARE(cursor.hotSpot(), QPoint(12, 1));
+        QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+    }
+    rig.closeAll();
+}
+
+void tst_FunctionKeys::helpFolderIsNotAFile()
+{
+    // The real file test: a folder named aide.htm is no help file.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"aide.htm"_s));
+    LocalFiles files;
+    QVERIFY(!files.isNormalFile(dir.filePath(u"aide.htm"_s)));
+    QFile file(dir.filePath(u"vraie.htm"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(files.isNormalFile(file.fileName()));
+    QVERIFY(!files.isNormalFile(dir.filePath(u"absent.htm"_s)));
+}
+
+QTEST_MAIN(tst_FunctionKeys)
+#include "tst_functionkeys.moc"
