@@ -52,11 +52,16 @@ start_tintel() {
   PIDS+=($TINTEL_PID)
 }
 
+# xdotool matches titles as regular expressions: "Que voulez-vous faire?" must be taken literally.
+title_pattern() {
+  printf '^%s$' "$(printf '%s' "$1" | sed 's/[][().*?+^$|\\{}]/\\&/g')"
+}
+
 # Waits for a visible window whose title is exactly $1; prints its id.
 wait_window() {
   local title=$1 timeout=${2:-10} id i
   for i in $(seq $((timeout * 20))); do
-    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
+    id=$(xdotool search --onlyvisible --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
     if [[ -n $id ]]; then
       echo "$id"
       return 0
@@ -67,7 +72,7 @@ wait_window() {
 }
 
 count_windows() {
-  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l
+  xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | wc -l
 }
 
 wait_gone() {

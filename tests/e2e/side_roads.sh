@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The function keys through the desktop's opener, the about window, and the what-next dialog's
+# "Quitter le programme", with the real binary.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# A stand-in for the desktop's opener records what it was asked to open.
+mkdir -p "$WORK/bin"
+cat >"$WORK/bin/xdg-open" <<STANDIN
+#!/bin/sh
+printf '%s\n' "\$*" >>"$WORK/opened"
+STANDIN
+chmod +x "$WORK/bin/xdg-open"
+export PATH=$WORK/bin:$PATH
+folder=$(cd "$(dirname "$TINTEL")" && pwd)
+
+opened_last() {
+  local i
+  for i in $(seq 60); do
+    [[ -f $WORK/opened && $(wc -l <"$WORK/opened") -ge $1 ]] && break
+    sleep 0.05
+  done
+  sed -n "$1p" "$WORK/opened" 2>/dev/null
+}
+
+start_faked side "2026-06-01 10:00:00"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+[[ -f $folder/aide.htm ]] || fail "no help page beside the executable"
+press "$nouveau" F1
+[[ $(opened_last 1) == "$folder/aide.htm" ]] || fail "F1 opened '$(opened_last 1)'"
+press "$nouveau" F3
+[[ $(opened_last 2) == "http://www.example.org/kwj/index.html" ]] || fail "F3 opened '$(opened_last 2)'"
+press "$nouveau" shift+F4
+[[ $(opened_last 3) == "mailto:kwj@example.org?subject=Tintel journalière" ]] || fail "F4 opened '$(opened_last 3)'"
+
+press "$nouveau" F2
+about=$(wait_window "À propos de Tintel" 5)
+press "$about" Escape
+wait_gone "À propos de Tintel" 3
+
+enter_alarm "$nouveau" 11:00 "Quitter"
+tintel=$(wait_window "Tintel journalière" 5)
+# Give the window its final place, once the window manager's frame is known.
+sleep 0.5
+# The alarm time fills the black box at 4,4 (133 x 45) of the client area.
+xdotool mousemove --window "$tintel" 60 25 click 1
+question=$(wait_window "Que voulez-vous faire?" 5)
+press "$question" Escape
+sleep 0.5
+[[ $(count_windows "Que voulez-vous faire?") -eq 1 ]] || fail "Escape closed the dialog"
+press "$question" Down Down Return
+wait_exit "$TINTEL_PID" 5
+[[ $(setting etat) == actif ]] || fail "etat after 'Quitter le programme': $(setting etat)"
+echo PASS
