@@ -1,5 +1,5 @@
 # The two entry points of the README: `make run` and `make test`.
-.PHONY: all deps build build-asan build-fuzz run test test-default test-asan test-fuzz fuzz format clean
+.PHONY: all deps build build-asan build-fuzz run test test-default test-asan test-fuzz fuzz demo bench package format clean
 
 all: build
 
@@ -38,6 +38,18 @@ test-fuzz: build-fuzz
 	$(FUZZ_RUN) -max_total_time=10
 
 test: test-default test-asan test-fuzz
+
+# Pictures of every window, from a scripted session under Xvfb: build/demo/index.html.
+demo: build
+	bash scripts/demo.sh
+
+# Tick phase, firing latency, memory, CPU and start-up against a plain Qt baseline.
+bench: build
+	bash scripts/bench.sh
+
+# A Debian package of the installed tree, under build/package/.
+package: build
+	bash scripts/package.sh
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
