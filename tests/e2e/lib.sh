@@ -71,6 +71,20 @@ wait_window() {
   fail "no window titled '$title' within ${timeout}s"
 }
 
+# As wait_window, for a window that may be minimised (unmapped) at the time.
+wait_title() {
+  local title=$1 timeout=${2:-10} id i
+  for i in $(seq $((timeout * 20))); do
+    id=$(xdotool search --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
+    if [[ -n $id ]]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "no window titled '$title' within ${timeout}s"
+}
+
 count_windows() {
   xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | wc -l
 }
