@@ -82,11 +82,13 @@ void TimeBox::inputMethodEvent(QInputMethodEvent* event)
 void TimeBox::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
+    // The menu's paste entry is the one wired to paste(): rewire it through the filter.
     for (QAction* action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste")) {
-            action->disconnect();
+        // Qt wires it by name or by pointer depending on the version.
+        const bool byName = disconnect(action, SIGNAL(triggered()), this, SLOT(paste()));
+        const bool byPointer = disconnect(action, &QAction::triggered, this, &QLineEdit::paste);
+        if (byName || byPointer)
             connect(action, &QAction::triggered, this, &TimeBox::checkedPaste);
-        }
     }
     {
         ModalScope scope;
