@@ -1,4 +1,4 @@
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/forms.h"
 
 #include <QApplication>
@@ -70,18 +70,13 @@ public:
     static inline bool aliveAfterModal = false;
 };
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
-    int quits = 0;
     Rig()
     {
         Main::counts = {};
         Other::counts = {};
         Main::refuseClose = false;
-        forms.setQuitHandler([this] { ++quits; });
     }
 };
 

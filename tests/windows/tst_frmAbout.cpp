@@ -1,6 +1,6 @@
 #include "info/frmAbout.h"
 #include "platform/failure.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/forms.h"
 
 #include <QApplication>
@@ -146,9 +146,7 @@ private Q_SLOTS:
 
 void TestFrmAbout::cleanup()
 {
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (const QWidget* widget : widgets)
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void TestFrmAbout::texts_data()

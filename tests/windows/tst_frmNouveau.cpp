@@ -1,5 +1,5 @@
 #include "platform/ticker.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/forms.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
@@ -43,17 +43,8 @@ void type(QWidget* widget, const QString& text)
     }
 }
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
-    int quits = 0;
-
-    Rig()
-    {
-        forms.setQuitHandler([this] { ++quits; });
-    }
 
     frmNouveau& show()
     {
@@ -146,9 +137,7 @@ private Q_SLOTS:
 
 void TestFrmNouveau::cleanup()
 {
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (const QWidget* widget : widgets)
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void TestFrmNouveau::layoutTexts_data()

@@ -1,5 +1,5 @@
 #include "startup/frmQuestion.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/forms.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
@@ -24,18 +24,10 @@ namespace {
 
 const QDate kToday(2026, 6, 15);
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
-    int quits = 0;
-    // Owns the pollers, so none outlives the test.
-    QObject context;
-
     Rig()
     {
-        forms.setQuitHandler([this] { ++quits; });
         fp.clock.set(QDateTime(kToday, QTime(7, 0, 0)));
         record.gHeureCible = u"07:30:00"_s;
         record.gTexteMessage = u"Réunion"_s;
@@ -104,9 +96,7 @@ private Q_SLOTS:
 
 void TestFrmQuestion::cleanup()
 {
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (const QWidget* widget : widgets)
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void TestFrmQuestion::layout()

@@ -1,5 +1,5 @@
 #include "startup/frmQuestion.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/forms.h"
 #include "windows/frmTintel.h"
 
@@ -18,16 +18,10 @@ namespace {
 const QDate kToday(2026, 6, 15);
 
 // A countdown window as the new-alarm window leaves it: record filled, label written, shown.
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
-    int quits = 0;
-
     explicit Rig(const QString& message = u"Réunion"_s, bool shown = true)
     {
-        forms.setQuitHandler([this] { ++quits; });
         fp.clock.set(QDateTime(kToday, QTime(7, 0, 0)));
         record.gHeureCible = u"07:30:00"_s;
         record.gTexteMessage = message;
@@ -66,9 +60,7 @@ private Q_SLOTS:
 
 void TestFrmTintel::cleanup()
 {
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (const QWidget* widget : widgets)
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void TestFrmTintel::layoutTexts_data()

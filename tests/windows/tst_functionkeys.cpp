@@ -1,7 +1,7 @@
 #include "info/frmAbout.h"
 #include "info/functionkeys.h"
 #include "startup/frmQuestion.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
@@ -23,14 +23,10 @@ namespace {
 
 enum class Window { Nouveau, Tintel, Question, Message };
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
     Rig()
     {
-        forms.setQuitHandler([] {});
         fp.program.folder = u"/opt/rappel du matin"_s;
         record.gHeureCible = u"07:30:00"_s;
         record.gTexteMessage = u"Réunion"_s;
@@ -127,9 +123,7 @@ private Q_SLOTS:
 
 void tst_FunctionKeys::cleanup()
 {
-    QTRY_VERIFY(std::none_of(QApplication::topLevelWidgets().cbegin(),
-                             QApplication::topLevelWidgets().cend(),
-                             [](QWidget* w) { return w->isVisible(); }));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void tst_FunctionKeys::shellKeys_data()

@@ -1,5 +1,5 @@
 #include "startup/frmQuestion.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "windows/forms.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
@@ -54,19 +54,8 @@ struct Delivered
     bool countdownStillShown = false;
 };
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
-    int quits = 0;
-    // Owns the pollers, so none outlives the test.
-    QObject context;
-
-    Rig()
-    {
-        forms.setQuitHandler([this] { ++quits; });
-    }
 
     frmNouveau& nouveau() const { return *forms.loaded<frmNouveau>(); }
     frmTintel& tintel() const { return *forms.loaded<frmTintel>(); }
@@ -185,9 +174,7 @@ private Q_SLOTS:
 
 void TestRoad::cleanup()
 {
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (const QWidget* widget : widgets)
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void TestRoad::wholeRoad()

@@ -1,5 +1,5 @@
 #include "startup/frmIntro.h"
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
 #include "windows/look.h"
@@ -41,16 +41,8 @@ private:
     const FakeSettingsStore& m_store;
 };
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
-    int quits = 0;
-    Rig()
-    {
-        forms.setQuitHandler([this] { ++quits; });
-    }
     FakeTicker* splashTimer() const
     {
         for (const auto& ticker : fp.tickers.created) {
@@ -83,9 +75,7 @@ private Q_SLOTS:
 
 void tst_Startup::cleanup()
 {
-    QTRY_VERIFY(std::none_of(QApplication::topLevelWidgets().cbegin(),
-                             QApplication::topLevelWidgets().cend(),
-                             [](QWidget* w) { return w->isVisible(); }));
+    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void tst_Startup::firstRunKeysAreWrittenBeforeTheSplashShows()

@@ -1,4 +1,4 @@
-#include "tests/support/fakes.h"
+#include "tests/support/windowrig.h"
 #include "ui_frmNouveau.h"
 #include "windows/frmNouveau.h"
 #include "windows/timebox.h"
@@ -19,15 +19,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Rig
+struct Rig : WindowRig
 {
-    FakePlatform fp;
-    AlarmRecord record;
-    Forms forms{fp.platform, record};
     TimeBox* box = nullptr;
     Rig()
     {
-        forms.setQuitHandler([] {});
         forms.show<frmNouveau>();
         box = forms.loaded<frmNouveau>()->ui().txtHeure;
         box->setFocus();

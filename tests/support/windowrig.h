@@ -1,0 +1,26 @@
+#pragma once
+
+#include "tests/support/fakes.h"
+#include "windows/forms.h"
+
+#include <QObject>
+
+namespace tintel::test {
+
+// The fakes, an alarm record and a form registry whose end of the program is only counted.
+struct WindowRig
+{
+    FakePlatform fp;
+    AlarmRecord record;
+    Forms forms{fp.platform, record};
+    int quits = 0;
+    // Owns the timers and pollers of a test, so none outlives it.
+    QObject context;
+
+    WindowRig();
+};
+
+// The object name of the first visible top-level window, or an empty text when none is left.
+QString visibleTopLevel();
+
+} // namespace tintel::test
