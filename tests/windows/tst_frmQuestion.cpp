@@ -44,7 +44,9 @@ struct Rig : WindowRig
         poll->setInterval(5);
         QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action] {
             frmQuestion* dialog = forms.loaded<frmQuestion>();
-            if (!dialog || QApplication::activeModalWidget() != dialog)
+            // Arrow keys move between the options only in the active window.
+            if (!dialog || QApplication::activeModalWidget() != dialog ||
+                QApplication::activeWindow() != dialog)
                 return;
             poll->stop();
             action(*dialog);
