@@ -7,6 +7,7 @@
 #include "platform/programinfo.h"
 #include "platform/registry.h"
 #include "platform/screen.h"
+#include "platform/session.h"
 #include "platform/settingsstore.h"
 #include "platform/shell.h"
 #include "platform/singleinstance.h"
@@ -20,41 +21,19 @@
 
 #include <cstdio>
 
-namespace {
-
-// Wayland gives clients no always-on-top and no placement; XWayland does.
-void preferXcbOnWayland()
-{
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
-                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (wayland && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
-bool hasDisplay()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-#else
-    return true;
-#endif
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
-    if (!hasDisplay()) {
+    const tintel::Session session{
+        qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("XDG_SESSION_TYPE"),
+        qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")};
+    if (!tintel::hasDisplay(session)) {
         std::fputs("Tintel needs a graphical desktop, and no display was found (DISPLAY and "
                    "WAYLAND_DISPLAY are not set).\n",
                    stderr);
         return 2;
     }
-    preferXcbOnWayland();
+    if (const QString platform = tintel::forcedPlatform(session); !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform.toLatin1());
 
     QApplication app(argc, argv);
     // The program ends when its last window is unloaded, which the form registry decides.

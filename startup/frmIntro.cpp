@@ -29,6 +29,7 @@ frmIntro::frmIntro(Forms& forms)
 
     const QSize screen = platform().screen.sizeTwips() / kTwipsPerPixel;
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    fitLabels(this);
 }
 
 frmIntro::~frmIntro() = default;

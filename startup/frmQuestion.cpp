@@ -23,6 +23,7 @@ frmQuestion::frmQuestion(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::
         });
     }
     connect(m_ui->cmdValider, &QPushButton::clicked, this, &frmQuestion::cmdValider_Click);
+    fitLabels(this);
 }
 
 frmQuestion::~frmQuestion() = default;

@@ -22,6 +22,7 @@ frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::fr
     setBackground(m_ui->txtTexte, QColor(255, 255, 0));
     m_ui->cmdOK->setFocus();
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmMessage::cmdOK_Click);
+    fitLabels(this);
 }
 
 frmMessage::~frmMessage() = default;

@@ -74,6 +74,7 @@ frmNouveau::frmNouveau(Forms& forms)
     connect(m_timer, &Ticker::tick, this, &frmNouveau::Timer1_Timer);
     connect(m_ui->cmdValider, &QPushButton::clicked, this, &frmNouveau::cmdValider_Click);
     connect(m_ui->cmdAnnuler, &QPushButton::clicked, this, &frmNouveau::cmdAnnuler_Click);
+    fitLabels(this);
 }
 
 frmNouveau::~frmNouveau() = default;

@@ -44,6 +44,7 @@ frmTintel::frmTintel(Forms& forms)
     connect(m_timer, &Ticker::tick, this, &frmTintel::Timer1_Timer);
     connect(m_ui->cmdOnTop, &QPushButton::clicked, this, &frmTintel::cmdOnTop_Click);
     connect(m_ui->cmdReduire, &QPushButton::clicked, this, &frmTintel::cmdReduire_Click);
+    fitLabels(this);
 }
 
 frmTintel::~frmTintel() = default;

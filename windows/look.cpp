@@ -1,6 +1,7 @@
 #include "windows/look.h"
 
 #include <QFont>
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -45,6 +46,25 @@ void setBackground(QWidget* widget, const QColor& color)
 void setWindowFont(QWidget* window)
 {
     applyFont(window, QStringLiteral("MS Sans Serif"), 8.25);
+}
+
+void fitLabels(QWidget* window)
+{
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->wordWrap() || label->text().isEmpty() || !label->parentWidget())
+            continue;
+        const int needed =
+            label->fontMetrics().horizontalAdvance(label->text()) + 2 * label->margin() + 2;
+        QRect box = label->geometry();
+        if (needed <= box.width())
+            continue;
+        const int parentWidth = label->parentWidget()->width();
+        if (box.right() >= parentWidth - 1)
+            box.setLeft(std::max(0, box.right() - needed + 1));
+        else
+            box.setWidth(std::min(needed, parentWidth - box.left()));
+        label->setGeometry(box);
+    }
 }
 
 QIcon programIcon()

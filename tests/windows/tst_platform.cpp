@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
+#include "platform/session.h"
 #include "platform/settingsstore.h"
 #include "platform/singleinstance.h"
 #include "platform/terminator.h"
@@ -37,6 +38,8 @@ private Q_SLOTS:
     void wallSecondTickerTicksJustAfterEachSecond();
     void yesNoBoxSpeaksFrench_data();
     void yesNoBoxSpeaksFrench();
+    void waylandSessionRunsOnXcb_data();
+    void waylandSessionRunsOnXcb();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -204,6 +207,40 @@ void tst_Platform::yesNoBoxSpeaksFrench()
     QCOMPARE(title, u"TINTEL"_s);
     captions.sort();
     QCOMPARE(captions, (QStringList{u"Non"_s, u"Oui"_s}));
+}
+
+void tst_Platform::waylandSessionRunsOnXcb_data()
+{
+    QTest::addColumn<QString>("qtPlatform");
+    QTest::addColumn<QString>("sessionType");
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("forced");
+    QTest::addColumn<bool>("display_found");
+    QTest::addRow("wayland with xwayland")
+        << u""_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u"xcb"_s << true;
+    QTest::addRow("wayland display only")
+        << u""_s << u""_s << u"wayland-0"_s << u":1"_s << u"xcb"_s << true;
+    QTest::addRow("user's own choice kept")
+        << u"wayland"_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u""_s << true;
+    QTest::addRow("wayland without xwayland")
+        << u""_s << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << true;
+    QTest::addRow("plain x11") << u""_s << u"x11"_s << u""_s << u":0"_s << u""_s << true;
+    QTest::addRow("no display at all") << u""_s << u"tty"_s << u""_s << u""_s << u""_s << false;
+    QTest::addRow("offscreen chosen") << u"offscreen"_s << u""_s << u""_s << u""_s << u""_s << true;
+}
+
+void tst_Platform::waylandSessionRunsOnXcb()
+{
+    QFETCH(QString, qtPlatform);
+    QFETCH(QString, sessionType);
+    QFETCH(QString, waylandDisplay);
+    QFETCH(QString, display);
+    QFETCH(QString, forced);
+    QFETCH(bool, display_found);
+    const Session session{qtPlatform, sessionType, waylandDisplay, display};
+    QCOMPARE(forcedPlatform(session), forced);
+    QCOMPARE(hasDisplay(session), display_found);
 }
 
 QTEST_MAIN(tst_Platform)

@@ -1,0 +1,27 @@
+#include "platform/session.h"
+
+namespace tintel {
+
+QString forcedPlatform(const Session& session)
+{
+    if (!session.qtPlatform.isEmpty())
+        return {};
+    const bool wayland =
+        session.sessionType == QLatin1String("wayland") || !session.waylandDisplay.isEmpty();
+    if (wayland && !session.display.isEmpty())
+        return QStringLiteral("xcb");
+    return {};
+}
+
+bool hasDisplay(const Session& session)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !session.qtPlatform.isEmpty() || !session.display.isEmpty() ||
+           !session.waylandDisplay.isEmpty();
+#else
+    Q_UNUSED(session);
+    return true;
+#endif
+}
+
+} // namespace tintel

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Debian package of the installed tree.
+#   scripts/package.sh                     a Release build of its own -> build/package/
+#   scripts/package.sh BUILD_DIR [OUT_DIR] packages BUILD_DIR as it is built, nothing rebuilt
+# The tree is installed under /usr into a staging folder first, and CPack packages that folder,
+# so the package holds exactly what `cmake --install` gives.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-}
+out=${2:-$root/build/package}
+
+if [[ -z $build ]]; then
+  build=$out/release
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTINTEL_WERROR=ON \
+    -DBUILD_TESTING=OFF
+  cmake --build "$build" --target tintel
+fi
+build=$(cd "$build" && pwd)
+[[ -f $build/CPackConfig.cmake ]] || { echo "no CPack configuration in $build" >&2; exit 1; }
+
+for tool in dpkg-shlibdeps dpkg-deb file readelf; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing (packages dpkg-dev, file, binutils)" >&2; exit 1; }
+done
+
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+staging=$out/staging
+rm -rf "$staging" "$out/_CPack_Packages"
+rm -f "$out"/tintel_*.deb
+DESTDIR=$staging cmake --install "$build" --prefix /usr --strip
+
+# The staging folder is the root of the package; no CMake project is installed a second time.
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" \
+  -D CPACK_INSTALL_CMAKE_PROJECTS= \
+  -D "CPACK_INSTALLED_DIRECTORIES=$staging;."
+
+debs=("$out"/tintel_*.deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "CPack made no tintel_*.deb in $out" >&2; exit 1; }
+depends=$(dpkg-deb -f "${debs[0]}" Depends)
+[[ -n $depends ]] || { echo "${debs[0]} declares no dependencies: dpkg-shlibdeps did not run" >&2; exit 1; }
+echo "${debs[0]}"
+echo "Depends: $depends"
