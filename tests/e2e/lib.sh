@@ -158,3 +158,14 @@ stop_tintel() {
   kill "$TINTEL_PID" 2>/dev/null || true
   wait_exit "$TINTEL_PID"
 }
+
+# A stand-in for the desktop's opener on PATH: every request lands as a line in $WORK/opened.
+install_opener_standin() {
+  mkdir -p "$WORK/bin"
+  cat >"$WORK/bin/xdg-open" <<STANDIN
+#!/bin/sh
+printf '%s\n' "\$*" >>"$WORK/opened"
+STANDIN
+  chmod +x "$WORK/bin/xdg-open"
+  export PATH=$WORK/bin:$PATH
+}

@@ -98,13 +98,7 @@ fi
 
 # The installed command, found on PATH, finds its help page through the link.
 start_display
-mkdir -p "$WORK/bin"
-cat >"$WORK/bin/xdg-open" <<STANDIN
-#!/bin/sh
-printf '%s\n' "\$*" >>"$WORK/opened"
-STANDIN
-chmod +x "$WORK/bin/xdg-open"
-export PATH=$WORK/bin:$PATH
+install_opener_standin
 [[ $(command -v tintel) == /usr/bin/tintel ]] || fail "tintel on PATH is $(command -v tintel)"
 start_tintel installed tintel
 nouveau=$(wait_window "Nouvelle alarme" 10)

@@ -5,13 +5,7 @@ source "$(dirname "$0")/lib.sh"
 start_display
 
 # A stand-in for the desktop's opener records what it was asked to open.
-mkdir -p "$WORK/bin"
-cat >"$WORK/bin/xdg-open" <<STANDIN
-#!/bin/sh
-printf '%s\n' "\$*" >>"$WORK/opened"
-STANDIN
-chmod +x "$WORK/bin/xdg-open"
-export PATH=$WORK/bin:$PATH
+install_opener_standin
 folder=$(cd "$(dirname "$TINTEL")" && pwd)
 
 opened_last() {

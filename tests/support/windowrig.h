@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+class QWidget;
+
 namespace tintel::test {
 
 // The fakes, an alarm record and a form registry whose end of the program is only counted.
@@ -19,6 +21,10 @@ struct WindowRig
 
     WindowRig();
 };
+
+// Types text into a widget key by key; QTest::keyClicks knows only ASCII, so other letters go
+// as their key with the text.
+void typeText(QWidget* widget, const QString& text);
 
 // The object name of the first visible top-level window, or an empty text when none is left.
 QString visibleTopLevel();

@@ -31,18 +31,6 @@ const QString kPastQuestion =
     u"Appuyez sur OUI pour valider l'alarme pour demain\r\n"
     u"Appuyez sur NON pour annuler"_s;
 
-// QTest::keyClicks only knows ASCII; accented letters are typed as their key with the text.
-void type(QWidget* widget, const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(widget, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
-                                Qt::NoModifier);
-    }
-}
-
 struct Rig : WindowRig
 {
 
@@ -254,7 +242,7 @@ void TestFrmNouveau::refusedCharacter()
 
     Rig rig;
     rig.show();
-    type(rig.txtHeure(), before);
+    typeText(rig.txtHeure(), before);
     QCOMPARE(rig.txtHeure()->text(), before);
     QCOMPARE(rig.fp.beeper.beeps, 0);
 
@@ -265,7 +253,7 @@ void TestFrmNouveau::refusedCharacter()
         beepsWhileShown = rig.fp.beeper.beeps;
         textWhileShown = rig.txtHeure()->text();
     };
-    type(rig.txtHeure(), typed);
+    typeText(rig.txtHeure(), typed);
 
     QCOMPARE(rig.fp.beeper.beeps, 1);
     QCOMPARE(beepsWhileShown, 1);
@@ -283,7 +271,7 @@ void TestFrmNouveau::backspace()
 {
     Rig rig;
     rig.show();
-    type(rig.txtHeure(), u"12:"_s);
+    typeText(rig.txtHeure(), u"12:"_s);
     QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
     QCOMPARE(rig.txtHeure()->text(), u"12"_s);
     QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
@@ -298,9 +286,9 @@ void TestFrmNouveau::sixthCharacter()
 {
     Rig rig;
     rig.show();
-    type(rig.txtHeure(), u"1:2:345"_s);
+    typeText(rig.txtHeure(), u"1:2:345"_s);
     QCOMPARE(rig.txtHeure()->text(), u"1:2:3"_s);
-    type(rig.txtHeure(), u"::"_s);
+    typeText(rig.txtHeure(), u"::"_s);
     QCOMPARE(rig.txtHeure()->text(), u"1:2:3"_s);
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(rig.fp.boxes.shown.isEmpty());
@@ -396,8 +384,8 @@ void TestFrmNouveau::refusedActivation()
     rig.record.gHeureCible = earlier.gHeureCible;
     rig.record.gTexteMessage = earlier.gTexteMessage;
     rig.record.gDateCible = earlier.gDateCible;
-    type(rig.txtHeure(), time);
-    type(rig.txtMessage(), message);
+    typeText(rig.txtHeure(), time);
+    typeText(rig.txtMessage(), message);
     // The focus is somewhere else than where the refusal must put it.
     rig.button(u"cmdAnnuler"_s)->setFocus();
     QWidget* focusWhileShown = nullptr;
@@ -466,8 +454,8 @@ void TestFrmNouveau::acceptedActivation()
     QPointer<frmNouveau> watched(&window);
     QPointer<Ticker> clock = window.timer();
     QVERIFY(clock->isActive());
-    type(rig.txtHeure(), time);
-    type(rig.txtMessage(), message);
+    typeText(rig.txtHeure(), time);
+    typeText(rig.txtMessage(), message);
 
     activate(rig, route);
 
@@ -496,8 +484,8 @@ void TestFrmNouveau::pastTimeNo()
     rig.fp.clock.set(QDateTime(today, QTime(9, 0, 1)));
     frmNouveau& window = rig.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    type(rig.txtHeure(), u"9:00"_s);
-    type(rig.txtMessage(), u"Réunion"_s);
+    typeText(rig.txtHeure(), u"9:00"_s);
+    typeText(rig.txtMessage(), u"Réunion"_s);
     bool countdownLoadedWhileAsked = false;
     rig.fp.boxes.onShow = [&](const Message&) {
         countdownLoadedWhileAsked = rig.forms.isLoaded<frmTintel>();
@@ -528,7 +516,7 @@ void TestFrmNouveau::pastTimeNo()
     QVERIFY(!hidden->isVisible());
 
     // The hidden countdown window is the one the next activation shows.
-    type(rig.txtHeure(), u"10:15"_s);
+    typeText(rig.txtHeure(), u"10:15"_s);
     QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
     QCOMPARE(rig.forms.loaded<frmTintel>(), hidden);
     QVERIFY(hidden->isVisible());
@@ -564,8 +552,8 @@ void TestFrmNouveau::pastTimeYes()
     rig.fp.clock.set(now);
     frmNouveau& window = rig.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    type(rig.txtHeure(), time);
-    type(rig.txtMessage(), u"Bonne année"_s);
+    typeText(rig.txtHeure(), time);
+    typeText(rig.txtMessage(), u"Bonne année"_s);
     rig.fp.boxes.answers.enqueue(Message::Answer::Yes);
 
     QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
@@ -587,13 +575,13 @@ void TestFrmNouveau::ctrlEnterBreaksLine()
     rig.fp.clock.set(QDateTime(QDate(2026, 6, 15), QTime(6, 0, 0)));
     frmNouveau& window = rig.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    type(rig.txtHeure(), u"07:30"_s);
+    typeText(rig.txtHeure(), u"07:30"_s);
     rig.txtMessage()->setFocus();
-    type(rig.txtMessage(), u"ligne 1"_s);
+    typeText(rig.txtMessage(), u"ligne 1"_s);
     QTest::keyClick(rig.txtMessage(), Qt::Key_Return, Qt::ControlModifier);
-    type(rig.txtMessage(), u"ligne 2"_s);
+    typeText(rig.txtMessage(), u"ligne 2"_s);
     QTest::keyClick(rig.txtMessage(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-    type(rig.txtMessage(), u"ligne 3"_s);
+    typeText(rig.txtMessage(), u"ligne 3"_s);
 
     QCOMPARE(rig.txtMessage()->toPlainText(), u"ligne 1\nligne 2\nligne 3"_s);
     QVERIFY(rig.fp.boxes.shown.isEmpty());
@@ -644,8 +632,8 @@ void TestFrmNouveau::quit()
     Rig rig;
     frmNouveau& window = rig.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    type(rig.txtHeure(), u"12:3"_s);
-    type(rig.txtMessage(), u"garder"_s);
+    typeText(rig.txtHeure(), u"12:3"_s);
+    typeText(rig.txtMessage(), u"garder"_s);
     for (Message::Answer answer : answers)
         rig.fp.boxes.answers.enqueue(answer);
     QWidget* target = window.findChild<QWidget*>(focus);
@@ -694,8 +682,8 @@ void TestFrmNouveau::outsideClose()
     frmNouveau& window = rig.show();
     QPointer<frmNouveau> watched(&window);
     if (hiddenCountdown) {
-        type(rig.txtHeure(), u"08:00"_s);
-        type(rig.txtMessage(), u"Réunion"_s);
+        typeText(rig.txtHeure(), u"08:00"_s);
+        typeText(rig.txtMessage(), u"Réunion"_s);
         rig.fp.boxes.answers.enqueue(Message::Answer::No);
         QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
         QVERIFY(rig.forms.isLoaded<frmTintel>());

@@ -30,18 +30,6 @@ QDateTime at(int h, int m, int s, int ms = 6, QDate day = kToday)
     return QDateTime(day, QTime(h, m, s, ms));
 }
 
-// QTest::keyClicks only knows ASCII; accented letters are typed as their key with the text.
-void type(QWidget* widget, const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(widget, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
-                                Qt::NoModifier);
-    }
-}
-
 // What the message window showed while it was up.
 struct Delivered
 {
@@ -73,11 +61,11 @@ struct Rig : WindowRig
     {
         auto* txtHeure = nouveau().findChild<QLineEdit*>(u"txtHeure"_s);
         auto* txtMessage = nouveau().findChild<QPlainTextEdit*>(u"txtMessage"_s);
-        type(txtHeure, time);
+        typeText(txtHeure, time);
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (i > 0)
                 QTest::keyClick(txtMessage, Qt::Key_Return, Qt::ControlModifier);
-            type(txtMessage, lines[i]);
+            typeText(txtMessage, lines[i]);
         }
         QTest::keyClick(txtMessage, Qt::Key_Return);
     }
