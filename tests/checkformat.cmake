@@ -4,7 +4,7 @@ file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR}
      ${SOURCE_DIR}/platform/*.cpp ${SOURCE_DIR}/platform/*.h ${SOURCE_DIR}/startup/*.cpp
      ${SOURCE_DIR}/startup/*.h ${SOURCE_DIR}/windows/*.cpp ${SOURCE_DIR}/windows/*.h
      ${SOURCE_DIR}/info/*.cpp ${SOURCE_DIR}/info/*.h ${SOURCE_DIR}/tests/*.cpp
-     ${SOURCE_DIR}/tests/*.h)
+     ${SOURCE_DIR}/tests/*.h ${SOURCE_DIR}/bench/*.cpp)
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run --Werror ${files}
                 WORKING_DIRECTORY ${SOURCE_DIR} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
