@@ -35,14 +35,23 @@ start_display() {
     [[ -s $fifo ]] && break
     sleep 0.05
   done
+  [[ -s $fifo ]] || fail "the X server did not start"
   export DISPLAY=:$(head -n1 "$fifo")
-  openbox --sm-disable >/dev/null 2>&1 &
-  PIDS+=($!)
-  for i in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.05
+  # A window manager that loses a race with the server's start-up is started again, once.
+  local attempt wm
+  for attempt in 1 2; do
+    openbox --sm-disable >"$WORK/openbox.$attempt.log" 2>&1 &
+    wm=$!
+    PIDS+=($wm)
+    for i in $(seq 300); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+      kill -0 "$wm" 2>/dev/null || break
+      sleep 0.05
+    done
+    kill -9 "$wm" 2>/dev/null || true
   done
-  fail "the window manager did not start"
+  cat "$WORK"/openbox.*.log >&2
+  fail "the window manager did not start on $DISPLAY"
 }
 
 # Starts the program in the background; its pid lands in TINTEL_PID.
