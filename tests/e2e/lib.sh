@@ -66,11 +66,12 @@ title_pattern() {
   printf '^%s$' "$(printf '%s' "$1" | sed 's/[][().*?+^$|\\{}]/\\&/g')"
 }
 
-# Waits for a visible window whose title is exactly $1; prints its id.
-wait_window() {
-  local title=$1 timeout=${2:-10} id i
+# Waits for a window whose title is exactly $2 (visible only, unless $1 is "any"); prints its id.
+find_window() {
+  local which=$1 title=$2 timeout=${3:-10} id i visible=(--onlyvisible)
+  [[ $which == any ]] && visible=()
   for i in $(seq $((timeout * 20))); do
-    id=$(xdotool search --onlyvisible --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
+    id=$(xdotool search "${visible[@]}" --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
     if [[ -n $id ]]; then
       echo "$id"
       return 0
@@ -80,19 +81,10 @@ wait_window() {
   fail "no window titled '$title' within ${timeout}s"
 }
 
+wait_window() { find_window visible "$@"; }
+
 # As wait_window, for a window that may be minimised (unmapped) at the time.
-wait_title() {
-  local title=$1 timeout=${2:-10} id i
-  for i in $(seq $((timeout * 20))); do
-    id=$(xdotool search --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
-    if [[ -n $id ]]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.05
-  done
-  fail "no window titled '$title' within ${timeout}s"
-}
+wait_title() { find_window any "$@"; }
 
 count_windows() {
   xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | wc -l
