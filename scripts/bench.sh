@@ -48,7 +48,7 @@ for _ in $(seq "$STARTS"); do
   sleep 0.5
   baseline_starts+=("$(launch "Baseline clock" -- "$BASELINE")")
 done
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 tintel_start=$(median "${tintel_starts[@]}")
 baseline_start=$(median "${baseline_starts[@]}")
 echo "start-up ms: tintel ${tintel_starts[*]} / baseline ${baseline_starts[*]}"

@@ -56,6 +56,7 @@ private Q_SLOTS:
     void tickLabels();
     void clicksDoNothing_data();
     void clicksDoNothing();
+    void closedFromOutsideEndsProgram();
 };
 
 void TestFrmTintel::cleanup()
@@ -289,6 +290,25 @@ void TestFrmTintel::clicksDoNothing()
     QVERIFY(rig.fp.boxes.shown.isEmpty());
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QCOMPARE(rig.child(u"txtTintel"_s)->text(), u"07:30"_s);
+}
+
+// The window offers no close control, but a window manager may still send a close request: the
+// program ends then, with nothing fired, written or left running.
+void TestFrmTintel::closedFromOutsideEndsProgram()
+{
+    Rig rig;
+    QPointer<frmTintel> watched(&rig.window());
+
+    QVERIFY(rig.window().close());
+    rig.fp.clock.set(QDateTime(kToday, QTime(7, 30, 0)));
+    rig.fp.tickers.tickAll();
+
+    QVERIFY(!rig.forms.isLoaded<frmTintel>());
+    QTRY_COMPARE(rig.quits, 1);
+    QVERIFY(!watched);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QVERIFY(rig.fp.settings.writes.isEmpty());
+    QCOMPARE(rig.fp.terminator.terminations, 0);
 }
 
 QTEST_MAIN(TestFrmTintel)
