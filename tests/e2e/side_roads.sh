@@ -29,6 +29,14 @@ press "$nouveau" shift+F4
 
 press "$nouveau" F2
 about=$(wait_window "À propos de Tintel" 5)
+# A dialog transient for the program's windows (for its group leader, when it has no parent)
+# is what keeps task bars from listing it.
+owner=$(xprop -id "$about" WM_TRANSIENT_FOR | awk '{ print $NF }')
+leader=$(xprop -id "$nouveau" WM_CLIENT_LEADER | awk '{ print $NF }')
+[[ -n $owner && ($owner == "$leader" || $((owner)) -eq $nouveau) ]] ||
+  fail "the about window is transient for '$owner', not for the program"
+xprop -id "$about" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG ||
+  fail "the about window is not a dialog"
 press "$about" Escape
 wait_gone "À propos de Tintel" 3
 
