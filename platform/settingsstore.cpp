@@ -96,7 +96,8 @@ bool isGroupName(const QByteArray& name)
 bool isKeyName(const QByteArray& name)
 {
     return !name.isEmpty() && !name.startsWith(' ') && !name.endsWith(' ') &&
-           !name.startsWith('#') && std::none_of(name.begin(), name.end(), [](char c) {
+           !name.startsWith('#') && !name.startsWith(';') &&
+           std::none_of(name.begin(), name.end(), [](char c) {
                return c == '=' || c == '[' || c == ']' || (static_cast<unsigned char>(c) < 0x20);
            });
 }
@@ -141,10 +142,15 @@ QString legacyKeyName(const QString& key)
 // QSettings quoted or escaped a value only where it had to; text without its marks was written
 // as it stands, and a hand-edited value that QSettings would misread (a comma taken for a list,
 // a semicolon for a comment) is taken as written.
+bool markedByQSettings(const QString& raw)
+{
+    return raw.startsWith(u'"') || raw.startsWith(u'@') || raw.contains(u'\\');
+}
+
 QString legacyValue(const QString& raw, const QVariant& decoded)
 {
-    const bool marked = raw.startsWith(u'"') || raw.startsWith(u'@') || raw.contains(u'\\');
-    return marked && decoded.typeId() == QMetaType::QString ? decoded.toString() : raw;
+    return markedByQSettings(raw) && decoded.typeId() == QMetaType::QString ? decoded.toString()
+                                                                            : raw;
 }
 
 // The next write moves the keys of earlier builds to their plain names: the first-run keys are
@@ -219,6 +225,8 @@ QString IniSettingsStore::read(const QString& app, const QString& section, const
     const auto raw = rawValue(file.get(), group, legacy.toUtf8());
     if (!raw)
         return defaultValue;
+    if (!markedByQSettings(*raw))
+        return *raw;
     const QSettings settings(path, QSettings::IniFormat);
     return legacyValue(*raw, settings.value(section + u'/' + key));
 }
