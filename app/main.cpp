@@ -38,7 +38,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // The program ends when its last window is unloaded, which the form registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
-    tintel::installFontSubstitutions();
+    tintel::setUpApplication();
 
     tintel::SystemClock clock;
     tintel::SystemTickerFactory tickers(clock);

@@ -1,9 +1,207 @@
 #include "platform/settingsstore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <glib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <optional>
+
 namespace tintel {
+namespace {
+
+struct KeyFileFree
+{
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+struct TextFree
+{
+    void operator()(gchar* text) const { g_free(text); }
+};
+struct ListFree
+{
+    void operator()(gchar** list) const { g_strfreev(list); }
+};
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
+using Text = std::unique_ptr<gchar, TextFree>;
+using TextList = std::unique_ptr<gchar*, ListFree>;
+
+enum class Load { Loaded, Absent, Unusable };
+
+// GKeyFile knows only '#' comments, where other INI files also have ';' ones. Comment lines go
+// in with a second mark, '#' doubled or ';' behind a '#', and come out as they were.
+qsizetype indent(const QByteArray& line)
+{
+    qsizetype start = 0;
+    while (start < line.size() && (line[start] == ' ' || line[start] == '\t'))
+        ++start;
+    return start;
+}
+
+QByteArray commentsIn(const QByteArray& text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    for (QByteArray& line : lines) {
+        const qsizetype start = indent(line);
+        if (start < line.size() && (line[start] == '#' || line[start] == ';'))
+            line.insert(start, '#');
+    }
+    return lines.join('\n');
+}
+
+QByteArray commentsOut(const QByteArray& text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    for (QByteArray& line : lines) {
+        const qsizetype start = indent(line);
+        if (line.mid(start, 2) == "##" || line.mid(start, 2) == "#;")
+            line.remove(start, 1);
+    }
+    return lines.join('\n');
+}
+
+Load load(GKeyFile* file, const QString& path)
+{
+    QFile input(path);
+    if (!input.exists())
+        return Load::Absent;
+    if (!input.open(QIODevice::ReadOnly))
+        return Load::Unusable;
+    const QByteArray text = commentsIn(input.readAll());
+    const auto flags =
+        static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
+    return g_key_file_load_from_data(file, text.constData(), static_cast<gsize>(text.size()), flags,
+                                     nullptr)
+               ? Load::Loaded
+               : Load::Unusable;
+}
+
+// GKeyFile refuses, with a warning on stderr, names it could not read back; the program's own
+// names always pass.
+bool isGroupName(const QByteArray& name)
+{
+    return !name.isEmpty() && std::none_of(name.begin(), name.end(), [](char c) {
+        return c == '[' || c == ']' || (static_cast<unsigned char>(c) < 0x20);
+    });
+}
+
+bool isKeyName(const QByteArray& name)
+{
+    return !name.isEmpty() && !name.startsWith(' ') && !name.endsWith(' ') &&
+           !name.startsWith('#') && !name.startsWith(';') &&
+           std::none_of(name.begin(), name.end(), [](char c) {
+               return c == '=' || c == '[' || c == ']' || (static_cast<unsigned char>(c) < 0x20);
+           });
+}
+
+// Written as it stands, so that any INI reader reads the same text; only a line break cannot
+// stand in a one-line value, and goes in as GKeyFile's escape, to be read back as that text.
+QByteArray lineValue(const QString& value)
+{
+    QByteArray bytes = value.toUtf8();
+    bytes.replace('\n', "\\n");
+    bytes.replace('\r', "\\r");
+    return bytes;
+}
+
+std::optional<QString> rawValue(GKeyFile* file, const QByteArray& group, const QByteArray& key)
+{
+    const Text value(g_key_file_get_value(file, group.constData(), key.constData(), nullptr));
+    if (!value)
+        return std::nullopt;
+    return QString::fromUtf8(value.get());
+}
+
+// Earlier builds wrote through QSettings, which escapes key names ("date%20de%20debut").
+QString legacyKeyName(const QString& key)
+{
+    QString name;
+    for (const QChar c : key) {
+        const char16_t code = c.unicode();
+        if (code == u'/')
+            name += u'\\';
+        else if ((code < 0x80 && std::isalnum(code)) || code == u'_' || code == u'-' ||
+                 code == u'.')
+            name += c;
+        else if (code <= 0xff)
+            name += QString::asprintf("%%%02X", code);
+        else
+            name += QString::asprintf("%%U%04X", code);
+    }
+    return name;
+}
+
+// QSettings quoted or escaped a value only where it had to; text without its marks was written
+// as it stands, and a hand-edited value that QSettings would misread (a comma taken for a list,
+// a semicolon for a comment) is taken as written.
+bool markedByQSettings(const QString& raw)
+{
+    return raw.startsWith(u'"') || raw.startsWith(u'@') || raw.contains(u'\\');
+}
+
+QString legacyValue(const QString& raw, const QVariant& decoded)
+{
+    return markedByQSettings(raw) && decoded.typeId() == QMetaType::QString ? decoded.toString()
+                                                                            : raw;
+}
+
+// The next write moves the keys of earlier builds to their plain names: the first-run keys are
+// never written again, and other INI readers must find them under the names the program uses.
+// A plain key that is already there is the newer one and wins.
+void migrateLegacyKeys(GKeyFile* file, const QString& path, const QString& section)
+{
+    const QByteArray group = section.toUtf8();
+    const TextList keys(g_key_file_get_keys(file, group.constData(), nullptr, nullptr));
+    bool escaped = false;
+    for (gchar** key = keys.get(); key && *key; ++key)
+        escaped = escaped || std::strchr(*key, '%');
+    if (!escaped)
+        return;
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(section);
+    for (const QString& name : settings.childKeys()) {
+        const QByteArray plain = name.toUtf8();
+        const QByteArray legacy = legacyKeyName(name).toUtf8();
+        const auto raw = rawValue(file, group, legacy);
+        if (legacy == plain || !isKeyName(plain) || !raw)
+            continue;
+        if (!g_key_file_has_key(file, group.constData(), plain.constData(), nullptr))
+            g_key_file_set_value(file, group.constData(), plain.constData(),
+                                 lineValue(legacyValue(*raw, settings.value(name))).constData());
+        g_key_file_remove_key(file, group.constData(), legacy.constData(), nullptr);
+    }
+}
+
+void save(GKeyFile* file, const QString& path)
+{
+    gsize length = 0;
+    const Text text(g_key_file_to_data(file, &length, nullptr));
+    const QByteArray data = commentsOut(QByteArray(text.get(), static_cast<qsizetype>(length)));
+    // A settings file kept among one's dotfiles is a link: the file it points to is replaced.
+    const QFileInfo info(path);
+    const QString target =
+        info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    QDir().mkpath(QFileInfo(target).path());
+    const QByteArray name = QFile::encodeName(target);
+    int mode = 0666;
+    if (struct stat status; stat(name.constData(), &status) == 0)
+        mode = static_cast<int>(status.st_mode & 0777);
+    // A temporary file, synced, then renamed over the old one: a kill or a power cut leaves the
+    // old file or the new one, never half of one, and the value survives an _exit that follows.
+    const auto flags = static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                                          G_FILE_SET_CONTENTS_DURABLE);
+    g_file_set_contents_full(name.constData(), data.constData(), data.size(), flags, mode, nullptr);
+}
+
+} // namespace
 
 QString IniSettingsStore::filePath(const QString& app)
 {
@@ -14,18 +212,43 @@ QString IniSettingsStore::filePath(const QString& app)
 QString IniSettingsStore::read(const QString& app, const QString& section, const QString& key,
                                const QString& defaultValue) const
 {
-    const QSettings settings(filePath(app), QSettings::IniFormat);
-    return settings.value(section + u'/' + key, defaultValue).toString();
+    const QString path = filePath(app);
+    const KeyFile file(g_key_file_new());
+    if (load(file.get(), path) != Load::Loaded)
+        return defaultValue;
+    const QByteArray group = section.toUtf8();
+    if (const auto value = rawValue(file.get(), group, key.toUtf8()))
+        return *value;
+    const QString legacy = legacyKeyName(key);
+    if (legacy == key)
+        return defaultValue;
+    const auto raw = rawValue(file.get(), group, legacy.toUtf8());
+    if (!raw)
+        return defaultValue;
+    if (!markedByQSettings(*raw))
+        return *raw;
+    const QSettings settings(path, QSettings::IniFormat);
+    return legacyValue(*raw, settings.value(section + u'/' + key));
 }
 
 void IniSettingsStore::write(const QString& app, const QString& section, const QString& key,
                              const QString& value)
 {
-    // Each write goes straight to disk: the program may end with _exit a moment later, and a
-    // failing store (read-only folder, unparsable file) must cost nothing but the value.
-    QSettings settings(filePath(app), QSettings::IniFormat);
-    settings.setValue(section + u'/' + key, value);
-    settings.sync();
+    // A failing store (read-only folder, a file that is not INI) costs nothing but the value.
+    const QByteArray group = section.toUtf8();
+    const QByteArray name = key.toUtf8();
+    if (!isGroupName(group) || !isKeyName(name))
+        return;
+    const QString path = filePath(app);
+    const KeyFile file(g_key_file_new());
+    // A file that is there but is not INI belongs to a person or another program: it stays as
+    // it is rather than being replaced by one key.
+    if (load(file.get(), path) == Load::Unusable)
+        return;
+    migrateLegacyKeys(file.get(), path, section);
+    g_key_file_set_value(file.get(), group.constData(), name.constData(),
+                         lineValue(value).constData());
+    save(file.get(), path);
 }
 
 } // namespace tintel

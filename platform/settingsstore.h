@@ -17,7 +17,9 @@ public:
     virtual void flush() = 0;
 };
 
-// INI file per application name under the user's configuration folder (XDG_CONFIG_HOME).
+// A plain INI file per application name under the user's configuration folder
+// (XDG_CONFIG_HOME): keys and values as they stand, so that any INI reader reads them. Each write
+// replaces the file atomically and is on disk when it returns.
 class IniSettingsStore final : public SettingsStore
 {
 public:

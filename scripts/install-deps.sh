@@ -9,6 +9,7 @@ packages=(
   dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue
   libcanberra0 sound-theme-freedesktop
+  libglib2.0-dev python3 qt6-translations-l10n
 )
 
 missing=()

@@ -1,8 +1,11 @@
 #include "windows/look.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPalette>
+#include <QTranslator>
 #include <QWidget>
 
 namespace tintel {
@@ -13,6 +16,25 @@ void installFontSubstitutions()
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("Tempus Sans ITC"), QStringLiteral("Comic Neue"));
+}
+
+void setUpApplication()
+{
+    installFontSubstitutions();
+    // Every text of the program is French, so Qt's own (the text boxes' menus, standard buttons)
+    // are too, whatever the user's locale. Without Debian's translations they stay English.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_fr"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+    // The desktop entry's id, by which task bars match the windows to the menu entry. On X11 the
+    // match goes by the window class, the executable's name, which the entry names as its
+    // StartupWMClass.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tintel"));
+    // Parentless boxes, such as the refusal of a second copy, carry the program's icon too.
+    QApplication::setWindowIcon(programIcon());
 }
 
 void applyFont(QWidget* widget, const QString& family, double pointSize, bool bold, int weight)

@@ -11,6 +11,10 @@ namespace tintel {
 // Desktop faces named by the layouts, and the faces that stand in for them here.
 void installFontSubstitutions();
 
+// Everything the application sets up once its QApplication exists: the font substitutions, Qt's
+// own texts in French, and the names and icon by which the desktop knows the program.
+void setUpApplication();
+
 void applyFont(QWidget* widget, const QString& family, double pointSize, bool bold = false,
                int weight = -1);
 void setTextColor(QWidget* widget, const QColor& color);

@@ -27,13 +27,24 @@ wait_exit "$TINTEL_PID" 5
 [[ $(setting etat) == inactif ]] || fail "etat after the confirmed quit: $(setting etat)"
 
 # A later start keeps the first-run keys, whatever they hold, and writes only "etat".
-sed -i 's|^date%20de%20debut=.*|date%20de%20debut=pas une date|; s|^dossier%20application=.*|dossier%20application=/ailleurs/|' \
+sed -i 's|^date de debut=.*|date de debut=pas une date, "ni" ; rien|; s|^dossier application=.*|dossier application=/ailleurs/|' \
   "$XDG_CONFIG_HOME/tintel.ini"
 start_tintel second
 wait_window Tintel >/dev/null
-[[ $(setting "date de debut") == "pas une date" ]] || fail "date changed: $(setting "date de debut")"
+[[ $(setting "date de debut") == 'pas une date, "ni" ; rien' ]] || fail "date changed: $(setting "date de debut")"
 [[ $(setting "dossier application") == /ailleurs/ ]] || fail "folder changed"
 [[ $(setting etat) == actif ]] || fail "etat on the later start: $(setting etat)"
+kill "$TINTEL_PID"
+wait_exit "$TINTEL_PID"
+
+# The file of an earlier build, with escaped key names, is no first run; its keys become plain.
+printf '[parametres]\ndate%%20de%%20debut=01/02/2025\ndossier%%20application=/avant/\netat=inactif\n' \
+  >"$XDG_CONFIG_HOME/tintel.ini"
+start_tintel earlier
+wait_window Tintel >/dev/null
+[[ $(setting "date de debut") == 01/02/2025 && $(setting "dossier application") == /avant/ &&
+  $(setting etat) == actif && $(setting_keys) -eq 3 ]] ||
+  fail "earlier build's file: $(cat "$XDG_CONFIG_HOME/tintel.ini")"
 kill "$TINTEL_PID"
 
 # A renamed executable is a first run under its new name; the old settings stay as they were.

@@ -119,7 +119,7 @@ press() {
 setting() {
   local file=${2:-$XDG_CONFIG_HOME/tintel.ini}
   [[ -f $file ]] || return 0
-  awk -v key="${1// /%20}" '
+  awk -v key="$1" '
     /^\[/ { section = $0; next }
     section == "[parametres]" && index($0, key "=") == 1 { print substr($0, length(key) + 2) }
   ' "$file"

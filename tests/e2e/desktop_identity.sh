@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The desktop knows the program: its windows carry the class its menu entry names and the
+# program's icon, parentless boxes included, and Qt's own menus speak French.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+entry=$(dirname "$0")/../../resources/desktop/org.example.Tintel.desktop
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+[[ -n $wm_class ]] || fail "the desktop entry names no StartupWMClass"
+
+# WM_CLASS(STRING) = "instance", "class"
+class_of() { xprop -id "$1" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p'; }
+has_icons() {
+  local icons size
+  icons=$(xprop -id "$1" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
+  for size in 16 32 48; do
+    [[ $icons == *"Icon ($size x $size)"* ]] || return 1
+  done
+}
+
+start_faked main "2026-06-01 09:00:00"
+main=$TINTEL_PID
+nouveau=$(wait_window "Nouvelle alarme" 8)
+[[ $(class_of "$nouveau") == "$wm_class" ]] || fail "window class: $(xprop -id "$nouveau" WM_CLASS)"
+has_icons "$nouveau" || fail "the new-alarm window has no icon"
+
+# The refusal of a second copy has no parent window to take an icon from.
+start_tintel second
+box=$(wait_window Pensez-Y)
+[[ $(class_of "$box") == "$wm_class" ]] || fail "box class: $(xprop -id "$box" WM_CLASS)"
+has_icons "$box" || fail "the Pensez-Y box carries no icon: $(xprop -id "$box" _NET_WM_ICON | head -c 200)"
+press "$box" Return
+wait_exit "$TINTEL_PID" 5
+
+# "Co&ller" of the time box's menu pastes; the English menu has no entry on L.
+printf '12:34' | xclip -selection clipboard
+xdotool windowactivate --sync "$nouveau"
+xdotool key Tab
+xdotool type --delay 20 "msg"
+before=$(xdotool search --onlyvisible --pid "$main" 2>/dev/null | wc -l)
+xdotool mousemove --window "$nouveau" 30 34 click 3
+for i in $(seq 100); do
+  [[ $(xdotool search --onlyvisible --pid "$main" 2>/dev/null | wc -l) -gt $before ]] && break
+  sleep 0.05
+done
+xdotool key l
+sleep 0.3
+press "$nouveau" Return
+wait_window "Tintel journalière" 5 >/dev/null
+echo PASS

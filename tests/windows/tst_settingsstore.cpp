@@ -1,0 +1,251 @@
+#include "platform/settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace tintel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString app = u"tintel"_s;
+const QString section = u"parametres"_s;
+
+// Python's configparser stands for the other INI readers; '%' is no interpolation to them.
+const char* const pythonRead = R"(
+import configparser, sys
+ini = configparser.ConfigParser(interpolation=None)
+ini.read(sys.argv[1], encoding="utf-8")
+sys.stdout.buffer.write(ini.get(sys.argv[2], sys.argv[3]).encode())
+)";
+const char* const pythonWrite = R"(
+import configparser, sys
+ini = configparser.ConfigParser(interpolation=None)
+ini.read(sys.argv[1], encoding="utf-8")
+if not ini.has_section(sys.argv[2]):
+    ini.add_section(sys.argv[2])
+ini.set(sys.argv[2], sys.argv[3], sys.argv[4])
+with open(sys.argv[1], "w", encoding="utf-8") as out:
+    ini.write(out)
+)";
+
+QString python(const char* script, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(u"python3"_s, QStringList{u"-c"_s, QString::fromUtf8(script)} + arguments);
+    if (!process.waitForFinished() || process.exitCode() != 0)
+        return u"<python failed: "_s + QString::fromUtf8(process.readAllStandardError()) + u'>';
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void put(const QString& path, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+} // namespace
+
+class tst_SettingsStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void valueReadsBackAsWritten_data();
+    void valueReadsBackAsWritten();
+    void valueWrittenByAnotherReaderReadsBack_data();
+    void valueWrittenByAnotherReaderReadsBack();
+    void lineBreakKeepsTheFileReadable();
+    void whatOthersPutInTheFileIsKept();
+    void earlierBuildsFileIsUnderstood_data();
+    void earlierBuildsFileIsUnderstood();
+    void plainKeyWinsOverTheEscapedOne();
+    void fileThatIsNotIniIsLeftAlone();
+    void writeReplacesTheFileWhole();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void tst_SettingsStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
+    m_path = IniSettingsStore::filePath(app);
+}
+
+void tst_SettingsStore::valueReadsBackAsWritten_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addRow("date") << u"date de debut"_s << u"07/12/2026"_s;
+    QTest::addRow("comma not a list") << u"date de debut"_s << u"7 déc., 2026"_s;
+    QTest::addRow("quotes kept") << u"date de debut"_s << u"\"le 7\" 'déc'"_s;
+    QTest::addRow("semicolon not a comment") << u"etat"_s << u"actif; vu"_s;
+    QTest::addRow("backslashes not escapes") << u"dossier application"_s << u"C:\\Outils\\n\\"_s;
+    QTest::addRow("accents") << u"dossier application"_s << u"/opt/Été/àçœ/"_s;
+    QTest::addRow("equals, hash, percent") << u"etat"_s << u"a=b #1 100%"_s;
+    QTest::addRow("empty") << u"date de debut"_s << QString();
+}
+
+void tst_SettingsStore::valueReadsBackAsWritten()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    IniSettingsStore store;
+    store.write(app, section, key, value);
+    QCOMPARE(store.read(app, section, key, u"absent"_s), value);
+    QVERIFY2(contents(m_path).split('\n').contains((key + u'=' + value).toUtf8()),
+             contents(m_path).constData());
+    QCOMPARE(python(pythonRead, {m_path, section, key}), value);
+}
+
+void tst_SettingsStore::valueWrittenByAnotherReaderReadsBack_data()
+{
+    valueReadsBackAsWritten_data();
+}
+
+void tst_SettingsStore::valueWrittenByAnotherReaderReadsBack()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QDir().mkpath(QFileInfo(m_path).path());
+    QCOMPARE(python(pythonWrite, {m_path, section, key, value}), QString());
+    QCOMPARE(IniSettingsStore().read(app, section, key, u"absent"_s), value);
+}
+
+void tst_SettingsStore::lineBreakKeepsTheFileReadable()
+{
+    IniSettingsStore store;
+    store.write(app, section, u"dossier application"_s, u"/opt/a\nb/"_s);
+    store.write(app, section, u"etat"_s, u"actif"_s);
+    QCOMPARE(store.read(app, section, u"etat"_s, {}), u"actif"_s);
+    QCOMPARE(store.read(app, section, u"dossier application"_s, {}), u"/opt/a\\nb/"_s);
+    QCOMPARE(python(pythonRead, {m_path, section, u"etat"_s}), u"actif"_s);
+}
+
+void tst_SettingsStore::whatOthersPutInTheFileIsKept()
+{
+    const QByteArray before = "# Réglages de Tintel\n"
+                              "[parametres]\n"
+                              "; mis à la main\n"
+                              "date de debut=07/12/2026\n"
+                              "couleur=rouge, vert\n"
+                              "\n"
+                              "[autre]\n"
+                              "  # une note\n"
+                              "#; pas une clé\n"
+                              "clé=valeur\n";
+    put(m_path, before);
+    IniSettingsStore store;
+    store.write(app, section, u"etat"_s, u"actif"_s);
+    const QList<QByteArray> lines = contents(m_path).split('\n');
+    for (const QByteArray& line : before.split('\n'))
+        QVERIFY2(lines.contains(line), line.constData());
+    QCOMPARE(store.read(app, u"autre"_s, u"clé"_s, {}), u"valeur"_s);
+    QCOMPARE(python(pythonRead, {m_path, section, u"couleur"_s}), u"rouge, vert"_s);
+    QCOMPARE(python(pythonRead, {m_path, section, u"etat"_s}), u"actif"_s);
+    // Writing again changes nothing: the file does not grow a line at each start.
+    const QByteArray once = contents(m_path);
+    store.write(app, section, u"etat"_s, u"actif"_s);
+    QCOMPARE(contents(m_path), once);
+}
+
+void tst_SettingsStore::earlierBuildsFileIsUnderstood_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addRow("first-run date")
+        << "date%20de%20debut=07/12/2026"_ba << u"date de debut"_s << u"07/12/2026"_s;
+    QTest::addRow("quoted by QSettings") << "date%20de%20debut=\"7 d\xc3\xa9"
+                                            "c., 2026\""_ba
+                                         << u"date de debut"_s << u"7 déc., 2026"_s;
+    QTest::addRow("comma typed by hand") << "date%20de%20debut=7 d\xc3\xa9"
+                                            "c., 2026"_ba
+                                         << u"date de debut"_s << u"7 déc., 2026"_s;
+    QTest::addRow("semicolon typed by hand")
+        << "date%20de%20debut=pas;une date"_ba << u"date de debut"_s << u"pas;une date"_s;
+    QTest::addRow("backslashes escaped by QSettings")
+        << "dossier%20application=C:\\\\Outils\\\\"_ba << u"dossier application"_s
+        << u"C:\\Outils\\"_s;
+}
+
+void tst_SettingsStore::earlierBuildsFileIsUnderstood()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    put(m_path, "[parametres]\n" + line + "\netat=inactif\n");
+    IniSettingsStore store;
+    QCOMPARE(store.read(app, section, key, u"absent"_s), value);
+    // The next write leaves the key under its plain name only.
+    store.write(app, section, u"etat"_s, u"actif"_s);
+    QCOMPARE(store.read(app, section, key, u"absent"_s), value);
+    QVERIFY2(!contents(m_path).contains('%'), contents(m_path).constData());
+    QCOMPARE(python(pythonRead, {m_path, section, key}), value);
+    QCOMPARE(store.read(app, section, u"etat"_s, {}), u"actif"_s);
+}
+
+void tst_SettingsStore::plainKeyWinsOverTheEscapedOne()
+{
+    put(m_path, "[parametres]\ndate%20de%20debut=01/01/2020\ndate de debut=07/12/2026\n");
+    IniSettingsStore store;
+    QCOMPARE(store.read(app, section, u"date de debut"_s, {}), u"07/12/2026"_s);
+    store.write(app, section, u"etat"_s, u"actif"_s);
+    QCOMPARE(contents(m_path), "[parametres]\ndate de debut=07/12/2026\netat=actif\n"_ba);
+}
+
+void tst_SettingsStore::fileThatIsNotIniIsLeftAlone()
+{
+    const QByteArray garbage = QByteArray("\xff\xfe[[[parametres\0\x01=\n=\n[", 18) + "du texte\n";
+    put(m_path, garbage);
+    IniSettingsStore store;
+    QCOMPARE(store.read(app, section, u"etat"_s, u"x"_s), u"x"_s);
+    store.write(app, section, u"etat"_s, u"actif"_s);
+    QCOMPARE(contents(m_path), garbage);
+}
+
+void tst_SettingsStore::writeReplacesTheFileWhole()
+{
+    // A file rewritten in place could be left half written; a new file renamed over it cannot.
+    put(m_path, "[parametres]\netat=actif\n");
+    QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
+    struct stat before
+    {};
+    QCOMPARE(stat(QFile::encodeName(m_path).constData(), &before), 0);
+    IniSettingsStore().write(app, section, u"etat"_s, u"inactif"_s);
+    struct stat after
+    {};
+    QCOMPARE(stat(QFile::encodeName(m_path).constData(), &after), 0);
+    QVERIFY(after.st_ino != before.st_ino);
+    QCOMPARE(after.st_mode & 0777, 0600u);
+    QCOMPARE(QDir(QFileInfo(m_path).path()).entryList(QDir::Files), QStringList{u"tintel.ini"_s});
+
+    // A settings file kept as a link among one's dotfiles stays a link.
+    const QString target = m_dir->filePath(u"dotfiles/tintel.ini"_s);
+    put(target, "[parametres]\n");
+    QVERIFY(QFile::remove(m_path));
+    QVERIFY(QFile::link(target, m_path));
+    IniSettingsStore().write(app, section, u"etat"_s, u"actif"_s);
+    QVERIFY(QFileInfo(m_path).isSymLink());
+    QCOMPARE(contents(target), "[parametres]\netat=actif\n"_ba);
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsStore)
+#include "tst_settingsstore.moc"
