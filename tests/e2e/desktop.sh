@@ -34,16 +34,26 @@ centre_pixel() {
     grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 | tr -d '#' | tr a-f A-F
 }
 
+# A modal window minimised by the window manager is shown again at once.
+comes_back() {
+  xdotool windowminimize "$1"
+  sleep 0.5
+  xprop -id "$1" WM_STATE | grep -q 'state: Normal' || fail "$2 stayed minimised"
+  [[ $(count_windows "$3") -eq 1 ]] || fail "$2 is not shown again"
+}
+
 # Opens a modal window with key $2 from window $1 and checks that it is above its opener, has the
-# focus and, over the message window, shows its own pixels; then closes it with key $4.
+# focus and, over the message window, shows its own pixels; then closes it with key $4, after a
+# minimise when $5 says so.
 modal_above() {
-  local opener=$1 key=$2 title=$3 close=$4 modal
+  local opener=$1 key=$2 title=$3 close=$4 minimise=${5:-} modal
   press "$opener" "$key"
   modal=$(wait_window "$title" 5)
   sleep 0.3
   above "$modal" "$opener" "'$title' from $key"
   [[ $(xdotool getactivewindow) == "$modal" ]] || fail "'$title' from $key has not the focus"
   [[ $(centre_pixel "$modal") != FFFF00 ]] || fail "'$title' from $key is under the message window"
+  [[ -z $minimise ]] || comes_back "$modal" "'$title' from $key" "$title"
   press "$modal" "$close"
   wait_gone "$title" 3
 }
@@ -101,10 +111,7 @@ xdotool mousemove --window "$tintel" 60 25 click 1
 question=$(wait_window "$QUESTION" 5)
 sleep 0.3
 above "$question" "$tintel" "the what-next dialog"
-xdotool windowminimize "$question"
-sleep 0.5
-xprop -id "$question" WM_STATE | grep -q 'state: Normal' || fail "the what-next dialog stayed minimised"
-[[ $(count_windows "$QUESTION") -eq 1 ]] || fail "the what-next dialog is not shown again"
+comes_back "$question" "the what-next dialog" "$QUESTION"
 modal_above "$question" F2 "$ABOUT" Escape
 [[ $(count_windows "votre message de 10:01:00") -eq 0 ]] || fail "the alarm fired early"
 echo "@2026-06-01 10:00:59" >"$WORK/faketime"
@@ -113,7 +120,8 @@ message=$(wait_window "votre message de 10:01:00" 5)
 
 # 4. Over the message window, with its yellow box under the modal window's centre.
 sleep 0.3
-modal_above "$message" F2 "$ABOUT" Escape
+comes_back "$message" "the message window" "votre message de 10:01:00"
+modal_above "$message" F2 "$ABOUT" Escape minimise
 modal_above "$message" F1 "$HELP_TITLE" Return
 
 # 5. Another program's window active: the message window stays above it and asks for attention.
