@@ -34,11 +34,24 @@ centre_pixel() {
     grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 | tr -d '#' | tr a-f A-F
 }
 
+# Waits up to 3 s for a command to succeed.
+eventually() {
+  local i
+  for i in $(seq 60); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+is_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
+is_normal() { xprop -id "$1" WM_STATE | grep -q 'state: Normal'; }
+demands_attention() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_DEMANDS_ATTENTION; }
+
 # A modal window minimised by the window manager is shown again at once.
 comes_back() {
   xdotool windowminimize "$1"
   sleep 0.5
-  xprop -id "$1" WM_STATE | grep -q 'state: Normal' || fail "$2 stayed minimised"
+  eventually is_normal "$1" || fail "$2 stayed minimised"
   [[ $(count_windows "$3") -eq 1 ]] || fail "$2 is not shown again"
 }
 
@@ -51,7 +64,7 @@ modal_above() {
   modal=$(wait_window "$title" 5)
   sleep 0.3
   above "$modal" "$opener" "'$title' from $key"
-  [[ $(xdotool getactivewindow) == "$modal" ]] || fail "'$title' from $key has not the focus"
+  eventually is_active "$modal" || fail "'$title' from $key has not the focus"
   [[ $(centre_pixel "$modal") != FFFF00 ]] || fail "'$title' from $key is under the message window"
   [[ -z $minimise ]] || comes_back "$modal" "'$title' from $key" "$title"
   press "$modal" "$close"
@@ -131,7 +144,7 @@ other=$(wait_window autre 5)
 xdotool windowactivate --sync "$other"
 sleep 0.5
 above "$message" "$other" "the message window"
-xprop -id "$message" _NET_WM_STATE | grep -q _NET_WM_STATE_DEMANDS_ATTENTION ||
+eventually demands_attention "$message" ||
   fail "the message window does not ask for attention: $(xprop -id "$message" _NET_WM_STATE)"
 
 press "$message" Return
