@@ -124,6 +124,7 @@ xdotool mousemove --window "$tintel" 60 25 click 1
 question=$(wait_window "$QUESTION" 5)
 sleep 0.3
 above "$question" "$tintel" "the what-next dialog"
+eventually is_active "$question" || fail "the what-next dialog has not the focus"
 comes_back "$question" "the what-next dialog" "$QUESTION"
 modal_above "$question" F2 "$ABOUT" Escape
 [[ $(count_windows "votre message de 10:01:00") -eq 0 ]] || fail "the alarm fired early"
