@@ -58,7 +58,7 @@ void frmMessage::showEvent(QShowEvent* event)
 {
     Form::showEvent(event);
     // A desktop that keeps a new window behind the user's current one still flashes this one.
-    // Once mapped: the request is a message to the window manager about a mapped window.
+    // After the map: window managers take the request for mapped windows only.
     QTimer::singleShot(0, this, [this] { askForAttention(); });
 }
 
