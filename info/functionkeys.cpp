@@ -46,7 +46,7 @@ void FunctionKeyDown(Form& window, qint16& KeyCode, qint16& Shift)
             break;
         }
         case 113:
-            window.forms().showModal<frmAbout>();
+            window.forms().showModal<frmAbout>(&window);
             break;
         case 114:
             platform.shell.open(&window, QString::fromUtf16(kWebPage));

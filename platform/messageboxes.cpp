@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QWidget>
 
 namespace tintel {
 namespace {
@@ -55,6 +56,10 @@ Message::Answer QtMessageBoxes::show(QWidget* parent, const Message& message)
         box.setDefaultButton(QMessageBox::Ok);
     }
     box.setWindowModality(Qt::ApplicationModal);
+    // Transient for its parent through the parent; on top as well when the parent is, or an
+    // always-on-top parent would cover it.
+    if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     int result;
     {

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -107,6 +108,16 @@ void Form::closeEvent(QCloseEvent* event)
     m_forms.unload(this);
 }
 
+void Form::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // A window manager may minimise a modal window although it asks for no minimise button, and
+    // a window of the program that becomes active is the user looking for it.
+    if ((event->type() == QEvent::WindowStateChange && isMinimized()) ||
+        (event->type() == QEvent::ActivationChange && isActiveWindow()))
+        m_forms.restoreMinimisedModal();
+}
+
 void Form::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -169,11 +180,45 @@ void Forms::showModeless(Form& window)
     window.activateWindow();
 }
 
-void Forms::showModal(Form& window)
+void Forms::showModal(Form& window, QWidget* opener)
 {
     window.setWindowModality(Qt::ApplicationModal);
+    QWidget* owner = opener ? opener->window() : nullptr;
+    // A minimised owner would take a window transient for it out of view with it.
+    if (owner && owner->isVisible() && !owner->isMinimized()) {
+        // Above an always-on-top owner only when on top itself, whatever the window manager.
+        if (owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+            !window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+            const QPoint placed = window.pos();
+            window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            window.move(placed);
+        }
+        window.winId();
+        window.windowHandle()->setTransientParent(owner->windowHandle());
+    }
     ModalScope scope;
     window.exec();
+}
+
+void Forms::restoreMinimisedModal()
+{
+    // Later, once the window manager has finished the change it is making.
+    if (m_restoreScheduled)
+        return;
+    m_restoreScheduled = true;
+    QTimer::singleShot(0, &m_guard, [this] {
+        m_restoreScheduled = false;
+        if (m_terminating)
+            return;
+        for (auto& [type, window] : m_loaded) {
+            if (window->isModal() && window->isVisible() && window->isMinimized()) {
+                window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+                window->show();
+                window->raise();
+                window->activateWindow();
+            }
+        }
+    });
 }
 
 void Forms::terminateNow()

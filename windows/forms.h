@@ -52,6 +52,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Escape has no meaning of its own: only a window with a cancel button takes it.
     virtual void escapePressed() {}
@@ -121,12 +122,13 @@ public:
             showModeless(window);
     }
 
+    // Shows the window modally above opener, the window whose handler asks for it.
     template <typename T>
-    void showModal()
+    void showModal(QWidget* opener)
     {
         T& window = form<T>();
         if (!m_terminating)
-            showModal(window);
+            showModal(window, opener);
     }
 
     // Writes the settings through and ends the process without unloading anything. In tests the
@@ -139,9 +141,13 @@ public:
     // Unloaded windows not yet freed.
     int pendingDeletes() const;
 
+    // Brings back a modal window that the window manager minimised: while it is hidden away,
+    // every other window of the program ignores the user.
+    void restoreMinimisedModal();
+
 private:
     void showModeless(Form& window);
-    void showModal(Form& window);
+    void showModal(Form& window, QWidget* opener);
     void scheduleCleanup();
     void cleanup();
 
@@ -154,6 +160,7 @@ private:
     QObject m_guard;
     bool m_terminating = false;
     bool m_cleanupScheduled = false;
+    bool m_restoreScheduled = false;
 };
 
 } // namespace tintel

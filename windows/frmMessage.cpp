@@ -6,6 +6,9 @@
 #include "platform/windowmanager.h"
 #include "windows/look.h"
 
+#include <QApplication>
+#include <QTimer>
+
 #include <cmath>
 
 namespace tintel {
@@ -49,6 +52,29 @@ void frmMessage::Form_Load()
     setWindowTitle(QStringLiteral("votre message de ") + record().gHeureCible);
     m_ui->txtTexte->setPlainText(record().gTexteMessage);
     platform().windows.setOnTop(this, true, centred);
+}
+
+void frmMessage::showEvent(QShowEvent* event)
+{
+    Form::showEvent(event);
+    // A desktop that keeps a new window behind the user's current one still flashes this one.
+    // After the map: window managers take the request for mapped windows only.
+    QTimer::singleShot(0, this, [this] { askForAttention(); });
+}
+
+void frmMessage::changeEvent(QEvent* event)
+{
+    Form::changeEvent(event);
+    // The user went on in another program with the alarm unanswered.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        QTimer::singleShot(0, this, [this] { askForAttention(); });
+}
+
+void frmMessage::askForAttention()
+{
+    // Not while a window of the program opened from here (F1, F2) has the focus.
+    if (isVisible() && !QApplication::activeWindow())
+        QApplication::alert(this);
 }
 
 void frmMessage::placeWindow()

@@ -26,9 +26,12 @@ public:
 
 protected:
     void placeWindow() override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QPoint centredPixels() const;
+    void askForAttention();
 
     std::unique_ptr<Ui::frmMessage> m_ui;
 };

@@ -71,6 +71,13 @@ void frmTintel::Form_Load()
     m_timer->start();
 }
 
+void frmTintel::Form_QueryUnload(bool& cancel)
+{
+    // The window has no close control: a close from outside (a title-bar button the window
+    // manager adds, Alt+F4) would lose the alarm without a word.
+    cancel = true;
+}
+
 void frmTintel::Form_Unload()
 {
     m_timer->stop();
@@ -114,8 +121,10 @@ void frmTintel::Timer1_Timer()
 void frmTintel::fire()
 {
     m_fired = true;
+    // A what-next dialog left open would offer to keep an alarm that has rung.
+    forms().unload<frmQuestion>();
     platform().beeper.beep();
-    forms().showModal<frmMessage>();
+    forms().showModal<frmMessage>(this);
     forms().unload(this);
     forms().show<frmNouveau>();
 }
@@ -150,7 +159,7 @@ void frmTintel::changeEvent(QEvent* event)
 
 void frmTintel::txtTintel_Click()
 {
-    forms().showModal<frmQuestion>();
+    forms().showModal<frmQuestion>(this);
     // The dialog may have unloaded this window: nothing more here.
 }
 

@@ -26,6 +26,7 @@ public:
     void Form_Load() override;
     void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void Form_Unload() override;
+    void Form_QueryUnload(bool& cancel) override;
     void Form_Resize();
     void Timer1_Timer();
     void cmdOnTop_Click();

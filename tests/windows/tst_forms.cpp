@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+
+#include <functional>
 
 using namespace tintel;
 using namespace tintel::test;
@@ -64,10 +67,21 @@ public:
     void openDialog()
     {
         QPointer<Opener> self(this);
-        forms().showModal<Dialog>();
+        forms().showModal<Dialog>(this);
         aliveAfterModal = !self.isNull();
     }
     static inline bool aliveAfterModal = false;
+};
+
+// A modal window that notes, from inside its loop, how it stands to its opener.
+class Modal : public Form
+{
+public:
+    using Form::Form;
+    static inline QWindow* transientParent = nullptr;
+    static inline bool onTop = false;
+    static inline bool minimised = false;
+    static inline bool restored = false;
 };
 
 struct Rig : WindowRig
@@ -95,6 +109,9 @@ private Q_SLOTS:
     void hiddenWindowsDoNotKeepTheProgram();
     void outsideCloseAsksThenUnloads();
     void terminationRunsNoUnloadStep();
+    void modalAboveItsOpener_data();
+    void modalAboveItsOpener();
+    void minimisedModalComesBack();
 };
 
 void tst_Forms::oneInstanceLoadedOnFirstUse()
@@ -203,6 +220,80 @@ void tst_Forms::terminationRunsNoUnloadStep()
     QCOMPARE(Main::counts.unloads, 0);
     QCOMPARE(rig.quits, 0);
     rig.forms.loaded<Main>()->hide();
+}
+
+// Runs action once T holds the modal focus, then unloads it.
+template <typename T>
+void whenModal(Rig& rig, std::function<void(T&)> action)
+{
+    auto* poll = new QTimer(&rig.context);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, poll, [&rig, poll, action] {
+        T* window = rig.forms.loaded<T>();
+        if (!window || QApplication::activeModalWidget() != window)
+            return;
+        poll->stop();
+        action(*window);
+        rig.forms.unload(window);
+    });
+    poll->start();
+}
+
+void tst_Forms::modalAboveItsOpener_data()
+{
+    QTest::addColumn<bool>("openerOnTop");
+    QTest::addColumn<bool>("openerMinimised");
+    QTest::addColumn<bool>("transient");
+
+    QTest::addRow("always-on-top opener") << true << false << true;
+    QTest::addRow("ordinary opener") << false << false << true;
+    // Transient for a minimised window, it would be taken out of view with it.
+    QTest::addRow("minimised opener") << true << true << false;
+}
+
+void tst_Forms::modalAboveItsOpener()
+{
+    QFETCH(bool, openerOnTop);
+    QFETCH(bool, openerMinimised);
+    QFETCH(bool, transient);
+
+    Rig rig;
+    Main& opener = rig.forms.form<Main>();
+    opener.setWindowFlag(Qt::WindowStaysOnTopHint, openerOnTop);
+    rig.forms.show<Main>();
+    if (openerMinimised)
+        opener.setWindowState(Qt::WindowMinimized);
+    QTRY_COMPARE(opener.isMinimized(), openerMinimised);
+
+    Modal::transientParent = nullptr;
+    Modal::onTop = false;
+    whenModal<Modal>(rig, [](Modal& modal) {
+        Modal::transientParent = modal.windowHandle()->transientParent();
+        Modal::onTop = modal.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    rig.forms.showModal<Modal>(opener.findChild<QLabel*>());
+
+    QCOMPARE(Modal::transientParent, transient ? opener.windowHandle() : nullptr);
+    QCOMPARE(Modal::onTop, openerOnTop && transient);
+    rig.forms.unload<Main>();
+}
+
+// A window manager that minimises the modal window would leave windows that ignore the user.
+void tst_Forms::minimisedModalComesBack()
+{
+    Rig rig;
+    rig.forms.show<Main>();
+    Modal::minimised = Modal::restored = false;
+    whenModal<Modal>(rig, [](Modal& modal) {
+        modal.setWindowState(Qt::WindowMinimized);
+        Modal::minimised = modal.isMinimized();
+        Modal::restored =
+            QTest::qWaitFor([&modal] { return !modal.isMinimized(); }, 2000) && modal.isVisible();
+    });
+    rig.forms.showModal<Modal>(rig.forms.loaded<Main>());
+    QVERIFY(Modal::minimised);
+    QVERIFY(Modal::restored);
+    rig.forms.unload<Main>();
 }
 
 QTEST_MAIN(tst_Forms)

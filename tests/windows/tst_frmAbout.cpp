@@ -84,7 +84,7 @@ struct Rig
                 forms.unload<frmAbout>();
         });
         poll->start();
-        forms.showModal<frmAbout>();
+        forms.showModal<frmAbout>(nullptr);
         return closedByAction;
     }
 };

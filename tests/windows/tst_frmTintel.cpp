@@ -1,6 +1,8 @@
 #include "startup/frmQuestion.h"
 #include "tests/support/windowrig.h"
 #include "windows/forms.h"
+#include "windows/frmMessage.h"
+#include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
 #include <QApplication>
@@ -56,7 +58,7 @@ private Q_SLOTS:
     void tickLabels();
     void clicksDoNothing_data();
     void clicksDoNothing();
-    void closedFromOutsideEndsProgram();
+    void closedFromOutsideIsRefused();
 };
 
 void TestFrmTintel::cleanup()
@@ -292,23 +294,43 @@ void TestFrmTintel::clicksDoNothing()
     QCOMPARE(rig.child(u"txtTintel"_s)->text(), u"07:30"_s);
 }
 
-// The window offers no close control, but a window manager may still send a close request: the
-// program ends then, with nothing fired, written or left running.
-void TestFrmTintel::closedFromOutsideEndsProgram()
+// The window offers no close control, but a window manager may still send a close request: it is
+// refused, and the alarm fires at its second all the same.
+void TestFrmTintel::closedFromOutsideIsRefused()
 {
     Rig rig;
-    QPointer<frmTintel> watched(&rig.window());
+    frmTintel& window = rig.window();
+    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    const QPoint placed = window.pos();
 
-    QVERIFY(rig.window().close());
+    QVERIFY(!window.close());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.forms.loaded<frmTintel>(), &window);
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.pos(), placed);
+    rig.fp.clock.set(QDateTime(kToday, QTime(7, 29, 59)));
+    rig.fp.tickers.tickAll();
+    QCOMPARE(rig.child(u"lblS"_s)->text(), u"01"_s);
+
+    QString delivered;
+    QTimer answer;
+    answer.setInterval(5);
+    connect(&answer, &QTimer::timeout, this, [&delivered] {
+        if (auto* message = qobject_cast<frmMessage*>(QApplication::activeModalWidget())) {
+            delivered = message->windowTitle();
+            message->cmdOK_Click();
+        }
+    });
+    answer.start();
     rig.fp.clock.set(QDateTime(kToday, QTime(7, 30, 0)));
     rig.fp.tickers.tickAll();
 
+    QCOMPARE(delivered, u"votre message de 07:30:00"_s);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
     QVERIFY(!rig.forms.isLoaded<frmTintel>());
-    QTRY_COMPARE(rig.quits, 1);
-    QVERIFY(!watched);
-    QCOMPARE(rig.fp.beeper.beeps, 0);
-    QVERIFY(rig.fp.settings.writes.isEmpty());
+    QCOMPARE(rig.quits, 0);
     QCOMPARE(rig.fp.terminator.terminations, 0);
+    rig.forms.unload<frmNouveau>();
 }
 
 QTEST_MAIN(TestFrmTintel)

@@ -38,6 +38,8 @@ private Q_SLOTS:
     void wallSecondTickerTicksJustAfterEachSecond();
     void yesNoBoxSpeaksFrench_data();
     void yesNoBoxSpeaksFrench();
+    void boxAboveItsParent_data();
+    void boxAboveItsParent();
     void waylandSessionRunsOnXcb_data();
     void waylandSessionRunsOnXcb();
 
@@ -207,6 +209,37 @@ void tst_Platform::yesNoBoxSpeaksFrench()
     QCOMPARE(title, u"TINTEL"_s);
     captions.sort();
     QCOMPARE(captions, (QStringList{u"Non"_s, u"Oui"_s}));
+}
+
+void tst_Platform::boxAboveItsParent_data()
+{
+    QTest::addColumn<bool>("parentOnTop");
+    QTest::addRow("always-on-top parent") << true;
+    QTest::addRow("ordinary parent") << false;
+}
+
+// An always-on-top parent would cover a box that is not on top itself.
+void tst_Platform::boxAboveItsParent()
+{
+    QFETCH(bool, parentOnTop);
+    QWidget parent;
+    parent.setWindowFlag(Qt::WindowStaysOnTopHint, parentOnTop);
+    auto* control = new QWidget(&parent);
+    parent.show();
+    QWidget* owner = nullptr;
+    bool onTop = !parentOnTop;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        QWidget* box = QApplication::activeModalWidget();
+        owner = box->parentWidget();
+        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QtMessageBoxes boxes;
+    boxes.show(control, {u"Une erreur est intervenue dans le programme."_s, u"Erreur..."_s,
+                         Message::Buttons::Ok, Message::Icon::Critical, Message::Answer::Ok});
+    QCOMPARE(owner, control);
+    QCOMPARE(onTop, parentOnTop);
 }
 
 void tst_Platform::waylandSessionRunsOnXcb_data()

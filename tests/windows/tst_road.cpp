@@ -413,11 +413,13 @@ void TestRoad::firesWhileDialogOpen_data()
 {
     QTest::addColumn<int>("choice");
 
-    QTest::addRow("then Entrer une nouvelle alarme") << 0;
-    QTest::addRow("then Conserver l'alarme existante") << 1;
-    QTest::addRow("then Quitter le programme") << 2;
+    QTest::addRow("Entrer une nouvelle alarme selected") << 0;
+    QTest::addRow("Conserver l'alarme existante selected") << 1;
+    QTest::addRow("Quitter le programme selected") << 2;
 }
 
+// The dialog closes as the alarm fires, whatever is selected in it: it would offer to keep an
+// alarm that has rung.
 void TestRoad::firesWhileDialogOpen()
 {
     QFETCH(int, choice);
@@ -425,27 +427,26 @@ void TestRoad::firesWhileDialogOpen()
     Rig rig;
     rig.activeAlarm();
     Delivered seen;
-    bool nouveauShownUnderDialog = false;
+    bool dialogShownWithMessage = true;
     rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
-        rig.answerMessage(seen);
+        dialog.findChild<QRadioButton*>(u"optChoix_%1"_s.arg(choice))->click();
+        rig.answerMessage(seen, [&] {
+            dialogShownWithMessage = rig.forms.isLoaded<frmQuestion>() || dialog.isVisible();
+        });
         rig.fp.clock.set(at(7, 30, 0));
         rig.fp.tickers.tickAll();
-        nouveauShownUnderDialog = rig.forms.isLoaded<frmNouveau>() && rig.nouveau().isVisible();
-        // The dialog is still there, over a countdown window that is gone.
-        chooseInDialog(dialog, choice);
+        // Left open, it would hold the test: close it so that the test goes on to fail.
         if (dialog.isVisible())
             dialog.hide();
     });
     rig.clickAlarmTime();
 
     QCOMPARE(seen.count, 1);
+    QVERIFY(!dialogShownWithMessage);
     QCOMPARE(rig.fp.beeper.beeps, 1);
-    QVERIFY(nouveauShownUnderDialog);
+    QCOMPARE(rig.fp.terminator.terminations, 0);
     QVERIFY(!rig.forms.isLoaded<frmTintel>());
     QVERIFY(!rig.forms.isLoaded<frmMessage>());
-    QCOMPARE(rig.fp.terminator.terminations, choice == 2 ? 1 : 0);
-    if (choice == 2)
-        return;
     QVERIFY(!rig.forms.isLoaded<frmQuestion>());
     QTRY_COMPARE(rig.forms.pendingDeletes(), 0);
     // Exactly one window left, and it is the new-alarm window, shown.

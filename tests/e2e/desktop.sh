@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Where the program meets the window manager: closes from outside, minimised modal windows,
+# stacking of every modal window above its opener, and the message window's call for attention.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# A copy of the program in a folder without the help page, for F1's message box.
+mkdir -p "$WORK/app"
+cp "$TINTEL" "$WORK/app/tintel"
+TINTEL=$WORK/app/tintel
+HELP_TITLE="fichier d'aide absent"
+ABOUT="À propos de Tintel"
+QUESTION="Que voulez-vous faire?"
+
+hex() { printf '0x%x' "$1"; }
+
+# Fails unless window $1 stands above window $2 in the window manager's stacking order.
+above() {
+  local order upper lower
+  order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+  upper=$(awk -v id="$(hex "$1")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
+  lower=$(awk -v id="$(hex "$2")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
+  [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above its opener ($order)"
+}
+
+geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+  /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'; }
+
+# The colour of the screen's pixel at the centre of window $1, as RRGGBB.
+centre_pixel() {
+  local x y w h
+  read -r x y w h < <(geometry "$1")
+  import -window root -crop "1x1+$((x + w / 2))+$((y + h / 2))" -depth 8 txt:- |
+    grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 | tr -d '#' | tr a-f A-F
+}
+
+# Waits up to 3 s for a command to succeed.
+eventually() {
+  local i
+  for i in $(seq 60); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+is_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
+is_normal() { xprop -id "$1" WM_STATE | grep -q 'state: Normal'; }
+demands_attention() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_DEMANDS_ATTENTION; }
+
+# A modal window minimised by the window manager is shown again at once.
+comes_back() {
+  xdotool windowminimize "$1"
+  sleep 0.5
+  eventually is_normal "$1" || fail "$2 stayed minimised"
+  [[ $(count_windows "$3") -eq 1 ]] || fail "$2 is not shown again"
+}
+
+# Opens a modal window with key $2 from window $1 and checks that it is above its opener, has the
+# focus and, over the message window, shows its own pixels; then closes it with key $4, after a
+# minimise when $5 says so.
+modal_above() {
+  local opener=$1 key=$2 title=$3 close=$4 minimise=${5:-} modal
+  press "$opener" "$key"
+  modal=$(wait_window "$title" 5)
+  sleep 0.3
+  above "$modal" "$opener" "'$title' from $key"
+  eventually is_active "$modal" || fail "'$title' from $key has not the focus"
+  [[ $(centre_pixel "$modal") != FFFF00 ]] || fail "'$title' from $key is under the message window"
+  [[ -z $minimise ]] || comes_back "$modal" "'$title' from $key" "$title"
+  press "$modal" "$close"
+  wait_gone "$title" 3
+}
+
+# The close requests a window manager offers, each proved on the about window, which they close.
+close_by() {
+  local window=$1 how=$2 x y w h top right
+  case $how in
+  alt+F4) press "$window" alt+F4 ;;
+  _NET_CLOSE_WINDOW) wmctrl -i -c "$window" ;;
+  button)
+    read -r x y w h < <(geometry "$window")
+    read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    xdotool mousemove $((x + w + right - 12)) $((y - top / 2)) click 1
+    ;;
+  esac
+}
+CLOSES=(alt+F4 _NET_CLOSE_WINDOW button)
+
+start_faked desktop "2026-06-01 10:00:00"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+for how in "${CLOSES[@]}"; do
+  press "$nouveau" F2
+  about=$(wait_window "$ABOUT" 5)
+  sleep 0.3
+  close_by "$about" "$how"
+  wait_gone "$ABOUT" 3
+done
+
+# 1. The countdown window refuses every close from outside and stays in its corner.
+enter_alarm "$nouveau" 10:01 "Bonjour"
+tintel=$(wait_window "Tintel journalière" 5)
+sleep 0.5
+placed=$(geometry "$tintel")
+for how in "${CLOSES[@]}"; do
+  close_by "$tintel" "$how"
+  sleep 0.5
+  kill -0 "$TINTEL_PID" 2>/dev/null || fail "$how on the countdown window ended the program"
+  [[ $(count_windows "Tintel journalière") -eq 1 ]] || fail "$how closed the countdown window"
+  [[ $(geometry "$tintel") == "$placed" ]] || fail "$how moved the countdown window: $(geometry "$tintel")"
+done
+# Minimised by the window manager, it shows its alarm in its title as with its own button.
+xdotool windowminimize "$tintel"
+wait_title "Tintel: 10:01 (Bonjour)" 3 >/dev/null
+xdotool windowactivate --sync "$tintel" >/dev/null 2>&1 || xdotool windowmap "$tintel"
+wait_window "Tintel journalière" 3 >/dev/null
+sleep 0.3
+
+# 2. Modal windows open above the always-on-top countdown window.
+modal_above "$tintel" F2 "$ABOUT" Escape
+modal_above "$tintel" F1 "$HELP_TITLE" Return
+
+# 3. A minimised what-next dialog comes back; the alarm closes it as it fires.
+xdotool mousemove --window "$tintel" 60 25 click 1
+question=$(wait_window "$QUESTION" 5)
+sleep 0.3
+above "$question" "$tintel" "the what-next dialog"
+eventually is_active "$question" || fail "the what-next dialog has not the focus"
+comes_back "$question" "the what-next dialog" "$QUESTION"
+modal_above "$question" F2 "$ABOUT" Escape
+[[ $(count_windows "votre message de 10:01:00") -eq 0 ]] || fail "the alarm fired early"
+echo "@2026-06-01 10:00:59" >"$WORK/faketime"
+message=$(wait_window "votre message de 10:01:00" 5)
+[[ $(count_windows "$QUESTION") -eq 0 ]] || fail "the what-next dialog is left open over a fired alarm"
+
+# 4. Over the message window, with its yellow box under the modal window's centre.
+sleep 0.3
+comes_back "$message" "the message window" "votre message de 10:01:00"
+modal_above "$message" F2 "$ABOUT" Escape minimise
+modal_above "$message" F1 "$HELP_TITLE" Return
+
+# 5. Another program's window active: the message window stays above it and asks for attention.
+xmessage -name autre "autre programme" >/dev/null 2>&1 &
+PIDS+=($!)
+other=$(wait_window autre 5)
+xdotool windowactivate --sync "$other"
+sleep 0.5
+above "$message" "$other" "the message window"
+eventually demands_attention "$message" ||
+  fail "the message window does not ask for attention: $(xprop -id "$message" _NET_WM_STATE)"
+
+press "$message" Return
+wait_gone "votre message de 10:01:00" 3
+sleep 0.5
+left=$(xdotool search --onlyvisible --pid "$TINTEL_PID" 2>/dev/null | xargs -r -n1 xdotool getwindowname)
+[[ $left == "Nouvelle alarme" ]] || fail "windows left after OK: $left"
+echo PASS
