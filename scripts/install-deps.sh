@@ -8,7 +8,8 @@ packages=(
   xvfb xauth openbox x11-utils xdotool xclip faketime imagemagick
   dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue
-  libcanberra0 sound-theme-freedesktop
+  libcanberra0 libcanberra-dev sound-theme-freedesktop
+  pulseaudio pulseaudio-utils libcanberra-pulse python3
 )
 
 missing=()

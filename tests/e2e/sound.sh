@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The alarm's beep as the desktop's sound server hears it: a private PulseAudio with a null sink
+# whose monitor is recorded while the real program fires an alarm.
+source "$(dirname "$0")/lib.sh"
+
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+for tool in pulseaudio pactl parecord python3; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+[[ $(ldd "$TINTEL") == *libcanberra* ]] || skip "the program was built without libcanberra"
+
+RATE=48000
+mkdir -p "$WORK/pulse" "$WORK/home"
+chmod 700 "$WORK/pulse"
+export PULSE_RUNTIME_PATH=$WORK/pulse HOME=$WORK/home PULSE_SERVER=unix:$WORK/pulse/native
+cat >"$WORK/pulse.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1
+load-module module-null-sink sink_name=tintel_null rate=$RATE channels=1
+set-default-sink tintel_null
+PA
+# As root, PulseAudio warns and runs; -n leaves out the machine's own configuration.
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  -F "$WORK/pulse.pa" --log-level=info --log-target=file:"$WORK/pulse.log" &
+PIDS+=($!)
+for i in $(seq 100); do
+  pactl info >/dev/null 2>&1 && break
+  sleep 0.05
+done
+pactl info >/dev/null 2>&1 || {
+  cat "$WORK/pulse.log" >&2 || true
+  skip "no PulseAudio server could be started here"
+}
+
+start_display
+
+# The monitor recorded with the arrival time of every read: a sample's position then tells when
+# it was heard, to the few milliseconds of the recording's latency.
+python3 - "$WORK/rec" "$RATE" <<'PY' &
+import os, signal, subprocess, sys, time
+path, rate = sys.argv[1], sys.argv[2]
+rec = subprocess.Popen(["parecord", "--raw", "--latency-msec=20", "-d", "tintel_null.monitor",
+                        "--format=s16le", "--rate=" + rate, "--channels=1"], stdout=subprocess.PIPE)
+signal.signal(signal.SIGTERM, lambda *_: (rec.kill(), sys.exit(0)))
+total = 0
+with open(path + ".raw", "wb") as raw, open(path + ".times", "w") as times:
+    while chunk := os.read(rec.stdout.fileno(), 65536):
+        now = time.time()
+        total += len(chunk)
+        raw.write(chunk)
+        times.write(f"{now:.6f} {total}\n")
+        raw.flush()
+        times.flush()
+PY
+RECORDER=$!
+PIDS+=($RECORDER)
+
+# The faked clock runs a whole number of seconds off the real one, so the alarm second is known
+# on the real clock to the microsecond.
+alarm_fake=$(date -d "2026-06-01 12:00:00" +%s)
+offset=$((alarm_fake - $(date +%s) - 10))
+alarm_real=$((alarm_fake - offset))
+start_faked sound "$(printf %+d "$offset")"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+enter_alarm "$nouveau" 12:00 "Bip"
+wait_window "Tintel journalière" 5 >/dev/null
+message=$(wait_window "votre message de 12:00:00" 12)
+sleep 2
+press "$message" Return
+wait_window "Nouvelle alarme" 5 >/dev/null
+kill "$RECORDER"
+wait "$RECORDER" 2>/dev/null || true
+
+bursts=$(python3 - "$WORK/rec" "$RATE" "$alarm_real" <<'PY'
+import array, sys
+path, rate, alarm = sys.argv[1], int(sys.argv[2]), float(sys.argv[3])
+samples = array.array("h", open(path + ".raw", "rb").read())
+start = min(t - n / 2 / rate for t, n in (map(float, l.split()) for l in open(path + ".times")))
+window = rate // 200  # 5 ms
+loud = [i for i in range(0, len(samples) - window, window)
+        if max(map(abs, samples[i:i + window])) > 1000]
+bursts, last = [], None
+for i in loud:  # sounds less than 200 ms apart are one burst
+    if last is None or i - last > rate // 5:
+        bursts.append(start + i / rate - alarm)
+    last = i
+print(" ".join(f"{b * 1000:.0f}" for b in bursts))
+PY
+)
+echo "sound bursts at ms after the alarm second: ${bursts:-none}"
+read -ra onsets <<<"$bursts"
+[[ ${#onsets[@]} -eq 1 ]] || fail "expected one sound burst, heard ${#onsets[@]}"
+# The null sink renders up to one 20 ms block ahead of the clock, so a sample can reach the
+# recorder a little before its time.
+((onsets[0] >= -25 && onsets[0] <= 150)) || fail "the beep came ${onsets[0]} ms after the alarm second"
+
+# PulseAudio logs every playing stream with its properties.
+inputs=$(grep -c 'Created input' "$WORK/pulse.log" || true)
+[[ $inputs -eq 1 ]] || fail "expected one playing stream, the server saw $inputs"
+props=$(sed -n '/Created input/,/Created\|Freeing/p' "$WORK/pulse.log")
+for prop in 'application.name = "Tintel"' 'media.role = "event"' \
+  'application.id = "org.example.Tintel"' 'application.icon_name = "tintel"'; do
+  grep -qF "$prop" <<<"$props" || fail "the stream lacks $prop: $props"
+done
+echo PASS
