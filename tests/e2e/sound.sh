@@ -36,6 +36,46 @@ pactl info >/dev/null 2>&1 || {
 
 start_display
 
+# A desktop whose settings daemon names a sound theme of the user's own, which has a bell.
+THEME=tintel-e2e
+export XDG_DATA_HOME=$WORK/data
+mkdir -p "$XDG_DATA_HOME/sounds/$THEME/stereo"
+printf '[Sound Theme]\nName=%s\nDirectories=stereo\n\n[stereo]\nOutputProfile=stereo\n' "$THEME" \
+  >"$XDG_DATA_HOME/sounds/$THEME/index.theme"
+cp /usr/share/sounds/freedesktop/stereo/bell.oga "$XDG_DATA_HOME/sounds/$THEME/stereo/"
+python3 - "$THEME" "$WORK/xsettings.ready" <<'PY' &
+import ctypes as c, struct, sys, time
+x = c.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = c.c_void_p
+x.XDefaultRootWindow.argtypes = [c.c_void_p]
+x.XDefaultRootWindow.restype = c.c_ulong
+x.XCreateSimpleWindow.argtypes = [c.c_void_p, c.c_ulong] + [c.c_int] * 2 + [c.c_uint] * 3 + [c.c_ulong] * 2
+x.XCreateSimpleWindow.restype = c.c_ulong
+x.XInternAtom.argtypes = [c.c_void_p, c.c_char_p, c.c_int]
+x.XInternAtom.restype = c.c_ulong
+x.XSetSelectionOwner.argtypes = [c.c_void_p, c.c_ulong, c.c_ulong, c.c_ulong]
+x.XChangeProperty.argtypes = [c.c_void_p] + [c.c_ulong] * 3 + [c.c_int] * 2 + [c.c_char_p, c.c_int]
+x.XSync.argtypes = [c.c_void_p, c.c_int]
+pad = lambda b: b + bytes(-len(b) % 4)
+name, value = b"Net/SoundThemeName", sys.argv[1].encode()
+blob = (struct.pack("<B3xII", 0, 1, 1) + struct.pack("<BxH", 1, len(name)) + pad(name)
+        + struct.pack("<II", 0, len(value)) + pad(value))
+d = x.XOpenDisplay(None)
+w = x.XCreateSimpleWindow(d, x.XDefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0)
+settings = x.XInternAtom(d, b"_XSETTINGS_SETTINGS", 0)
+x.XChangeProperty(d, w, settings, settings, 8, 0, blob, len(blob))
+x.XSetSelectionOwner(d, x.XInternAtom(d, b"_XSETTINGS_S0", 0), w, 0)
+x.XSync(d, 0)
+open(sys.argv[2], "w").close()
+time.sleep(3600)
+PY
+PIDS+=($!)
+for i in $(seq 100); do
+  [[ -e $WORK/xsettings.ready ]] && break
+  sleep 0.05
+done
+[[ -e $WORK/xsettings.ready ]] || fail "the stand-in settings daemon did not start"
+
 # The monitor recorded with the arrival time of every read: a sample's position then tells when
 # it was heard, to the few milliseconds of the recording's latency.
 python3 - "$WORK/rec" "$RATE" <<'PY' &
@@ -101,7 +141,8 @@ inputs=$(grep -c 'Created input' "$WORK/pulse.log" || true)
 [[ $inputs -eq 1 ]] || fail "expected one playing stream, the server saw $inputs"
 props=$(sed -n '/Created input/,/Created\|Freeing/p' "$WORK/pulse.log")
 for prop in 'application.name = "Tintel"' 'media.role = "event"' \
-  'application.id = "org.example.Tintel"' 'application.icon_name = "tintel"'; do
+  'application.id = "org.example.Tintel"' 'application.icon_name = "tintel"' \
+  "media.filename = \"$XDG_DATA_HOME/sounds/$THEME/stereo/bell.oga\""; do
   grep -qF "$prop" <<<"$props" || fail "the stream lacks $prop: $props"
 done
 echo PASS
