@@ -68,7 +68,11 @@ QByteArray xsettingsProperty(xcb_connection_t* c)
 } // namespace
 #endif
 
-QString desktopSoundTheme()
+namespace {
+
+// The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
+// Read once at start-up: the beep itself asks the X server nothing.
+[[maybe_unused]] QString desktopSoundTheme()
 {
     QString theme;
 #if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
@@ -77,6 +81,8 @@ QString desktopSoundTheme()
 #endif
     return theme.isEmpty() ? u"freedesktop"_s : theme;
 }
+
+} // namespace
 
 #ifdef Q_OS_WIN
 class DesktopBeeper::EventSound
@@ -120,25 +126,35 @@ public:
     }
 
 private:
-    void run()
+    ca_context* open() const
     {
         ca_context* context = nullptr;
         if (ca_context_create(&context) != CA_SUCCESS)
-            context = nullptr;
-        if (context) {
-            // The server names the stream after these, and the desktop finds the program's entry
-            // and icon from them; they must be set before the connection is made.
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel",
-                                    CA_PROP_APPLICATION_ID, "org.example.Tintel",
-                                    CA_PROP_APPLICATION_ICON_NAME, "tintel",
-                                    CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
-                                    static_cast<const char*>(nullptr));
-            // The sample goes to the server's cache now, so that the alarm plays it without a
-            // theme lookup or a file to decode.
-            if (ca_context_open(context) == CA_SUCCESS)
-                ca_context_cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
-                                 static_cast<const char*>(nullptr));
-        }
+            return nullptr;
+        // The server names the stream after these, and the desktop finds the program's entry and
+        // icon from them; they must be set before the connection is made.
+        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
+                                "org.example.Tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
+                                CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
+                                static_cast<const char*>(nullptr));
+        // The sample goes to the server's cache now, so that the alarm plays it without a theme
+        // lookup or a file to decode.
+        if (ca_context_open(context) == CA_SUCCESS)
+            ca_context_cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
+                             static_cast<const char*>(nullptr));
+        return context;
+    }
+
+    static int play(ca_context* context)
+    {
+        return ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
+                               CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
+                               static_cast<const char*>(nullptr));
+    }
+
+    void run()
+    {
+        ca_context* context = open();
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [this] { return m_stopping || m_pending > 0; });
@@ -146,10 +162,15 @@ private:
                 break;
             --m_pending;
             lock.unlock();
-            if (context)
-                ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
-                                CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
-                                static_cast<const char*>(nullptr));
+            // libcanberra does not reconnect by itself: a sound server that was restarted since
+            // the start, or came up after it, gets a fresh connection.
+            if (!context || play(context) != CA_SUCCESS) {
+                if (context)
+                    ca_context_destroy(context);
+                context = open();
+                if (context)
+                    play(context);
+            }
             lock.lock();
         }
         lock.unlock();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <memory>
 
 namespace tintel {
@@ -30,8 +28,5 @@ private:
     class EventSound;
     std::unique_ptr<EventSound> m_sound;
 };
-
-// The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
-QString desktopSoundTheme();
 
 } // namespace tintel

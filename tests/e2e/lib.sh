@@ -9,6 +9,8 @@ export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export LANG=C.UTF-8
+# No test beeps through the desktop's sound server, nor starts one of its own by accident.
+export PULSE_SERVER=unix:$WORK/no-sound-server
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
 PIDS=()
 

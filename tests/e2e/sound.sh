@@ -21,18 +21,22 @@ load-module module-native-protocol-unix auth-anonymous=1
 load-module module-null-sink sink_name=tintel_null rate=$RATE channels=1
 set-default-sink tintel_null
 PA
-# As root, PulseAudio warns and runs; -n leaves out the machine's own configuration.
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-  -F "$WORK/pulse.pa" --log-level=info --log-target=file:"$WORK/pulse.log" &
-PIDS+=($!)
-for i in $(seq 100); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.05
-done
-pactl info >/dev/null 2>&1 || {
-  cat "$WORK/pulse.log" >&2 || true
-  skip "no PulseAudio server could be started here"
+# As root, PulseAudio warns and runs; -n leaves out the machine's own configuration. Each server
+# logs to its own file: $1.log.
+start_server() {
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    -F "$WORK/pulse.pa" --log-level=info --log-target=file:"$WORK/$1.log" &
+  SERVER=$!
+  PIDS+=($SERVER)
+  local i
+  for i in $(seq 100); do
+    pactl info >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  cat "$WORK/$1.log" >&2 || true
+  return 1
 }
+start_server first || skip "no PulseAudio server could be started here"
 
 start_display
 
@@ -78,7 +82,8 @@ done
 
 # The monitor recorded with the arrival time of every read: a sample's position then tells when
 # it was heard, to the few milliseconds of the recording's latency.
-python3 - "$WORK/rec" "$RATE" <<'PY' &
+start_recorder() {
+  python3 - "$WORK/rec" "$RATE" <<'PY' &
 import os, signal, subprocess, sys, time
 path, rate = sys.argv[1], sys.argv[2]
 rec = subprocess.Popen(["parecord", "--raw", "--latency-msec=20", "-d", "tintel_null.monitor",
@@ -94,26 +99,13 @@ with open(path + ".raw", "wb") as raw, open(path + ".times", "w") as times:
         raw.flush()
         times.flush()
 PY
-RECORDER=$!
-PIDS+=($RECORDER)
+  RECORDER=$!
+  PIDS+=($RECORDER)
+}
 
-# The faked clock runs a whole number of seconds off the real one, so the alarm second is known
-# on the real clock to the microsecond.
-alarm_fake=$(date -d "2026-06-01 12:00:00" +%s)
-offset=$((alarm_fake - $(date +%s) - 10))
-alarm_real=$((alarm_fake - offset))
-start_faked sound "$(printf %+d "$offset")"
-nouveau=$(wait_window "Nouvelle alarme" 8)
-enter_alarm "$nouveau" 12:00 "Bip"
-wait_window "Tintel journalière" 5 >/dev/null
-message=$(wait_window "votre message de 12:00:00" 12)
-sleep 2
-press "$message" Return
-wait_window "Nouvelle alarme" 5 >/dev/null
-kill "$RECORDER"
-wait "$RECORDER" 2>/dev/null || true
-
-bursts=$(python3 - "$WORK/rec" "$RATE" "$alarm_real" <<'PY'
+# Onsets of the sounds recorded, in ms after the real instant $1.
+onsets() {
+  python3 - "$WORK/rec" "$RATE" "$1" <<'PY'
 import array, sys
 path, rate, alarm = sys.argv[1], int(sys.argv[2]), float(sys.argv[3])
 samples = array.array("h", open(path + ".raw", "rb").read())
@@ -128,21 +120,60 @@ for i in loud:  # sounds less than 200 ms apart are one burst
     last = i
 print(" ".join(f"{b * 1000:.0f}" for b in bursts))
 PY
-)
-echo "sound bursts at ms after the alarm second: ${bursts:-none}"
-read -ra onsets <<<"$bursts"
-[[ ${#onsets[@]} -eq 1 ]] || fail "expected one sound burst, heard ${#onsets[@]}"
-# The null sink renders up to one 20 ms block ahead of the clock, so a sample can reach the
-# recorder a little before its time.
-((onsets[0] >= -25 && onsets[0] <= 150)) || fail "the beep came ${onsets[0]} ms after the alarm second"
+}
 
-# PulseAudio logs every playing stream with its properties.
-inputs=$(grep -c 'Created input' "$WORK/pulse.log" || true)
-[[ $inputs -eq 1 ]] || fail "expected one playing stream, the server saw $inputs"
-props=$(sed -n '/Created input/,/Created\|Freeing/p' "$WORK/pulse.log")
-for prop in 'application.name = "Tintel"' 'media.role = "event"' \
-  'application.id = "org.example.Tintel"' 'application.icon_name = "tintel"' \
-  "media.filename = \"$XDG_DATA_HOME/sounds/$THEME/stereo/bell.oga\""; do
-  grep -qF "$prop" <<<"$props" || fail "the stream lacks $prop: $props"
-done
+# Fires an alarm in a fresh program; with "restart", the sound server is replaced while the alarm
+# counts down, as after a crash or a user's session restart.
+fire() {
+  local round=$1 log=first
+  # The faked clock runs a whole number of seconds off the real one, so the alarm second is
+  # known on the real clock to the microsecond.
+  local alarm_fake offset alarm_real
+  alarm_fake=$(date -d "2026-06-01 12:00:00" +%s)
+  offset=$((alarm_fake - $(date +%s) - 10))
+  alarm_real=$((alarm_fake - offset))
+  start_faked "$round" "$(printf %+d "$offset")"
+  local nouveau message
+  nouveau=$(wait_window "Nouvelle alarme" 8)
+  enter_alarm "$nouveau" 12:00 "Bip"
+  wait_window "Tintel journalière" 5 >/dev/null
+  if [[ $round == restart ]]; then
+    kill "$SERVER"
+    wait "$SERVER" 2>/dev/null || true
+    log=second
+    start_server $log || fail "the sound server did not start again"
+  fi
+  start_recorder
+  message=$(wait_window "votre message de 12:00:00" 12)
+  sleep 2
+  press "$message" Return
+  wait_window "Nouvelle alarme" 5 >/dev/null
+  kill "$RECORDER"
+  wait "$RECORDER" 2>/dev/null || true
+  stop_tintel
+
+  local bursts
+  bursts=$(onsets "$alarm_real")
+  echo "$round: sound bursts at ms after the alarm second: ${bursts:-none}"
+  read -ra bursts <<<"$bursts"
+  [[ ${#bursts[@]} -eq 1 ]] || fail "$round: expected one sound burst, heard ${#bursts[@]}"
+  # The null sink renders up to one 20 ms block ahead of the clock, so a sample can reach the
+  # recorder a little before its time.
+  ((bursts[0] >= -25 && bursts[0] <= 150)) ||
+    fail "$round: the beep came ${bursts[0]} ms after the alarm second"
+
+  # PulseAudio logs every playing stream with its properties.
+  local inputs props prop
+  inputs=$(grep -c 'Created input' "$WORK/$log.log" || true)
+  [[ $inputs -eq 1 ]] || fail "$round: expected one playing stream, the server saw $inputs"
+  props=$(sed -n '/Created input/,/Created\|Freeing/p' "$WORK/$log.log")
+  for prop in 'application.name = "Tintel"' 'media.role = "event"' \
+    'application.id = "org.example.Tintel"' 'application.icon_name = "tintel"' \
+    "media.filename = \"$XDG_DATA_HOME/sounds/$THEME/stereo/bell.oga\""; do
+    grep -qF "$prop" <<<"$props" || fail "$round: the stream lacks $prop: $props"
+  done
+}
+
+fire plain
+fire restart
 echo PASS
