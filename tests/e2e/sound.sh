@@ -130,7 +130,7 @@ fire() {
   # known on the real clock to the microsecond.
   local alarm_fake offset alarm_real
   alarm_fake=$(date -d "2026-06-01 12:00:00" +%s)
-  offset=$((alarm_fake - $(date +%s) - 10))
+  offset=$((alarm_fake - $(date +%s) - 12))
   alarm_real=$((alarm_fake - offset))
   start_faked "$round" "$(printf %+d "$offset")"
   local nouveau message
