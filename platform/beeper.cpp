@@ -1,4 +1,5 @@
 #include "platform/beeper.h"
+#include "core/xsettings.h"
 
 #include <QApplication>
 
@@ -6,54 +7,204 @@
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-#else
-#include <dlfcn.h>
 #endif
+
+#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
+
+#if TINTEL_HAVE_CANBERRA
+#include <canberra.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#endif
+
+using namespace Qt::StringLiterals;
 
 namespace tintel {
 
+#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
+namespace {
+
+template <typename Reply>
+using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <typename Reply>
+XcbReply<Reply> owned(Reply* reply)
+{
+    return XcbReply<Reply>(reply, &std::free);
+}
+
+QByteArray xsettingsProperty(xcb_connection_t* c)
+{
+    static constexpr char selection[] = "_XSETTINGS_S0";
+    static constexpr char property[] = "_XSETTINGS_SETTINGS";
+    const auto selectionCookie = xcb_intern_atom(c, 1, sizeof selection - 1, selection);
+    const auto propertyCookie = xcb_intern_atom(c, 1, sizeof property - 1, property);
+    const auto selectionAtom = owned(xcb_intern_atom_reply(c, selectionCookie, nullptr));
+    const auto propertyAtom = owned(xcb_intern_atom_reply(c, propertyCookie, nullptr));
+    // Atoms that nobody interned mean that no settings daemon ever ran on this display.
+    if (!selectionAtom || !propertyAtom || !selectionAtom->atom || !propertyAtom->atom)
+        return {};
+    const auto owner = owned(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selectionAtom->atom), nullptr));
+    if (!owner || owner->owner == XCB_NONE)
+        return {};
+    // A window that vanishes between the two requests answers with an error, read as no theme.
+    const auto value = owned(xcb_get_property_reply(
+        c,
+        xcb_get_property(c, 0, owner->owner, propertyAtom->atom, propertyAtom->atom, 0, 1u << 20),
+        nullptr));
+    if (!value || value->format != 8)
+        return {};
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
+                      xcb_get_property_value_length(value.get()));
+}
+
+} // namespace
+#endif
+
+namespace {
+
+// The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
+// Read once at start-up: the beep itself asks the X server nothing.
+[[maybe_unused]] QString desktopSoundTheme()
+{
+    QString theme;
+#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
+    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        theme = xsettingsString(xsettingsProperty(x11->connection()), "Net/SoundThemeName");
+#endif
+    return theme.isEmpty() ? u"freedesktop"_s : theme;
+}
+
+} // namespace
+
 #ifdef Q_OS_WIN
+class DesktopBeeper::EventSound
+{};
+
 DesktopBeeper::DesktopBeeper() = default;
 DesktopBeeper::~DesktopBeeper() = default;
 void DesktopBeeper::beep()
 {
     MessageBeep(MB_OK);
 }
-#else
 
-template <typename F>
-static F symbol(void* library, const char* name)
-{
-    return reinterpret_cast<F>(dlsym(library, name));
-}
+#elif TINTEL_HAVE_CANBERRA
 
-DesktopBeeper::DesktopBeeper()
+// libcanberra waits for the sound server inside its calls (connecting, creating the stream), so
+// they run on a thread of their own and a slow or absent server never holds the message window.
+class DesktopBeeper::EventSound
 {
-    // Loaded at run time so that the program needs no sound library to start.
-    m_library = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!m_library)
-        return;
-    auto create = symbol<int (*)(void**)>(m_library, "ca_context_create");
-    m_play = symbol<int (*)(void*, unsigned, ...)>(m_library, "ca_context_play");
-    m_destroy = symbol<int (*)(void*)>(m_library, "ca_context_destroy");
-    if (!create || !m_play || !m_destroy || create(&m_context) != 0)
-        m_context = nullptr;
-}
+public:
+    explicit EventSound(const QString& theme) : m_theme(theme.toUtf8()), m_thread([this] { run(); })
+    {}
+    ~EventSound()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    EventSound(const EventSound&) = delete;
+    EventSound& operator=(const EventSound&) = delete;
 
-DesktopBeeper::~DesktopBeeper()
-{
-    if (m_context)
-        m_destroy(m_context);
-    if (m_library)
-        dlclose(m_library);
-}
+    void play()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_pending;
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    ca_context* open() const
+    {
+        ca_context* context = nullptr;
+        if (ca_context_create(&context) != CA_SUCCESS)
+            return nullptr;
+        // The server names the stream after these, and the desktop finds the program's entry and
+        // icon from them; they must be set before the connection is made.
+        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
+                                "org.example.Tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
+                                CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
+                                static_cast<const char*>(nullptr));
+        // The sample goes to the server's cache now, so that the alarm plays it without a theme
+        // lookup or a file to decode.
+        if (ca_context_open(context) == CA_SUCCESS)
+            ca_context_cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
+                             static_cast<const char*>(nullptr));
+        return context;
+    }
+
+    static int play(ca_context* context)
+    {
+        return ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
+                               CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
+                               static_cast<const char*>(nullptr));
+    }
+
+    void run()
+    {
+        ca_context* context = open();
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || m_pending > 0; });
+            if (m_stopping)
+                break;
+            --m_pending;
+            lock.unlock();
+            // libcanberra does not reconnect by itself: a sound server that was restarted since
+            // the start, or came up after it, gets a fresh connection.
+            if (!context || play(context) != CA_SUCCESS) {
+                if (context)
+                    ca_context_destroy(context);
+                context = open();
+                if (context)
+                    play(context);
+            }
+            lock.lock();
+        }
+        lock.unlock();
+        if (context)
+            ca_context_destroy(context);
+    }
+
+    const QByteArray m_theme;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    int m_pending = 0;
+    bool m_stopping = false;
+    std::thread m_thread; // last: it starts running as soon as it is built
+};
+
+DesktopBeeper::DesktopBeeper() : m_sound(std::make_unique<EventSound>(desktopSoundTheme())) {}
+DesktopBeeper::~DesktopBeeper() = default;
 
 void DesktopBeeper::beep()
 {
     QApplication::beep();
-    if (m_context)
-        m_play(m_context, 0, "event.id", "bell", "event.description", "Tintel",
-               static_cast<const char*>(nullptr));
+    m_sound->play();
+}
+
+#else
+
+class DesktopBeeper::EventSound
+{};
+
+DesktopBeeper::DesktopBeeper() = default;
+DesktopBeeper::~DesktopBeeper() = default;
+void DesktopBeeper::beep()
+{
+    QApplication::beep();
 }
 #endif
 

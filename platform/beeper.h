@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 namespace tintel {
 
 class Beeper
@@ -9,11 +11,13 @@ public:
     virtual void beep() = 0;
 };
 
-// The X bell alone is muted on many desktops, so the freedesktop "bell" sound is played as well
-// through libcanberra when the library is installed.
+// The X bell alone is muted on many desktops, so the "bell" event sound of the user's sound theme
+// is played as well through libcanberra when the program was built with it.
 class DesktopBeeper final : public Beeper
 {
 public:
+    // Build it before any window: the sound server is reached from here on, so that the first
+    // beep finds everything ready.
     DesktopBeeper();
     ~DesktopBeeper() override;
     DesktopBeeper(const DesktopBeeper&) = delete;
@@ -21,10 +25,8 @@ public:
     void beep() override;
 
 private:
-    void* m_library = nullptr;
-    void* m_context = nullptr;
-    int (*m_play)(void*, unsigned, ...) = nullptr;
-    int (*m_destroy)(void*) = nullptr;
+    class EventSound;
+    std::unique_ptr<EventSound> m_sound;
 };
 
 } // namespace tintel

@@ -8,7 +8,7 @@ packages=(
   xvfb xauth openbox x11-utils xdotool xclip faketime imagemagick wmctrl
   dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue
-  libcanberra0 sound-theme-freedesktop
+  libcanberra0 libcanberra-dev sound-theme-freedesktop pulseaudio pulseaudio-utils libcanberra-pulse
   libglib2.0-dev python3 qt6-translations-l10n
 )
 

@@ -9,6 +9,8 @@ export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export LANG=C.UTF-8
+# No test beeps through the desktop's sound server, nor starts one of its own by accident.
+export PULSE_SERVER=unix:$WORK/no-sound-server
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
 PIDS=()
 
@@ -132,11 +134,15 @@ setting_keys() {
 
 # Starts the program on a clock of its own: "@YYYY-MM-DD hh:mm:ss" in $WORK/faketime, which it
 # reads afresh at every reading, so a test moves the wall clock by rewriting the file while the
-# monotonic clock of the timers runs on.
+# monotonic clock of the timers runs on. A start of "+N" or "-N" sets the clock N seconds off the
+# real one instead, for tests that time the program from outside.
 FAKETIME_LIB=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 start_faked() {
   local name=$1 start=$2
-  echo "@$start" >"$WORK/faketime"
+  case $start in
+    [+-]*) echo "$start" >"$WORK/faketime" ;;
+    *) echo "@$start" >"$WORK/faketime" ;;
+  esac
   LD_PRELOAD=$FAKETIME_LIB FAKETIME_TIMESTAMP_FILE=$WORK/faketime FAKETIME_NO_CACHE=1 \
     FAKETIME_DONT_FAKE_MONOTONIC=1 ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
     "$TINTEL" >"$WORK/tintel.$name.log" 2>&1 &
