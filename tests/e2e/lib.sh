@@ -3,6 +3,20 @@
 set -euo pipefail
 
 TINTEL=${1:?usage: $0 path/to/tintel}
+
+# The program recognises its running copy by an abstract socket, which every process of one
+# network namespace sees: each test runs in a namespace of its own, so that tests of two build
+# trees running at once on one machine never take each other for a running copy. X and sound
+# use socket files, which still work there. E2E_NETWORK=host keeps the machine's network.
+if [[ ${E2E_NETWORK:-} != host && -z ${E2E_ISOLATED:-} ]]; then
+  export E2E_ISOLATED=1
+  if [[ $(id -u) -eq 0 ]] && unshare --net true 2>/dev/null; then
+    exec unshare --net -- bash "$0" "$@"
+  elif unshare --user --map-current-user --net true 2>/dev/null; then
+    exec unshare --user --map-current-user --net -- bash "$0" "$@"
+  fi
+  echo "note: no network namespace here; a copy of the program started elsewhere may interfere" >&2
+fi
 WORK=$(mktemp -d)
 export XDG_CONFIG_HOME=$WORK/config
 export XDG_RUNTIME_DIR=$WORK/runtime
