@@ -39,8 +39,20 @@ fail() {
   exit 1
 }
 
-# Starts Xvfb on a free display, then openbox, and waits until both answer.
+# Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
+# waits until both answer.
 start_display() {
+  local wm_name=${1:-openbox} wm_command
+  case $wm_name in
+    openbox) wm_command=(openbox --sm-disable) ;;
+    metacity)
+      # metacity honours the program's no-button hints. Its settings come from GSettings, kept
+      # in memory here; no compositor, which Xvfb serves poorly.
+      wm_command=(env GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 metacity --sm-disable
+        --no-composite)
+      ;;
+    *) fail "unknown window manager $wm_name" ;;
+  esac
   local fifo=$WORK/displayfd
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" &
   PIDS+=($!)
@@ -54,7 +66,7 @@ start_display() {
   # A window manager that loses a race with the server's start-up is started again, once.
   local attempt wm
   for attempt in 1 2; do
-    openbox --sm-disable >"$WORK/openbox.$attempt.log" 2>&1 &
+    "${wm_command[@]}" >"$WORK/$wm_name.$attempt.log" 2>&1 &
     wm=$!
     PIDS+=($wm)
     for i in $(seq 300); do
@@ -64,7 +76,7 @@ start_display() {
     done
     kill -9 "$wm" 2>/dev/null || true
   done
-  cat "$WORK"/openbox.*.log >&2
+  cat "$WORK/$wm_name".*.log >&2
   fail "the window manager did not start on $DISPLAY"
 }
 
