@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPalette>
@@ -13,6 +14,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace tintel {
@@ -60,10 +62,17 @@ void setWindowFont(QWidget* window)
 
 namespace {
 
-// Space kept between two texts of one row, about a space of the window font.
+// Space kept between two texts of one row, about a space of the window font. Beside a control
+// a text may run up to its edge, as the layouts have it.
 constexpr int kTextGap = 3;
 // Below this a fitted text is no longer worth reading; it is clipped rather than shrunk further.
 constexpr double kSmallestPointSize = 5.5;
+
+// Laid out, a text takes its advance rounded up, not to the nearest pixel.
+int textWidth(const QFont& font, const QString& text)
+{
+    return int(std::ceil(QFontMetricsF(font).horizontalAdvance(text)));
+}
 
 QString shownText(const QWidget* widget)
 {
@@ -78,7 +87,7 @@ QString shownText(const QWidget* widget)
 int padding(const QWidget* widget)
 {
     if (const auto* label = qobject_cast<const QLabel*>(widget))
-        return label->width() - label->contentsRect().width() + 2 * label->margin() + 2;
+        return label->width() - label->contentsRect().width() + 2 * label->margin();
     const auto* button = qobject_cast<const QAbstractButton*>(widget);
     QStyleOptionButton option;
     option.initFrom(button);
@@ -89,12 +98,8 @@ int padding(const QWidget* widget)
     else if (qobject_cast<const QCheckBox*>(widget))
         contents = QStyle::SE_CheckBoxContents;
     const QRect room = button->style()->subElementRect(contents, &option, button);
-    // A push button's text would touch its bevel: keep the style's margin on each side.
-    const int margin =
-        qobject_cast<const QPushButton*>(widget)
-            ? 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button)
-            : 2;
-    return button->width() - room.width() + margin;
+    // A pixel on each side, so that the text never touches a bevel.
+    return button->width() - room.width() + 2;
 }
 
 // Across the row, where a sibling really draws: a label only where its text is.
@@ -104,7 +109,7 @@ std::pair<int, int> extent(const QWidget* widget)
     const auto* label = qobject_cast<const QLabel*>(widget);
     if (!label || label->text().isEmpty() || label->wordWrap())
         return {box.left(), box.right()};
-    const QSize text(label->fontMetrics().horizontalAdvance(label->text()), 1);
+    const QSize text(textWidth(label->font(), label->text()), 1);
     const QRect drawn = QStyle::alignedRect(label->layoutDirection(), label->alignment(), text,
                                             label->contentsRect());
     return {box.left() + std::max(0, drawn.left()),
@@ -141,10 +146,11 @@ std::pair<int, int> freeSpan(const QWidget* widget)
         if (other.intersects(box) || other.bottom() < box.top() || other.top() > box.bottom())
             continue;
         const auto [from, to] = extent(sibling);
+        const int gap = qobject_cast<const QLabel*>(sibling) ? kTextGap : 0;
         if (to < box.left())
-            left = std::max(left, to + 1 + kTextGap);
+            left = std::max(left, to + 1 + gap);
         else if (from > box.right())
-            right = std::min(right, from - 1 - kTextGap);
+            right = std::min(right, from - 1 - gap);
     }
     return {left, right};
 }
@@ -158,7 +164,7 @@ void fitLabels(QWidget* window)
         if (text.isEmpty() || !widget->parentWidget() || widget->isWindow())
             continue;
         const int pad = padding(widget);
-        int needed = widget->fontMetrics().horizontalAdvance(text) + pad;
+        int needed = textWidth(widget->font(), text) + pad;
         QRect box = widget->geometry();
         if (needed <= box.width())
             continue;
@@ -168,7 +174,7 @@ void fitLabels(QWidget* window)
             QFont font = widget->font();
             while (needed > room && font.pointSizeF() > kSmallestPointSize) {
                 font.setPointSizeF(font.pointSizeF() - 0.25);
-                needed = QFontMetrics(font).horizontalAdvance(text) + pad;
+                needed = textWidth(font, text) + pad;
             }
             widget->setFont(font);
         }
