@@ -45,6 +45,7 @@ private Q_SLOTS:
     void copyIsRefusedWhateverTheRuntimeFolder();
     void killedCopyFreesItsName();
     void anotherUsersCopyDoesNotCount();
+    void programStartedByACopyDoesNotKeepItsName();
     void wallSecondTickerTicksJustAfterEachSecond();
     void yesNoBoxSpeaksFrench_data();
     void yesNoBoxSpeaksFrench();
@@ -273,6 +274,24 @@ void tst_Platform::anotherUsersCopyDoesNotCount()
     UserSingleInstance mine;
     const bool refused = mine.anotherCopyRunning(appName);
     killChild(child);
+    QVERIFY(!refused);
+}
+
+void tst_Platform::programStartedByACopyDoesNotKeepItsName()
+{
+    // A browser opened by F3 outlives the copy that opened it.
+    const QString appName = uniqueAppName();
+    QProcess browser;
+    {
+        UserSingleInstance copy;
+        QVERIFY(!copy.anotherCopyRunning(appName));
+        browser.start(u"sleep"_s, {u"30"_s});
+        QVERIFY(browser.waitForStarted());
+    }
+    UserSingleInstance next;
+    const bool refused = next.anotherCopyRunning(appName);
+    browser.kill();
+    browser.waitForFinished();
     QVERIFY(!refused);
 }
 
