@@ -43,7 +43,7 @@ int main(int argc, char* argv[])
     tintel::SystemClock clock;
     tintel::SystemTickerFactory tickers(clock);
     tintel::IniSettingsStore settings;
-    tintel::LockFileSingleInstance instance;
+    tintel::UserSingleInstance instance;
     tintel::QtMessageBoxes boxes;
     tintel::DesktopBeeper beeper;
     tintel::RunningProgramInfo program;

@@ -43,6 +43,7 @@ frmAbout::frmAbout(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmAbo
         setTextColor(label, Qt::black);
     widenToText(m_ui->lblDescription_0);
     widenToText(m_ui->lblAvertissement_0);
+    fitLabels(this);
     // The etched separator: a grey line with a white one just under it.
     setBackground(m_ui->Line1_1, QColor(128, 128, 128));
     setBackground(m_ui->Line1_0, Qt::white);

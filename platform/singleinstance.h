@@ -32,4 +32,24 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
+// One copy per user whatever the environment says (another runtime folder, none that can be
+// written): on Linux an abstract-namespace socket named after the application and the user id.
+// The kernel gives such a name to one process at a time, atomically, and frees it when that
+// process ends however it ends, so there is no file to go stale. The lock file stays as a second
+// guard: for systems without such sockets, and against a copy of an earlier build.
+class UserSingleInstance final : public SingleInstance
+{
+public:
+    UserSingleInstance();
+    ~UserSingleInstance() override;
+    bool anotherCopyRunning(const QString& appName) override;
+
+    // The socket's name, without the leading zero byte of the abstract namespace.
+    static QByteArray socketName(const QString& appName);
+
+private:
+    int m_socket = -1;
+    LockFileSingleInstance m_lock;
+};
+
 } // namespace tintel

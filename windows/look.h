@@ -21,8 +21,10 @@ void setTextColor(QWidget* widget, const QColor& color);
 void setBackground(QWidget* widget, const QColor& color);
 // The window font of every layout: MS Sans Serif 8.25 pt.
 void setWindowFont(QWidget* window);
-// The stand-in faces run wider than the desktop faces the layouts were drawn for: a one-line
-// label too narrow for its text grows, leftwards when it ends on its parent's right edge.
+// The stand-in faces, or whatever faces a machine has, run wider than the desktop faces the
+// layouts were drawn for. A one-line label or a button too narrow for its text grows into the
+// free space of its row; where that is too little, its font is made smaller until the text fits.
+// Controls keep their places and sizes wherever the text fits.
 void fitLabels(QWidget* window);
 
 // The program's icon, in the sizes the desktop asks for.

@@ -3,6 +3,20 @@
 set -euo pipefail
 
 TINTEL=${1:?usage: $0 path/to/tintel}
+
+# The program recognises its running copy by an abstract socket, which every process of one
+# network namespace sees: each test runs in a namespace of its own, so that tests of two build
+# trees running at once on one machine never take each other for a running copy. X and sound
+# use socket files, which still work there. E2E_NETWORK=host keeps the machine's network.
+if [[ ${E2E_NETWORK:-} != host && -z ${E2E_ISOLATED:-} ]]; then
+  export E2E_ISOLATED=1
+  if [[ $(id -u) -eq 0 ]] && unshare --net true 2>/dev/null; then
+    exec unshare --net -- bash "$0" "$@"
+  elif unshare --user --map-current-user --net true 2>/dev/null; then
+    exec unshare --user --map-current-user --net -- bash "$0" "$@"
+  fi
+  echo "note: no network namespace here; a copy of the program started elsewhere may interfere" >&2
+fi
 WORK=$(mktemp -d)
 export XDG_CONFIG_HOME=$WORK/config
 export XDG_RUNTIME_DIR=$WORK/runtime
@@ -27,8 +41,20 @@ fail() {
   exit 1
 }
 
-# Starts Xvfb on a free display, then openbox, and waits until both answer.
+# Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
+# waits until both answer.
 start_display() {
+  local wm_name=${1:-openbox} wm_command
+  case $wm_name in
+    openbox) wm_command=(openbox --sm-disable) ;;
+    metacity)
+      # metacity honours the program's no-button hints. Its settings come from GSettings, kept
+      # in memory here; no compositor, which Xvfb serves poorly.
+      wm_command=(env GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 metacity --sm-disable
+        --no-composite)
+      ;;
+    *) fail "unknown window manager $wm_name" ;;
+  esac
   local fifo=$WORK/displayfd
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" &
   PIDS+=($!)
@@ -42,7 +68,7 @@ start_display() {
   # A window manager that loses a race with the server's start-up is started again, once.
   local attempt wm
   for attempt in 1 2; do
-    openbox --sm-disable >"$WORK/openbox.$attempt.log" 2>&1 &
+    "${wm_command[@]}" >"$WORK/$wm_name.$attempt.log" 2>&1 &
     wm=$!
     PIDS+=($wm)
     for i in $(seq 300); do
@@ -52,7 +78,7 @@ start_display() {
     done
     kill -9 "$wm" 2>/dev/null || true
   done
-  cat "$WORK"/openbox.*.log >&2
+  cat "$WORK/$wm_name".*.log >&2
   fail "the window manager did not start on $DISPLAY"
 }
 

@@ -18,6 +18,20 @@ kill -0 "$first" || fail "the first copy was disturbed"
 [[ $(cat "$XDG_CONFIG_HOME/tintel.ini") == "$before" ]] || fail "the refused copy wrote settings"
 [[ $(count_windows "Nouvelle alarme") -eq 1 ]] || fail "expected one new-alarm window"
 
+# The running copy is found whatever runtime folder the second one is given: another one (a
+# terminal, a cron job), or one that no one can write (a path through a plain file).
+touch "$WORK/plainfile"
+mkdir -m 700 "$WORK/runtime2"
+for runtime in "$WORK/runtime2" "$WORK/plainfile/runtime"; do
+  XDG_RUNTIME_DIR=$runtime start_tintel "other-runtime"
+  second=$TINTEL_PID
+  box=$(wait_window Pensez-Y) || fail "a copy with runtime folder $runtime was not refused"
+  press "$box" Return
+  wait_exit "$second" 5
+  [[ $(cat "$XDG_CONFIG_HOME/tintel.ini") == "$before" ]] || fail "the refused copy wrote settings"
+done
+kill -0 "$first" || fail "the first copy was disturbed"
+
 # Started at the same moment, exactly one survives.
 kill -9 "$first"
 wait_exit "$first"

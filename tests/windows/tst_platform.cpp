@@ -7,6 +7,7 @@
 #include "platform/ticker.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -16,6 +17,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+#include <cstddef>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +41,11 @@ private Q_SLOTS:
     void terminationKeepsWhatWasWritten();
     void secondLockIsRefused();
     void lockOfADeadCopyIsTakenOver();
+    void copyIsRefusedWhateverTheRuntimeFolder_data();
+    void copyIsRefusedWhateverTheRuntimeFolder();
+    void killedCopyFreesItsName();
+    void anotherUsersCopyDoesNotCount();
+    void programStartedByACopyDoesNotKeepItsName();
     void wallSecondTickerTicksJustAfterEachSecond();
     void yesNoBoxSpeaksFrench_data();
     void yesNoBoxSpeaksFrench();
@@ -150,6 +161,140 @@ void tst_Platform::lockOfADeadCopyIsTakenOver()
     lock.close();
     LockFileSingleInstance next;
     QVERIFY(!next.anotherCopyRunning(u"tintel"_s));
+}
+
+namespace {
+
+// Names no other test run on this machine uses: the socket is seen by every process.
+QString uniqueAppName()
+{
+    static int count = 0;
+    return u"tintel-test-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(++count);
+}
+
+// Runs a claim in a child process that then waits to be killed; returns its pid.
+pid_t claimInChild(const QString& appName, uid_t user)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    // Another user squats this user's name, as anyone may bind any abstract name.
+    const QByteArray name = UserSingleInstance::socketName(appName);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        char answer = 'n';
+        UserSingleInstance instance;
+        if (user == getuid()) {
+            answer = instance.anotherCopyRunning(appName) ? 'n' : 'y';
+        } else if (setuid(user) == 0) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, name.constData(), std::size_t(name.size()));
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+            if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(fd, 4) == 0)
+                answer = 'y';
+        }
+        if (write(ready[1], &answer, 1) != 1)
+            _exit(1);
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char answer = 0;
+    const bool claimed = read(ready[0], &answer, 1) == 1 && answer == 'y';
+    close(ready[0]);
+    return claimed ? child : -1;
+}
+
+void killChild(pid_t child)
+{
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
+} // namespace
+
+void tst_Platform::copyIsRefusedWhateverTheRuntimeFolder_data()
+{
+    QTest::addColumn<QString>("runtime");
+    QTest::newRow("same folder") << QString();
+    QTest::newRow("another folder") << u"other"_s;
+    // A path through a plain file: no one, root included, can write there.
+    QTest::newRow("folder that cannot be written") << u"file/runtime"_s;
+}
+
+void tst_Platform::copyIsRefusedWhateverTheRuntimeFolder()
+{
+    QFETCH(QString, runtime);
+    const QString appName = uniqueAppName();
+    UserSingleInstance first;
+    QVERIFY(!first.anotherCopyRunning(appName));
+    QVERIFY(!first.anotherCopyRunning(appName));
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"file"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        QDir(dir.path()).mkpath(u"other"_s);
+        QFile::setPermissions(dir.filePath(u"other"_s), QFileDevice::ReadOwner |
+                                                            QFileDevice::WriteOwner |
+                                                            QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir.filePath(runtime).toUtf8());
+    }
+    UserSingleInstance second;
+    const bool refused = second.anotherCopyRunning(appName);
+    qputenv("XDG_RUNTIME_DIR", saved);
+    QVERIFY(refused);
+    UserSingleInstance other;
+    QVERIFY(!other.anotherCopyRunning(uniqueAppName()));
+}
+
+void tst_Platform::killedCopyFreesItsName()
+{
+    const QString appName = uniqueAppName();
+    const pid_t child = claimInChild(appName, getuid());
+    QVERIFY(child > 0);
+    {
+        UserSingleInstance meanwhile;
+        QVERIFY(meanwhile.anotherCopyRunning(appName));
+    }
+    killChild(child);
+    UserSingleInstance next;
+    QVERIFY(!next.anotherCopyRunning(appName));
+}
+
+void tst_Platform::anotherUsersCopyDoesNotCount()
+{
+    if (getuid() != 0)
+        QSKIP("taking another user's identity needs root");
+    const QString appName = uniqueAppName();
+    const pid_t child = claimInChild(appName, 65534);
+    QVERIFY(child > 0);
+    UserSingleInstance mine;
+    const bool refused = mine.anotherCopyRunning(appName);
+    killChild(child);
+    QVERIFY(!refused);
+}
+
+void tst_Platform::programStartedByACopyDoesNotKeepItsName()
+{
+    // A browser opened by F3 outlives the copy that opened it.
+    const QString appName = uniqueAppName();
+    QProcess browser;
+    {
+        UserSingleInstance copy;
+        QVERIFY(!copy.anotherCopyRunning(appName));
+        browser.start(u"sleep"_s, {u"30"_s});
+        QVERIFY(browser.waitForStarted());
+    }
+    UserSingleInstance next;
+    const bool refused = next.anotherCopyRunning(appName);
+    browser.kill();
+    browser.waitForFinished();
+    QVERIFY(!refused);
 }
 
 void tst_Platform::wallSecondTickerTicksJustAfterEachSecond()
