@@ -28,8 +28,6 @@ protected:
     void placeWindow() override;
 
 private:
-    QPoint centredPixels() const;
-
     std::unique_ptr<Ui::frmMessage> m_ui;
 };
 

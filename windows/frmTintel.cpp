@@ -15,6 +15,7 @@
 #include "windows/look.h"
 
 #include <QMouseEvent>
+#include <QShowEvent>
 
 #include <cmath>
 
@@ -65,9 +66,11 @@ void frmTintel::Form_KeyDown(qint16& KeyCode, qint16& Shift)
 
 void frmTintel::Form_Load()
 {
-    placeWindow();
+    // Always on top before the native window exists: Qt recreates a native window whose
+    // stays-on-top flag changed before its first showing. SetOnTop keeps the window where it is.
     m_mOnTop = true;
     SetOnTop(platform(), this, m_mOnTop);
+    placeWindow();
     m_timer->start();
 }
 
@@ -78,8 +81,7 @@ void frmTintel::Form_Unload()
 
 void frmTintel::placeWindow()
 {
-    const double screenWidth = platform().screen.sizeTwips().width();
-    moveTwips(screenWidth - outerSizeTwips().width(), 0);
+    moveTwips(screenSizeTwips().width() - outerSizeTwips().width(), 0);
 }
 
 void frmTintel::setAlarmTime(const QString& text)
@@ -88,6 +90,20 @@ void frmTintel::setAlarmTime(const QString& text)
 }
 
 void frmTintel::Timer1_Timer()
+{
+    tick(true);
+}
+
+void frmTintel::showEvent(QShowEvent* event)
+{
+    Form::showEvent(event);
+    // The first picture tells the time, not "00:00:00" nor what ticks computed while the window
+    // was hidden. The firing test waits for the timer: a modal window cannot open from here.
+    if (!event->spontaneous())
+        tick(false);
+}
+
+void frmTintel::tick(bool mayFire)
 {
     const QDateTime now = platform().clock.now();
     const QDate today = now.date();
@@ -100,7 +116,7 @@ void frmTintel::Timer1_Timer()
     // second was missed (suspend, clock set forward, a late tick) fires late rather than never.
     const bool due = HeureAtteinte(today, time, alarm.gDateCible, alarm.gHeureCible) ||
                      targetPassed(now, alarm.gDateCible, alarm.gHeureCible);
-    if (due && isVisible() && !m_fired) {
+    if (mayFire && due && isVisible() && !m_fired) {
         fire();
         return;
     }

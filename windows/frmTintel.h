@@ -41,9 +41,12 @@ public:
 protected:
     void placeWindow() override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // One tick of the countdown; the tick run as the window is shown leaves firing to the timer.
+    void tick(bool mayFire);
     void fire();
 
     std::unique_ptr<Ui::frmTintel> m_ui;
