@@ -14,8 +14,12 @@
 #include "windows/frmNouveau.h"
 #include "windows/look.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -71,7 +75,30 @@ void frmTintel::Form_Load()
     m_mOnTop = true;
     SetOnTop(platform(), this, m_mOnTop);
     placeWindow();
+    followScreen();
     m_timer->start();
+}
+
+void frmTintel::followScreen()
+{
+    // A countdown out of sight is of no use: when its screen changes size or goes away, the
+    // window goes back to the top right-hand corner of the screen it is then on.
+    QWindow* handle = windowHandle();
+    if (!handle)
+        return;
+    connect(handle, &QWindow::screenChanged, this, &frmTintel::watchScreen);
+    watchScreen(handle->screen());
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+        // Qt moves the window to another screen once the signal has been delivered.
+        QTimer::singleShot(0, this, &frmTintel::placeWindow);
+    });
+}
+
+void frmTintel::watchScreen(QScreen* screen)
+{
+    disconnect(m_screenWatch);
+    if (screen)
+        m_screenWatch = connect(screen, &QScreen::geometryChanged, this, &frmTintel::placeWindow);
 }
 
 void frmTintel::Form_Unload()

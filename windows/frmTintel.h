@@ -8,6 +8,8 @@ namespace Ui {
 class frmTintel;
 }
 
+class QScreen;
+
 namespace tintel {
 
 class Ticker;
@@ -47,6 +49,8 @@ protected:
 private:
     // One tick of the countdown; the tick run as the window is shown leaves firing to the timer.
     void tick(bool mayFire);
+    void followScreen();
+    void watchScreen(QScreen* screen);
     void fire();
 
     std::unique_ptr<Ui::frmTintel> m_ui;
@@ -54,6 +58,7 @@ private:
     bool m_mOnTop = false;
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
+    QMetaObject::Connection m_screenWatch;
 };
 
 } // namespace tintel

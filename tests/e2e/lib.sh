@@ -25,10 +25,11 @@ fail() {
   exit 1
 }
 
-# Starts Xvfb on a free display, then openbox, and waits until both answer.
+# Starts Xvfb on a free display, then openbox, and waits until both answer. $1 sets the screen
+# size, 1280x1024 by default; RandR can later shrink it within that size.
 start_display() {
   local fifo=$WORK/displayfd
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$fifo" &
   PIDS+=($!)
   local i
   for i in $(seq 100); do
