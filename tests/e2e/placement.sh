@@ -123,4 +123,22 @@ for scale in 1 1.25 1.5 2; do
   done
   stop_tintel
 done
+
+# Two monitors side by side; the countdown window opens in the corner of the first. When that
+# monitor goes away it goes to the top right-hand corner of the screen left.
+resize_screen 1600x1200
+xrandr --setmonitor left 800/0x1200/0+0+0 none
+xrandr --setmonitor right 800/0x1200/0+800+0 none
+start_faked monitors "2026-06-15 07:00:00"
+nouveau=$(wait_window "Nouvelle alarme" 8)
+enter_alarm "$nouveau" 08:00 "Ecran"
+tintel=$(wait_window "Tintel journalière" 5)
+sleep 0.3
+read -r left top right bottom < <(outer_frame "$tintel")
+[[ $top -eq 0 && $right -eq 800 ]] || fail "not in the first monitor's corner: $left,$top-$right"
+xrandr --delmonitor left
+sleep 0.5
+read -r left top right bottom < <(outer_frame "$tintel")
+[[ $top -eq 0 && $right -eq 1600 ]] || fail "after its monitor went away: $left,$top-$right"
+stop_tintel
 echo PASS
