@@ -111,7 +111,22 @@ QSizeF Form::screenSizeTwips() const
 
 QSizeF Form::outerSizeTwips()
 {
-    return platform().windows.outerSizeTwips(this);
+    m_placedOuter = platform().windows.outerSizeTwips(this);
+    return m_placedOuter;
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_checkedFrame || m_placedOuter.isEmpty())
+        return;
+    m_checkedFrame = true;
+    // A window manager that does not tell the frame before the first map: place the window
+    // again once it is framed. Others frame it as they said, and it stays where it is.
+    QTimer::singleShot(100, this, [this] {
+        if (platform().windows.outerSizeTwips(this) != m_placedOuter)
+            placeWindow();
+    });
 }
 
 void Form::moveTwips(double left, double top)

@@ -48,6 +48,7 @@ protected:
     void setKeyPreview(bool on);
     // Where the window puts itself; the load step runs it.
     virtual void placeWindow() {}
+    void showEvent(QShowEvent* event) override;
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,6 +67,10 @@ protected:
 private:
     Forms& m_forms;
     QObject* m_keyPreview = nullptr;
+    // The outer size the window was last placed by, to place it again should the window
+    // manager frame it otherwise than it said beforehand.
+    QSizeF m_placedOuter;
+    bool m_checkedFrame = false;
 };
 
 // The form registry. Unloaded windows are freed only once no handler of theirs and no modal loop
