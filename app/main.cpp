@@ -47,7 +47,7 @@ int main(int argc, char* argv[])
     tintel::QtMessageBoxes boxes;
     tintel::DesktopBeeper beeper;
     tintel::RunningProgramInfo program;
-    tintel::PrimaryScreen screen;
+    tintel::QtScreen screen;
     tintel::ProcessTerminator terminator(settings);
     tintel::DesktopShell shell;
     tintel::LocalFiles files;

@@ -69,10 +69,10 @@ void frmAbout::Form_Load()
 
 void frmAbout::placeWindow()
 {
-    const QSize screen = platform().screen.sizeTwips();
-    const QSize window = outerSizeTwips();
-    const float top = float(screen.height() - window.height()) / 2.0f;
-    const float left = float(screen.width() - window.width()) / 2.0f;
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
+    const float top = (float(screen.height()) - float(window.height())) / 2.0f;
+    const float left = (float(screen.width()) - float(window.width())) / 2.0f;
     moveTwips(left, top);
 }
 

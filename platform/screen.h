@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QSize>
+#include <QRectF>
+
+class QWidget;
 
 namespace tintel {
 
@@ -10,14 +12,15 @@ class Screen
 {
 public:
     virtual ~Screen() = default;
-    // The whole primary screen, in twips (device-independent pixels times 15).
-    virtual QSize sizeTwips() const = 0;
+    // The whole screen the window is on (the primary screen for none), in twips: device pixels
+    // over the device pixel ratio, times 15.
+    virtual QRectF geometryTwips(const QWidget* window = nullptr) const = 0;
 };
 
-class PrimaryScreen final : public Screen
+class QtScreen final : public Screen
 {
 public:
-    QSize sizeTwips() const override;
+    QRectF geometryTwips(const QWidget* window = nullptr) const override;
 };
 
 } // namespace tintel

@@ -1,19 +1,88 @@
 #include "platform/windowmanager.h"
 
+#include "platform/screen.h"
+#include "platform/x11.h"
+
+#include <QScreen>
 #include <QWidget>
+#include <QWindow>
+
+#include <cmath>
 
 namespace tintel {
+namespace {
+
+// To the nearest integer, a half to the even neighbour.
+QPoint roundHalfEven(QPointF point)
+{
+    return QPoint(static_cast<int>(std::nearbyint(point.x())),
+                  static_cast<int>(std::nearbyint(point.y())));
+}
+
+} // namespace
 
 void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
 {
-    const bool visible = window->isVisible();
-    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
-        // Changing the flag recreates the native window, which hides a shown one.
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    QWindow* handle = window->windowHandle();
+    if (flags != window->windowFlags() && handle && window->isVisible()) {
+        // QWidget::setWindowFlags would recreate the native window, unmapping it; the QWindow
+        // switches the state on the shown window as it is. The widget's flags follow.
+        window->overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else if (flags != window->windowFlags()) {
+        // Qt would recreate a hidden native window at its next showing all the same.
+        window->setWindowFlags(flags);
     }
-    window->move(pixelPos);
-    if (visible && !window->isVisible())
-        window->show();
+    if (pixelPos != window->pos())
+        window->move(pixelPos);
+}
+
+QSizeF QtWindowManager::outerSizeTwips(QWidget* window)
+{
+    QWindow* handle = window->windowHandle();
+    if (!handle) {
+        window->winId();
+        handle = window->windowHandle();
+    }
+    QSizeF pixels;
+    if (const std::optional<QSize> client = x11::clientSize(window)) {
+        const QMargins frame = x11::frameExtents(window).value_or(QMargins());
+        pixels = QSizeF(client->grownBy(frame)) / window->devicePixelRatioF();
+    } else {
+        pixels = window->size().grownBy(handle ? handle->frameMargins() : QMargins());
+    }
+    return pixels * kTwipsPerPixel;
+}
+
+void QtWindowManager::moveOuterTwips(QWidget* window, QPointF twips)
+{
+    const QPointF pixels = twips / kTwipsPerPixel;
+    window->winId();
+    if (!x11::clientSize(window)) {
+        window->move(roundHalfEven(pixels));
+        return;
+    }
+    // Scaled, a whole device-independent pixel spans several device pixels, and the corner of
+    // the screen lies on a device pixel: place the window to the device pixel. Qt keeps a
+    // screen's origin in device pixels and scales from it.
+    const qreal ratio = window->devicePixelRatioF();
+    const QPointF origin =
+        window->screen() ? QPointF(window->screen()->geometry().topLeft()) : QPointF();
+    const QMargins frame = x11::frameExtents(window).value_or(QMargins());
+    const QPoint client =
+        roundHalfEven((pixels - origin) * ratio + origin) + QPoint(frame.left(), frame.top());
+    // Qt's own place first, so that Qt keeps the window there, then the device pixel when Qt's
+    // rounding of a scaled position cannot reach it.
+    const QPoint clientPixels = roundHalfEven((QPointF(client) - origin) / ratio + origin);
+    window->move(clientPixels - (window->geometry().topLeft() - window->pos()));
+    // A hidden widget keeps its place to itself until shown, and showing would then put the
+    // native window back at Qt's rounding.
+    if (!window->isVisible())
+        window->windowHandle()->setPosition(clientPixels);
+    if (((QPointF(clientPixels) - origin) * ratio + origin).toPoint() != client)
+        x11::moveClient(window, client);
 }
 
 } // namespace tintel

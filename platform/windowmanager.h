@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
+#include <QSizeF>
 
 class QWidget;
 
@@ -10,14 +12,23 @@ class WindowManager
 {
 public:
     virtual ~WindowManager() = default;
-    // Makes the window always on top, or an ordinary window again, and puts it at pixelPos.
+    // Makes the window always on top, or an ordinary window again, on the same native window, and
+    // puts it at pixelPos when that is not already its place.
     virtual void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) = 0;
+    // The client area and the frame the window manager gives the window, in twips (device pixels
+    // over the device pixel ratio, times 15); known before the window is first shown.
+    virtual QSizeF outerSizeTwips(QWidget* window) = 0;
+    // Puts the frame's top-left corner at a point in twips, to the nearest device pixel with a
+    // half to the even one.
+    virtual void moveOuterTwips(QWidget* window, QPointF twips) = 0;
 };
 
 class QtWindowManager final : public WindowManager
 {
 public:
     void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) override;
+    QSizeF outerSizeTwips(QWidget* window) override;
+    void moveOuterTwips(QWidget* window, QPointF twips) override;
 };
 
 } // namespace tintel

@@ -27,7 +27,7 @@ frmIntro::frmIntro(Forms& forms)
     setFocusPolicy(Qt::NoFocus);
     connect(m_timer, &Ticker::tick, this, &frmIntro::Timer1_Timer);
 
-    const QSize screen = platform().screen.sizeTwips() / kTwipsPerPixel;
+    const QSize screen = (platform().screen.geometryTwips().size() / kTwipsPerPixel).toSize();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
     fitLabels(this);
 }

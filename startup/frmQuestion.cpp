@@ -55,8 +55,8 @@ void frmQuestion::Form_Load()
 
 void frmQuestion::placeWindow()
 {
-    const QSize screen = platform().screen.sizeTwips();
-    const QSize window = outerSizeTwips();
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
     const float top = float(screen.height()) / 2.0f - float(window.height()) / 2.0f;
     const float left = float(screen.width()) / 2.0f - float(window.width()) / 2.0f;
     moveTwips(left, top);

@@ -4,6 +4,7 @@
 #include "platform/modaldepth.h"
 #include "platform/screen.h"
 #include "platform/terminator.h"
+#include "platform/windowmanager.h"
 #include "windows/look.h"
 
 #include <QApplication>
@@ -12,8 +13,6 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWindow>
-
-#include <cmath>
 
 namespace tintel {
 namespace {
@@ -78,18 +77,6 @@ void Form::setKeyPreview(bool on)
     }
 }
 
-void Form::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_placedWithFrame)
-        return;
-    m_placedWithFrame = true;
-    QTimer::singleShot(100, this, [this] {
-        if (frameGeometry().size() != size())
-            placeWindow();
-    });
-}
-
 void Form::reject()
 {
     // QDialog would hide itself behind the registry's back.
@@ -128,17 +115,35 @@ void Form::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-QSize Form::outerSizeTwips() const
+QSizeF Form::screenSizeTwips() const
 {
-    const QRect frame = frameGeometry();
-    return frame.size() * kTwipsPerPixel;
+    return platform().screen.geometryTwips(this).size();
+}
+
+QSizeF Form::outerSizeTwips()
+{
+    m_placedOuter = platform().windows.outerSizeTwips(this);
+    return m_placedOuter;
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_checkedFrame || m_placedOuter.isEmpty())
+        return;
+    m_checkedFrame = true;
+    // A window manager that does not tell the frame before the first map: place the window
+    // again once it is framed. Others frame it as they said, and it stays where it is.
+    QTimer::singleShot(100, this, [this] {
+        if (platform().windows.outerSizeTwips(this) != m_placedOuter)
+            placeWindow();
+    });
 }
 
 void Form::moveTwips(double left, double top)
 {
-    // Twips to pixels at the fixed factor, to the nearest with a half to the even neighbour.
-    move(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
-         static_cast<int>(std::nearbyint(top / kTwipsPerPixel)));
+    const QPointF origin = platform().screen.geometryTwips(this).topLeft();
+    platform().windows.moveOuterTwips(this, origin + QPointF(left, top));
 }
 
 Forms::Forms(Platform& platform, AlarmRecord& record)

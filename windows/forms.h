@@ -46,8 +46,7 @@ public:
 
 protected:
     void setKeyPreview(bool on);
-    // Where the window puts itself. The load step runs it before the first showing, when the
-    // outer size is still the client's; it runs again once the window manager's frame is known.
+    // Where the window puts itself; the load step runs it.
     virtual void placeWindow() {}
     void showEvent(QShowEvent* event) override;
 
@@ -57,15 +56,22 @@ protected:
     // Escape has no meaning of its own: only a window with a cancel button takes it.
     virtual void escapePressed() {}
 
-    // Outer size in twips: the frame once the window manager gave it one, else the client size.
-    QSize outerSizeTwips() const;
-    // Moves the window's outer top-left corner to a position in twips.
+    // The size of the screen the window is on, in twips.
+    QSizeF screenSizeTwips() const;
+    // Outer size in twips, with the frame that the window manager gives the window even before
+    // it first shows it: each window appears at its final place.
+    QSizeF outerSizeTwips();
+    // Moves the window's outer top-left corner to a position in twips from the top-left corner
+    // of its screen.
     void moveTwips(double left, double top);
 
 private:
     Forms& m_forms;
     QObject* m_keyPreview = nullptr;
-    bool m_placedWithFrame = false;
+    // The outer size the window was last placed by, to place it again should the window
+    // manager frame it otherwise than it said beforehand.
+    QSizeF m_placedOuter;
+    bool m_checkedFrame = false;
 };
 
 // The form registry. Unloaded windows are freed only once no handler of theirs and no modal loop

@@ -9,8 +9,6 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <cmath>
-
 namespace tintel {
 
 frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmMessage>())
@@ -30,16 +28,6 @@ frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::fr
 
 frmMessage::~frmMessage() = default;
 
-QPoint frmMessage::centredPixels() const
-{
-    const QSize screen = platform().screen.sizeTwips();
-    const QSize window = outerSizeTwips();
-    const double top = (screen.height() - window.height()) / 2.0;
-    const double left = (screen.width() - window.width()) / 2.0;
-    return QPoint(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
-                  static_cast<int>(std::nearbyint(top / kTwipsPerPixel)));
-}
-
 void frmMessage::Form_KeyDown(qint16& KeyCode, qint16& Shift)
 {
     FunctionKeyDown(*this, KeyCode, Shift);
@@ -47,11 +35,12 @@ void frmMessage::Form_KeyDown(qint16& KeyCode, qint16& Shift)
 
 void frmMessage::Form_Load()
 {
-    const QPoint centred = centredPixels();
-    move(centred);
+    // Always on top before the native window exists, which placing creates: Qt recreates a
+    // native window whose stays-on-top flag changed before its first showing.
+    platform().windows.setOnTop(this, true, pos());
+    placeWindow();
     setWindowTitle(QStringLiteral("votre message de ") + record().gHeureCible);
     m_ui->txtTexte->setPlainText(record().gTexteMessage);
-    platform().windows.setOnTop(this, true, centred);
 }
 
 void frmMessage::showEvent(QShowEvent* event)
@@ -79,7 +68,11 @@ void frmMessage::askForAttention()
 
 void frmMessage::placeWindow()
 {
-    move(centredPixels());
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
+    const double top = (screen.height() - window.height()) / 2.0;
+    const double left = (screen.width() - window.width()) / 2.0;
+    moveTwips(left, top);
 }
 
 void frmMessage::cmdOK_Click()

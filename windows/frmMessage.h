@@ -30,7 +30,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QPoint centredPixels() const;
     void askForAttention();
 
     std::unique_ptr<Ui::frmMessage> m_ui;

@@ -101,8 +101,8 @@ void frmNouveau::Form_Unload()
 
 void frmNouveau::placeWindow()
 {
-    const QSize screen = platform().screen.sizeTwips();
-    const QSize window = outerSizeTwips();
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
     moveTwips(screen.width() / 2.0 - window.width() / 2.0,
               screen.height() / 2.0 - window.height() / 2.0);
 }

@@ -14,7 +14,12 @@
 #include "windows/frmNouveau.h"
 #include "windows/look.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -65,9 +70,12 @@ void frmTintel::Form_KeyDown(qint16& KeyCode, qint16& Shift)
 
 void frmTintel::Form_Load()
 {
-    placeWindow();
+    // Always on top before the native window exists: Qt recreates a native window whose
+    // stays-on-top flag changed before its first showing. SetOnTop keeps the window where it is.
     m_mOnTop = true;
     SetOnTop(platform(), this, m_mOnTop);
+    placeWindow();
+    followScreen();
     m_timer->start();
 }
 
@@ -78,6 +86,28 @@ void frmTintel::Form_QueryUnload(bool& cancel)
     cancel = true;
 }
 
+void frmTintel::followScreen()
+{
+    // A countdown out of sight is of no use: when its screen changes size or goes away, the
+    // window goes back to the top right-hand corner of the screen it is then on.
+    QWindow* handle = windowHandle();
+    if (!handle)
+        return;
+    connect(handle, &QWindow::screenChanged, this, &frmTintel::watchScreen);
+    watchScreen(handle->screen());
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+        // Qt moves the window to another screen once the signal has been delivered.
+        QTimer::singleShot(0, this, &frmTintel::placeWindow);
+    });
+}
+
+void frmTintel::watchScreen(QScreen* screen)
+{
+    disconnect(m_screenWatch);
+    if (screen)
+        m_screenWatch = connect(screen, &QScreen::geometryChanged, this, &frmTintel::placeWindow);
+}
+
 void frmTintel::Form_Unload()
 {
     m_timer->stop();
@@ -85,8 +115,7 @@ void frmTintel::Form_Unload()
 
 void frmTintel::placeWindow()
 {
-    const double screenWidth = platform().screen.sizeTwips().width();
-    moveTwips(screenWidth - outerSizeTwips().width(), 0);
+    moveTwips(screenSizeTwips().width() - outerSizeTwips().width(), 0);
 }
 
 void frmTintel::setAlarmTime(const QString& text)
@@ -95,6 +124,20 @@ void frmTintel::setAlarmTime(const QString& text)
 }
 
 void frmTintel::Timer1_Timer()
+{
+    tick(true);
+}
+
+void frmTintel::showEvent(QShowEvent* event)
+{
+    Form::showEvent(event);
+    // The first picture tells the time, not "00:00:00" nor what ticks computed while the window
+    // was hidden. The firing test waits for the timer: a modal window cannot open from here.
+    if (!event->spontaneous())
+        tick(false);
+}
+
+void frmTintel::tick(bool mayFire)
 {
     const QDateTime now = platform().clock.now();
     const QDate today = now.date();
@@ -107,7 +150,7 @@ void frmTintel::Timer1_Timer()
     // second was missed (suspend, clock set forward, a late tick) fires late rather than never.
     const bool due = HeureAtteinte(today, time, alarm.gDateCible, alarm.gHeureCible) ||
                      targetPassed(now, alarm.gDateCible, alarm.gHeureCible);
-    if (due && isVisible() && !m_fired) {
+    if (mayFire && due && isVisible() && !m_fired) {
         fire();
         return;
     }

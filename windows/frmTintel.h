@@ -8,6 +8,8 @@ namespace Ui {
 class frmTintel;
 }
 
+class QScreen;
+
 namespace tintel {
 
 class Ticker;
@@ -42,9 +44,14 @@ public:
 protected:
     void placeWindow() override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // One tick of the countdown; the tick run as the window is shown leaves firing to the timer.
+    void tick(bool mayFire);
+    void followScreen();
+    void watchScreen(QScreen* screen);
     void fire();
 
     std::unique_ptr<Ui::frmTintel> m_ui;
@@ -52,6 +59,7 @@ private:
     bool m_mOnTop = false;
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
+    QMetaObject::Connection m_screenWatch;
 };
 
 } // namespace tintel

@@ -42,7 +42,8 @@ fail() {
 }
 
 # Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
-# waits until both answer.
+# waits until both answer. $2 sets the screen size, 1280x1024 by default; RandR can later shrink
+# it within that size.
 start_display() {
   local wm_name=${1:-openbox} wm_command
   case $wm_name in
@@ -56,7 +57,7 @@ start_display() {
     *) fail "unknown window manager $wm_name" ;;
   esac
   local fifo=$WORK/displayfd
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" &
+  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp 3>"$fifo" &
   PIDS+=($!)
   local i
   for i in $(seq 100); do

@@ -67,7 +67,7 @@ void FakeShell::open(QWidget* owner, const QString& target)
 void FakeWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
 {
     calls << Call{window, onTop, pixelPos};
-    window->move(pixelPos);
+    real.setOnTop(window, onTop, pixelPos);
 }
 
 long FakeRegistry::openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,

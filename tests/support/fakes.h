@@ -135,8 +135,9 @@ public:
 class FakeScreen final : public Screen
 {
 public:
-    QSize sizeTwips() const override { return size; }
+    QRectF geometryTwips(const QWidget* = nullptr) const override { return QRectF(origin, size); }
     QSize size{1280 * kTwipsPerPixel, 1024 * kTwipsPerPixel};
+    QPoint origin;
 };
 
 class FakeTerminator final : public Terminator
@@ -186,7 +187,14 @@ public:
         QPoint pos;
     };
     void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) override;
+    // Sizes and places as the desktop's own would, with the test platform's frames.
+    QSizeF outerSizeTwips(QWidget* window) override { return real.outerSizeTwips(window); }
+    void moveOuterTwips(QWidget* window, QPointF twips) override
+    {
+        real.moveOuterTwips(window, twips);
+    }
     QList<Call> calls;
+    QtWindowManager real;
 };
 
 // Keys and values as a test sets them up; records every call in order.

@@ -56,6 +56,8 @@ private Q_SLOTS:
     void minimisedTitle();
     void tickLabels_data();
     void tickLabels();
+    void tickAsShown_data();
+    void tickAsShown();
     void clicksDoNothing_data();
     void clicksDoNothing();
     void closedFromOutsideIsRefused();
@@ -104,7 +106,8 @@ void TestFrmTintel::layoutTexts()
     QFETCH(QByteArray, property);
     QFETCH(QString, expected);
 
-    Rig rig;
+    // As loaded: showing the window runs a tick.
+    Rig rig(u"Réunion"_s, false);
     QObject* target =
         object == u"frmTintel"_s ? &rig.window() : rig.window().findChild<QObject*>(object);
     QVERIFY(target);
@@ -120,13 +123,18 @@ void TestFrmTintel::placedTopRightOnTop()
     const FakeWindowManager::Call call = rig.fp.windows.calls.first();
     QCOMPARE(call.window.data(), &window);
     QVERIFY(call.onTop);
-    // At its own position: the call does not move the window.
-    QCOMPARE(call.pos, window.pos());
-    QCOMPARE(window.pos().y(), 0);
+    // Made always on top before it was placed, at the place it had: the call moved nothing.
+    QCOMPARE(call.pos, QPoint(0, 0));
+    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    // Placed by its outer size before it is shown, and not moved once shown.
+    QCOMPARE(window.frameGeometry().right() + 1, 1280);
+    QCOMPARE(window.frameGeometry().top(), 0);
+    const QPoint placed = window.pos();
 
     rig.forms.show<frmTintel>();
-    // The frame is known only once shown.
-    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.pos(), placed);
+    QCOMPARE(window.frameGeometry().right() + 1, 1280);
     QCOMPARE(window.frameGeometry().top(), 0);
     QVERIFY(window.frameGeometry().width() > 0);
     QCOMPARE(window.size(), QSize(141, 66));
@@ -235,6 +243,51 @@ void TestFrmTintel::tickLabels()
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(rig.forms.isLoaded<frmTintel>());
     QCOMPARE(rig.child(u"txtTintel"_s)->text(), u"07:30"_s);
+}
+
+void TestFrmTintel::tickAsShown_data()
+{
+    QTest::addColumn<QString>("hiddenAlarm");
+    QTest::addColumn<QTime>("shownAt");
+    QTest::addColumn<QStringList>("labels");
+
+    QTest::addRow("first showing")
+        << QString() << QTime(7, 0, 5)
+        << QStringList{u"07:00:05"_s, u"15/06/2026"_s, u"00"_s, u"29"_s, u"55"_s};
+    QTest::addRow("kept hidden past an earlier alarm")
+        << u"06:00:00"_s << QTime(7, 0, 5)
+        << QStringList{u"07:00:05"_s, u"15/06/2026"_s, u"00"_s, u"29"_s, u"55"_s};
+    QTest::addRow("shown at the alarm second")
+        << QString() << QTime(7, 30, 0)
+        << QStringList{u"07:30:00"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"00"_s};
+}
+
+void TestFrmTintel::tickAsShown()
+{
+    QFETCH(QString, hiddenAlarm);
+    QFETCH(QTime, shownAt);
+    QFETCH(QStringList, labels);
+
+    Rig rig(u"Réunion"_s, false);
+    if (!hiddenAlarm.isEmpty()) {
+        // A declined past-time question leaves the window ticking, hidden, for that alarm.
+        rig.record.gHeureCible = hiddenAlarm;
+        rig.fp.tickers.tickAll();
+        QCOMPARE(rig.child(u"lblH"_s)->text(), u"-1"_s);
+        rig.record.gHeureCible = u"07:30:00"_s;
+    }
+    rig.fp.clock.set(QDateTime(kToday, shownAt));
+    rig.forms.show<frmTintel>();
+
+    const QStringList names{u"lblHeure"_s, u"lbljour"_s, u"lblH"_s, u"lblM"_s, u"lblS"_s};
+    QStringList texts;
+    for (const QString& name : names)
+        texts << rig.child(name)->text();
+    QCOMPARE(texts, labels);
+    // Firing is the timer's: nothing rang as the window appeared.
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+    QVERIFY(!rig.forms.isLoaded<frmMessage>());
+    rig.forms.unload<frmTintel>();
 }
 
 void TestFrmTintel::clicksDoNothing_data()

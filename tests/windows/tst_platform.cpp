@@ -5,6 +5,7 @@
 #include "platform/singleinstance.h"
 #include "platform/terminator.h"
 #include "platform/ticker.h"
+#include "platform/windowmanager.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <csignal>
 #include <cstddef>
@@ -53,6 +55,9 @@ private Q_SLOTS:
     void boxAboveItsParent();
     void waylandSessionRunsOnXcb_data();
     void waylandSessionRunsOnXcb();
+    void onTopKeepsTheNativeWindow();
+    void outerPlaceRoundsHalfToEven_data();
+    void outerPlaceRoundsHalfToEven();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -422,4 +427,54 @@ void tst_Platform::waylandSessionRunsOnXcb()
 }
 
 QTEST_MAIN(tst_Platform)
+void tst_Platform::onTopKeepsTheNativeWindow()
+{
+    QWidget window;
+    window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    window.resize(141, 66);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const WId native = window.windowHandle()->winId();
+    const QPoint place = window.pos();
+
+    QtWindowManager windows;
+    for (const bool onTop : {true, false, true}) {
+        windows.setOnTop(&window, onTop, window.pos());
+        QCOMPARE(window.windowHandle()->winId(), native);
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.pos(), place);
+        QCOMPARE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        QCOMPARE(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+    }
+}
+
+void tst_Platform::outerPlaceRoundsHalfToEven_data()
+{
+    QTest::addColumn<QPointF>("twips");
+    QTest::addColumn<QPoint>("frame");
+
+    QTest::addRow("whole pixels") << QPointF(150, 300) << QPoint(10, 20);
+    QTest::addRow("a half down to the even pixel") << QPointF(157.5, 307.5) << QPoint(10, 20);
+    QTest::addRow("a half up to the even pixel") << QPointF(172.5, 322.5) << QPoint(12, 22);
+    QTest::addRow("under a half") << QPointF(164, 314) << QPoint(11, 21);
+}
+
+void tst_Platform::outerPlaceRoundsHalfToEven()
+{
+    QFETCH(QPointF, twips);
+    QFETCH(QPoint, frame);
+
+    QWidget window;
+    window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    window.setFixedSize(141, 66);
+    QtWindowManager windows;
+    // The test platform's frame is 2 pixels all round, known before the window is shown.
+    QCOMPARE(windows.outerSizeTwips(&window), QSizeF(145 * 15, 70 * 15));
+    windows.moveOuterTwips(&window, twips);
+    QCOMPARE(window.frameGeometry().topLeft(), frame);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.frameGeometry().topLeft(), frame);
+}
+
 #include "tst_platform.moc"

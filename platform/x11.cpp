@@ -1,0 +1,169 @@
+#include "platform/x11.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#ifdef TINTEL_HAVE_XCB
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <thread>
+#endif
+
+namespace tintel::x11 {
+
+#ifdef TINTEL_HAVE_XCB
+namespace {
+
+struct FreeReply
+{
+    void operator()(void* reply) const { std::free(reply); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
+
+xcb_connection_t* connection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t rootWindow(xcb_connection_t* c)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    const auto length = static_cast<uint16_t>(std::strlen(name));
+    Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+std::optional<QMargins> readExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t extents)
+{
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr));
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16)
+        return std::nullopt;
+    const auto* value = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    // Left, right, top, bottom.
+    return QMargins(int(value[0]), int(value[2]), int(value[1]), int(value[3]));
+}
+
+bool supportedByWindowManager(xcb_connection_t* c, xcb_atom_t what)
+{
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, rootWindow(c), atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096),
+        nullptr));
+    if (!reply || reply->format != 32)
+        return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    const auto* end = atoms + xcb_get_property_value_length(reply.get()) / 4;
+    return std::find(atoms, end, what) != end;
+}
+
+std::optional<QSize> geometry(xcb_connection_t* c, xcb_window_t window)
+{
+    Reply<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    if (!reply)
+        return std::nullopt;
+    return QSize(reply->width, reply->height);
+}
+
+} // namespace
+
+std::optional<QMargins> frameExtents(QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return std::nullopt;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
+    if (auto known = readExtents(c, id, extents))
+        return known;
+    const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    if (!supportedByWindowManager(c, request))
+        return std::nullopt;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = request;
+    xcb_send_event(c, 0, rootWindow(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    // The window manager answers within milliseconds; a busy one gets a fifth of a second.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (auto answered = readExtents(c, id, extents))
+            return answered;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return std::nullopt;
+}
+
+std::optional<QSize> clientSize(QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return std::nullopt;
+    return geometry(c, static_cast<xcb_window_t>(window->winId()));
+}
+
+std::optional<QSize> screenSize(const QScreen* screen)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !screen || QGuiApplication::screens().size() != 1)
+        return std::nullopt;
+    const std::optional<QSize> root = geometry(c, rootWindow(c));
+    // A root window larger than the one monitor says nothing about the monitor.
+    if (!root || qRound(root->width() / screen->devicePixelRatio()) != screen->size().width() ||
+        qRound(root->height() / screen->devicePixelRatio()) != screen->size().height())
+        return std::nullopt;
+    return root;
+}
+
+bool moveClient(QWidget* window, QPoint devicePos)
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return false;
+    const int32_t values[] = {devicePos.x(), devicePos.y()};
+    xcb_configure_window(c, static_cast<xcb_window_t>(window->winId()),
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+    xcb_flush(c);
+    return true;
+}
+
+#else
+
+std::optional<QMargins> frameExtents(QWidget*)
+{
+    return std::nullopt;
+}
+std::optional<QSize> clientSize(QWidget*)
+{
+    return std::nullopt;
+}
+std::optional<QSize> screenSize(const QScreen*)
+{
+    return std::nullopt;
+}
+bool moveClient(QWidget*, QPoint)
+{
+    return false;
+}
+
+#endif
+
+} // namespace tintel::x11

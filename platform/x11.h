@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMargins>
+#include <QPoint>
+#include <QSize>
+
+#include <optional>
+
+class QScreen;
+class QWidget;
+
+// What Qt does not say about windows on an X11 desktop. Every function answers nothing, or does
+// nothing, on another platform.
+namespace tintel::x11 {
+
+// The frame the window manager gives the window, in device pixels. Before the first map it is
+// asked for with _NET_REQUEST_FRAME_EXTENTS, which the window manager answers on the unmapped
+// window. Nothing when no window manager frames windows.
+std::optional<QMargins> frameExtents(QWidget* window);
+
+// The client area's size in device pixels.
+std::optional<QSize> clientSize(QWidget* window);
+
+// The device size of the screen, when it is the only one: Qt rounds a scaled screen's size to
+// whole device-independent pixels.
+std::optional<QSize> screenSize(const QScreen* screen);
+
+// Moves the client area to a place in device pixels; the window manager frames it there.
+bool moveClient(QWidget* window, QPoint devicePos);
+
+} // namespace tintel::x11
