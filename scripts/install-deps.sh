@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
   xvfb xauth openbox x11-utils xdotool xclip faketime imagemagick
-  dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev
+  dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev lintian debootstrap
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue
   libcanberra0 sound-theme-freedesktop
 )
