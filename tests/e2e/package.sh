@@ -127,8 +127,10 @@ for package in xdg-utils libcanberra-pulse qt6-translations-l10n; do
 done
 
 # The files, owned by the package.
-for file in /usr/libexec/tintel/tintel /usr/libexec/tintel/aide.htm /usr/bin/tintel \
-  /usr/share/applications/org.example.Tintel.desktop /usr/share/metainfo/org.example.Tintel.metainfo.xml \
+desktop=$(in_root dpkg-query -L tintel | grep '^/usr/share/applications/[^/]*\.desktop$' || true)
+metainfo=$(in_root dpkg-query -L tintel | grep '^/usr/share/metainfo/[^/]*\.metainfo\.xml$' || true)
+[[ -n $desktop && -n $metainfo ]] || fail "no desktop entry or no metainfo in the package"
+for file in /usr/libexec/tintel/tintel /usr/libexec/tintel/aide.htm /usr/bin/tintel "$desktop" "$metainfo" \
   /usr/share/doc/tintel/copyright /usr/share/doc/tintel/changelog.gz \
   /usr/share/man/man1/tintel.1.gz /usr/share/man/fr/man1/tintel.1.gz; do
   [[ $(in_root dpkg-query -S "$file" 2>/dev/null) == "tintel: $file" ]] || fail "$file does not belong to tintel"
@@ -139,7 +141,8 @@ cmp -s "$BARE/usr/libexec/tintel/aide.htm" "$ROOT/resources/help/aide.htm" || fa
 zcat "$BARE/usr/share/man/fr/man1/tintel.1.gz" | grep -q '^\.SH NOM' || fail "the French manual page is not French"
 zcat "$BARE/usr/share/man/man1/tintel.1.gz" | grep -q '^\.SH NAME' || fail "the English manual page has no NAME"
 
-desktop=$BARE/usr/share/applications/org.example.Tintel.desktop
+desktop_id=$(basename "$desktop")
+desktop=$BARE$desktop
 for line in Type=Application Name=Tintel Exec=tintel Icon=tintel; do
   grep -qx "$line" "$desktop" || fail "desktop entry lacks $line"
 done
@@ -151,8 +154,8 @@ for size in 16 32 48 64 128; do
   icon=$BARE/usr/share/icons/hicolor/${size}x${size}/apps/tintel.png
   [[ $(file -b "$icon") == "PNG image data, $size x $size,"* ]] || fail "$icon: $(file -b "$icon" 2>&1)"
 done
-metainfo=$BARE/usr/share/metainfo/org.example.Tintel.metainfo.xml
-grep -q '<launchable type="desktop-id">org.example.Tintel.desktop</launchable>' "$metainfo" ||
+metainfo=$BARE$metainfo
+grep -qF "<launchable type=\"desktop-id\">$desktop_id</launchable>" "$metainfo" ||
   fail "metainfo does not launch the desktop entry"
 grep -q '<summary xml:lang="fr">' "$metainfo" || fail "metainfo has no French summary"
 appstreamcli validate --no-net "$metainfo" >"$WORK/appstream.log" 2>&1 || {
