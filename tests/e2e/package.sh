@@ -44,6 +44,8 @@ finish() {
   local rc=$?
   if [[ $rc -ne 0 && -n ${TINTEL_PID:-} ]]; then
     echo "windows on $DISPLAY: $(xdotool search --name . getwindowname %@ 2>&1 | tr '\n' '|')" >&2
+    echo "visible: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' '|')" >&2
+    cat "$WORK"/openbox.*.log >&2
     cat "$WORK/tintel.log" >&2
   fi
   release_root "$BARE"
@@ -52,6 +54,9 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 143' TERM INT
+# Started first: openbox takes a few seconds to settle after it claims the screen, and a window
+# mapped in that time may never be shown, as the two-second splash would not be.
+start_display
 
 # The package, exactly as `make package` builds it (its own hardened Release tree).
 bash "$ROOT/scripts/package.sh" >"$WORK/package.log" 2>&1 || {
@@ -178,7 +183,6 @@ Tempus Sans ITC|Comic Neue|fonts-comic-neue
 FACES
 
 # The installed program under the host's X server, with a stand-in opener in the root.
-start_display
 mkdir -p "$BARE$RUN/bin" "$BARE$RUN/config" "$BARE$RUN/runtime"
 chmod 700 "$BARE$RUN/runtime"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>%s/opened\n' "$RUN" >"$BARE$RUN/bin/xdg-open"
