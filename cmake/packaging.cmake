@@ -13,6 +13,24 @@ foreach(size 16 32 48 64 128)
           RENAME tintel.png)
 endforeach()
 
+# Manual pages and the Debian changelog are shipped compressed the way Debian wants them: gzip -9
+# without a name or a time stamp inside, so that two builds give the same bytes. They are
+# compressed at configure time and again whenever their source changes.
+set(tintel_packaging_dir ${CMAKE_SOURCE_DIR}/packaging)
+function(tintel_gzip source output)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  execute_process(COMMAND gzip -n -9 -c ${source} OUTPUT_FILE ${output} COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+set(tintel_gz_dir ${CMAKE_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${tintel_gz_dir}/man/fr)
+tintel_gzip(${tintel_packaging_dir}/tintel.1 ${tintel_gz_dir}/man/tintel.1.gz)
+tintel_gzip(${tintel_packaging_dir}/tintel.fr.1 ${tintel_gz_dir}/man/fr/tintel.1.gz)
+tintel_gzip(${tintel_packaging_dir}/changelog ${tintel_gz_dir}/changelog.gz)
+install(FILES ${tintel_gz_dir}/man/tintel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${tintel_gz_dir}/man/fr/tintel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
+install(FILES ${tintel_packaging_dir}/copyright ${tintel_gz_dir}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tintel)
+
 # A link rather than a copy: the program finds aide.htm beside its real executable, so the
 # command on PATH must resolve into libexec. The link is relative and worked out at install time,
 # so that `cmake --install --prefix` and CPack's own prefix give a tree that can be moved.
@@ -56,7 +74,16 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.example.org/kwj/index.html)
 # The libraries the binary really links, as dpkg-shlibdeps reads them from the ELF file.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Neither is linked, so dpkg-shlibdeps cannot see them: the function keys go through the
-# desktop's opener, and the beep loads the sound library at run time when there is one.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libcanberra0, sound-theme-freedesktop")
+# What dpkg-shlibdeps cannot see. The windows name faces that the program substitutes with these
+# fonts (windows/look.cpp); without them the labels fall back to another face and lose their look.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-urw-base35, fonts-liberation2, fonts-comic-neue")
+# The program works without these: Qt's own texts in French, the function keys through the
+# desktop's opener, and the beep through the sound theme (the X bell otherwise).
+set(tintel_recommends qt6-translations-l10n xdg-utils sound-theme-freedesktop libcanberra-pulse)
+# Once the sound library is linked, dpkg-shlibdeps declares it; otherwise it is loaded at run time.
+get_target_property(tintel_platform_links tintel_platform LINK_LIBRARIES)
+if(NOT "${tintel_platform_links}" MATCHES "[Cc][Aa][Nn][Bb][Ee][Rr][Rr][Aa]")
+  list(APPEND tintel_recommends libcanberra0)
+endif()
+list(JOIN tintel_recommends ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 include(CPack)

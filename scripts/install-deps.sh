@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
   xvfb xauth openbox metacity x11-utils x11-xserver-utils xdotool xclip faketime imagemagick wmctrl
-  dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev
+  dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev lintian debootstrap
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue
   libcanberra0 libcanberra-dev sound-theme-freedesktop pulseaudio pulseaudio-utils libcanberra-pulse
   libglib2.0-dev python3 qt6-translations-l10n

@@ -11,8 +11,11 @@ out=${2:-$root/build/package}
 
 if [[ -z $build ]]; then
   build=$out/release
+  # Debian's hardening flags (fortified sources, stack protector, full RELRO, PIE by default),
+  # as a Debian build would pass them.
+  eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTINTEL_WERROR=ON \
-    -DBUILD_TESTING=OFF
+    -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS=$CPPFLAGS $CXXFLAGS" "-DCMAKE_EXE_LINKER_FLAGS=$LDFLAGS"
   cmake --build "$build" --target tintel
 fi
 build=$(cd "$build" && pwd)

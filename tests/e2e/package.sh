@@ -1,122 +1,218 @@
 #!/usr/bin/env bash
-# The Debian package end to end: built from the build folder that runs the test, installed with
-# apt so that its declared dependencies must resolve, checked file by file, started from PATH
-# under Xvfb, and removed again. Usage: package.sh path/to/tintel build-folder
+# The Debian package as a new user gets it: `make package` builds it, lintian finds nothing to
+# say, and apt installs it into a bare Debian 12 root (debootstrap's minbase, kept in build/
+# between runs) with its declared dependencies only. There the installed files are checked, the
+# substituted faces resolve to the fonts the package brings, and /usr/bin/tintel runs under the
+# host's Xvfb and openbox: splash, new-alarm window, F1 on the installed help page, settings file.
+# The package is then purged with what it brought, which leaves the root bare for the next run.
+# Usage: package.sh path/to/tintel (the binary is not used: the package builds its own)
 if [[ $(id -u) -ne 0 ]]; then
-  echo "SKIP: installing a Debian package system-wide needs root"
+  echo "SKIP: the bare-root package test needs root (debootstrap, chroot, mounts)"
   exit 77
 fi
 source "$(dirname "$0")/lib.sh"
-BUILD=$(cd "${2:?usage: $0 path/to/tintel build-folder}" && pwd)
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-OUT=$BUILD/e2e-package
-export DEBIAN_FRONTEND=noninteractive
-apt_get() {
-  apt-get -y -q -o DPkg::Lock::Timeout=300 "$@" >"$WORK/apt.log" 2>&1 || {
+BARE=$ROOT/build/bare-bookworm
+for tool in debootstrap lintian chroot mount dpkg-deb desktop-file-validate appstreamcli; do
+  command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/install-deps.sh"
+done
+
+# One run at a time on this machine: the root and build/package are shared by every preset.
+exec 9>/run/lock/tintel-e2e-package.lock
+flock -w 1800 9 || fail "another run of this test holds the package lock"
+
+in_root() { chroot "$BARE" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
+root_apt() {
+  in_root DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@" >"$WORK/apt.log" 2>&1 || {
     cat "$WORK/apt.log" >&2
-    fail "apt-get $* failed"
+    fail "apt-get $* failed in the root"
   }
 }
+# Mount points under the root, deepest first.
+mounts_under() {
+  awk -v root="$1" '$5 == root || index($5, root "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r
+}
+release_root() {
+  local pid mount
+  for pid in /proc/[0-9]*; do
+    [[ $(readlink "$pid/root" 2>/dev/null) == "$1" ]] && kill -9 "${pid#/proc/}" 2>/dev/null
+  done
+  for mount in $(mounts_under "$1"); do umount -l "$mount" 2>/dev/null || true; done
+}
+RUN=
+finish() {
+  local rc=$?
+  if [[ $rc -ne 0 && -n ${TINTEL_PID:-} ]]; then
+    echo "windows on $DISPLAY: $(xdotool search --name . getwindowname %@ 2>&1 | tr '\n' '|')" >&2
+    echo "visible: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' '|')" >&2
+    cat "$WORK"/openbox.*.log >&2
+    cat "$WORK/tintel.log" >&2
+  fi
+  release_root "$BARE"
+  [[ -n $RUN ]] && rm -rf "$BARE$RUN"
+  cleanup
+}
+trap finish EXIT
+trap 'exit 143' TERM INT
+# Started first: openbox takes a few seconds to settle after it claims the screen, and a window
+# mapped in that time may never be shown, as the two-second splash would not be.
+start_display
 
-# The package lives in /usr for everyone: two runs from two build folders must not overlap.
-exec 9>/run/lock/tintel-e2e-package.lock
-flock -w 600 9 || fail "another run of this test holds the package lock"
-
-# Packaged once per build folder, and again only when the binary or what goes into the package
-# is newer than the package.
-deb=$(ls "$OUT"/tintel_*.deb 2>/dev/null | head -n1 || true)
-if [[ -z $deb ]] || [[ -n $(find "$TINTEL" "$BUILD/CPackConfig.cmake" "$ROOT/cmake/packaging.cmake" \
-  "$ROOT/scripts/package.sh" "$ROOT/resources/desktop" "$ROOT/resources/icons" \
-  "$ROOT/resources/help/aide.htm" -newer "$deb" 2>/dev/null) ]]; then
-  bash "$ROOT/scripts/package.sh" "$BUILD" "$OUT" >"$WORK/package.log" 2>&1 || {
-    cat "$WORK/package.log" >&2
-    fail "scripts/package.sh failed"
-  }
-  deb=$(ls "$OUT"/tintel_*.deb 2>/dev/null | head -n1 || true)
-fi
-[[ -f $deb ]] || fail "no tintel_*.deb in $OUT"
+# The package, exactly as `make package` builds it (its own hardened Release tree).
+bash "$ROOT/scripts/package.sh" >"$WORK/package.log" 2>&1 || {
+  cat "$WORK/package.log" >&2
+  fail "scripts/package.sh failed"
+}
+deb=$(tail -n2 "$WORK/package.log" | head -n1)
+[[ -f $deb && $deb == "$ROOT"/build/package/tintel_*.deb ]] || fail "no package: $deb"
 [[ $(dpkg-deb -f "$deb" Package) == tintel ]] || fail "package name: $(dpkg-deb -f "$deb" Package)"
 [[ $(dpkg-deb -f "$deb" Section) == utils ]] || fail "section: $(dpkg-deb -f "$deb" Section)"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
-  [[ $depends == *"$library ("* ]] || fail "Depends lacks $library: $depends"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 fonts-urw-base35 fonts-liberation2 fonts-comic-neue; do
+  [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
+done
+for package in qt6-translations-l10n xdg-utils sound-theme-freedesktop libcanberra-pulse libcanberra0; do
+  [[ ", $depends, $recommends," == *", $package"[\ ,]* ]] || fail "neither Depends nor Recommends has $package"
 done
 
-installed=0
-remove_package() {
-  [[ $installed -eq 1 ]] || return 0
-  apt-get remove -y -q -o DPkg::Lock::Timeout=300 tintel >/dev/null 2>&1 || true
-  installed=0
-}
-trap 'remove_package; cleanup' EXIT
-trap 'exit 143' TERM INT
+# Every error and warning counts; info and pedantic tags do not.
+rc=0
+lintian --no-tag-display-limit "$deb" >"$WORK/lintian.log" 2>&1 || rc=$?
+[[ $rc -le 1 ]] || { cat "$WORK/lintian.log" >&2; fail "lintian did not run (exit $rc)"; }
+if grep -E '^[EW]: ' "$WORK/lintian.log" >&2; then
+  fail "lintian finds errors or warnings in $(basename "$deb")"
+fi
 
-installed=1
-apt_get install --no-install-recommends "$deb"
-[[ $(dpkg-query -W -f='${Status}' tintel 2>/dev/null) == "install ok installed" ]] ||
-  fail "apt-get did not leave tintel installed"
+# The bare root: made once, made again when it no longer runs apt. The mirror is the host's own.
+mirror=$(apt-cache policy | awk '$3 == "bookworm/main" && $2 ~ /^https?:/ { print $2; exit }')
+if ! in_root apt-get --version >/dev/null 2>&1 || [[ ! -f $BARE/.ready ]]; then
+  [[ -n $mirror ]] || fail "the host's apt sources name no bookworm main archive"
+  echo "making a bare Debian 12 root in $BARE from $mirror"
+  release_root "$BARE"
+  rm -rf --one-file-system "$BARE"
+  debootstrap --variant=minbase bookworm "$BARE" "$mirror" >"$WORK/debootstrap.log" 2>&1 || {
+    release_root "$BARE"
+    tail -n 30 "$WORK/debootstrap.log" >&2
+    fail "debootstrap failed"
+  }
+  touch "$BARE/.ready"
+fi
+# The same suites as the host (security and updates included), so that the versions that
+# dpkg-shlibdeps saw on the host can be met.
+apt-cache policy | awk '$3 ~ /^bookworm(-updates|-security|)\/main$/ && $2 ~ /^https?:/ {
+  split($3, s, "/"); print "deb " $2 " " s[1] " main" }' | sort -u >"$BARE/etc/apt/sources.list"
+cp /etc/resolv.conf "$BARE/etc/resolv.conf"
+find "$BARE/var/lib/apt/lists" -maxdepth 1 -name '*_Packages' -mmin -1440 | grep -q . &&
+  cmp -s "$BARE/etc/apt/sources.list" "$BARE/.sources" || {
+  root_apt update
+  cp "$BARE/etc/apt/sources.list" "$BARE/.sources"
+}
+mount -t proc proc "$BARE/proc"
+mount --rbind /dev "$BARE/dev"
+mount --make-rslave "$BARE/dev"
+mkdir -p "$BARE/tmp/.X11-unix"
+mount --bind /tmp/.X11-unix "$BARE/tmp/.X11-unix"
+
+# A run that died may have left the package or what it brought: the root starts bare.
+status() { in_root dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true; }
+if [[ -n $(status tintel) ]]; then root_apt purge tintel; fi
+root_apt autoremove --purge
+for package in fonts-urw-base35 xdg-utils libqt6widgets6; do
+  if [[ $(status "$package") == "install ok installed" ]]; then fail "the bare root already has $package"; fi
+done
+
+RUN=/tmp/tintel-e2e.$$
+mkdir -p "$BARE$RUN"
+cp "$deb" "$BARE$RUN/"
+root_apt install --no-install-recommends "$RUN/$(basename "$deb")"
+[[ $(status tintel) == "install ok installed" ]] || fail "apt-get did not leave tintel installed"
+for package in xdg-utils libcanberra-pulse qt6-translations-l10n; do
+  [[ $(status "$package") != "install ok installed" ]] || fail "$package came in though only recommended"
+done
 
 # The files, owned by the package.
-for file in /usr/libexec/tintel/tintel /usr/libexec/tintel/aide.htm /usr/bin/tintel \
-  /usr/share/applications/org.example.Tintel.desktop /usr/share/metainfo/org.example.Tintel.metainfo.xml; do
-  [[ $(dpkg-query -S "$file" 2>/dev/null) == "tintel: $file" ]] || fail "$file does not belong to tintel"
+desktop=$(in_root dpkg-query -L tintel | grep '^/usr/share/applications/[^/]*\.desktop$' || true)
+metainfo=$(in_root dpkg-query -L tintel | grep '^/usr/share/metainfo/[^/]*\.metainfo\.xml$' || true)
+[[ -n $desktop && -n $metainfo ]] || fail "no desktop entry or no metainfo in the package"
+for file in /usr/libexec/tintel/tintel /usr/libexec/tintel/aide.htm /usr/bin/tintel "$desktop" "$metainfo" \
+  /usr/share/doc/tintel/copyright /usr/share/doc/tintel/changelog.gz \
+  /usr/share/man/man1/tintel.1.gz /usr/share/man/fr/man1/tintel.1.gz; do
+  [[ $(in_root dpkg-query -S "$file" 2>/dev/null) == "tintel: $file" ]] || fail "$file does not belong to tintel"
 done
-[[ -x /usr/libexec/tintel/tintel && ! -L /usr/libexec/tintel/tintel ]] || fail "no executable in libexec/tintel"
-cmp -s /usr/libexec/tintel/aide.htm "$ROOT/resources/help/aide.htm" || fail "aide.htm differs from the tree's"
-[[ -L /usr/bin/tintel ]] || fail "/usr/bin/tintel is not a link"
-[[ $(readlink /usr/bin/tintel) == ../libexec/tintel/tintel ]] || fail "bin/tintel -> $(readlink /usr/bin/tintel)"
-[[ $(readlink -f /usr/bin/tintel) == /usr/libexec/tintel/tintel ]] || fail "bin/tintel resolves elsewhere"
+[[ -x $BARE/usr/libexec/tintel/tintel && ! -L $BARE/usr/libexec/tintel/tintel ]] || fail "no executable in libexec/tintel"
+cmp -s "$BARE/usr/libexec/tintel/aide.htm" "$ROOT/resources/help/aide.htm" || fail "aide.htm differs from the tree's"
+[[ $(readlink "$BARE/usr/bin/tintel") == ../libexec/tintel/tintel ]] || fail "bin/tintel -> $(readlink "$BARE/usr/bin/tintel")"
+zcat "$BARE/usr/share/man/fr/man1/tintel.1.gz" | grep -q '^\.SH NOM' || fail "the French manual page is not French"
+zcat "$BARE/usr/share/man/man1/tintel.1.gz" | grep -q '^\.SH NAME' || fail "the English manual page has no NAME"
 
-desktop=/usr/share/applications/org.example.Tintel.desktop
+desktop_id=$(basename "$desktop")
+desktop=$BARE$desktop
 for line in Type=Application Name=Tintel Exec=tintel Icon=tintel; do
   grep -qx "$line" "$desktop" || fail "desktop entry lacks $line"
 done
 grep -q '^Categories=.*Utility;' "$desktop" && grep -q '^Categories=.*Clock;' "$desktop" ||
   fail "desktop entry categories: $(grep ^Categories= "$desktop")"
 grep -q '^Comment=.' "$desktop" && grep -q '^Comment\[fr\]=.' "$desktop" || fail "desktop entry comments"
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
-fi
-
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
 for size in 16 32 48 64 128; do
-  icon=/usr/share/icons/hicolor/${size}x${size}/apps/tintel.png
+  icon=$BARE/usr/share/icons/hicolor/${size}x${size}/apps/tintel.png
   [[ $(file -b "$icon") == "PNG image data, $size x $size,"* ]] || fail "$icon: $(file -b "$icon" 2>&1)"
 done
-
-metainfo=/usr/share/metainfo/org.example.Tintel.metainfo.xml
-grep -q '<launchable type="desktop-id">org.example.Tintel.desktop</launchable>' "$metainfo" ||
+metainfo=$BARE$metainfo
+grep -qF "<launchable type=\"desktop-id\">$desktop_id</launchable>" "$metainfo" ||
   fail "metainfo does not launch the desktop entry"
 grep -q '<summary xml:lang="fr">' "$metainfo" || fail "metainfo has no French summary"
-if command -v appstreamcli >/dev/null; then
-  appstreamcli validate --no-net "$metainfo" >"$WORK/appstream.log" 2>&1 || {
-    cat "$WORK/appstream.log" >&2
-    fail "appstreamcli rejects the metainfo"
-  }
-else
-  echo "note: appstreamcli not installed, metainfo not validated"
-fi
+appstreamcli validate --no-net "$metainfo" >"$WORK/appstream.log" 2>&1 || {
+  cat "$WORK/appstream.log" >&2
+  fail "appstreamcli rejects the metainfo"
+}
 
-# The installed command, found on PATH, finds its help page through the link.
-start_display
-install_opener_standin
-[[ $(command -v tintel) == /usr/bin/tintel ]] || fail "tintel on PATH is $(command -v tintel)"
-start_tintel installed tintel
+# Each face the windows name resolves, through the program's substitution, to a font file that
+# a declared dependency brought. fc-match is the root's own: libqt6gui6 depends on fontconfig.
+while IFS='|' read -r face substitute package; do
+  match=$(in_root fc-match -f '%{family[0]}|%{file}' "$substitute")
+  [[ ${match%%|*} == "$substitute" ]] || fail "$face -> $substitute resolves to ${match%%|*}"
+  owner=$(in_root dpkg-query -S "${match#*|}" 2>/dev/null || true)
+  [[ $owner == "$package: ${match#*|}" ]] || fail "$face -> ${match#*|}, owned by '${owner%%:*}', not $package"
+done <<'FACES'
+Bookman Old Style|URW Bookman|fonts-urw-base35
+MS Sans Serif|Liberation Sans|fonts-liberation2
+MS Serif|Liberation Serif|fonts-liberation2
+Tempus Sans ITC|Comic Neue|fonts-comic-neue
+FACES
+
+# The installed program under the host's X server, with a stand-in opener in the root.
+mkdir -p "$BARE$RUN/bin" "$BARE$RUN/config" "$BARE$RUN/runtime"
+chmod 700 "$BARE$RUN/runtime"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>%s/opened\n' "$RUN" >"$BARE$RUN/bin/xdg-open"
+chmod +x "$BARE$RUN/bin/xdg-open"
+in_root PATH="$RUN/bin:/usr/bin:/bin" HOME=/root DISPLAY="$DISPLAY" XDG_CONFIG_HOME="$RUN/config" \
+  XDG_RUNTIME_DIR="$RUN/runtime" tintel >"$WORK/tintel.log" 2>&1 &
+TINTEL_PID=$!
+PIDS+=($TINTEL_PID)
+wait_window Tintel 30 >/dev/null
 nouveau=$(wait_window "Nouvelle alarme" 10)
+settings=$BARE$RUN/config/tintel.ini
+[[ $(setting etat "$settings") == actif ]] || fail "settings after the start: $(cat "$settings" 2>&1)"
 press "$nouveau" F1
 for i in $(seq 100); do
-  [[ -s $WORK/opened ]] && break
+  [[ -s $BARE$RUN/opened ]] && break
   sleep 0.05
 done
-[[ $(head -n1 "$WORK/opened" 2>/dev/null) == /usr/libexec/tintel/aide.htm ]] ||
-  fail "F1 opened '$(head -n1 "$WORK/opened" 2>/dev/null)'"
-
-# Esc asks, Enter confirms: the program ends by itself.
+[[ $(head -n1 "$BARE$RUN/opened" 2>/dev/null) == /usr/libexec/tintel/aide.htm ]] ||
+  fail "F1 opened '$(head -n1 "$BARE$RUN/opened" 2>/dev/null)'"
+# Esc asks, Enter confirms: the program ends by itself and says so in its settings.
 press "$nouveau" Escape
 press "$(wait_window TINTEL 5)" Return
 wait_exit "$TINTEL_PID" 5
+[[ $(setting etat "$settings") == inactif ]] || fail "settings after quitting: $(cat "$settings")"
 
-apt_get remove tintel
-installed=0
-[[ $(dpkg-query -W -f='${Status}' tintel 2>/dev/null) != "install ok installed" ]] || fail "tintel still installed"
-[[ ! -e /usr/bin/tintel && ! -L /usr/bin/tintel && ! -e /usr/libexec/tintel ]] || fail "files left after removal"
+# Purged with what it brought: the root is bare again.
+root_apt purge tintel
+root_apt autoremove --purge
+[[ $(status tintel) != "install ok installed" && $(status fonts-comic-neue) != "install ok installed" ]] ||
+  fail "tintel or its fonts still installed"
+[[ ! -e $BARE/usr/bin/tintel && ! -L $BARE/usr/bin/tintel && ! -e $BARE/usr/libexec/tintel ]] ||
+  fail "files left after removal"
 echo PASS
