@@ -71,7 +71,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.example.org/kwj/index.html)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.org/kwj/index.html)
 # The libraries the binary really links, as dpkg-shlibdeps reads them from the ELF file.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What dpkg-shlibdeps cannot see. The windows name faces that the program substitutes with these

@@ -38,12 +38,35 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  local log
+  for log in "$WORK"/tintel.*.log; do
+    [[ -s $log ]] && { echo "--- ${log##*/}" >&2; tail -n 20 "$log" >&2; }
+  done
   exit 1
 }
 
 # Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
 # waits until both answer. $2 sets the screen size, 1280x1024 by default; RandR can later shrink
 # it within that size.
+# True once the window manager frames a new window, within 15 s.
+wm_frames_windows() {
+  local probe i
+  xmessage -title tintel-wm-probe -geometry 40x20+0+0 probe >/dev/null 2>&1 &
+  probe=$!
+  for i in $(seq 300); do
+    if xdotool search --onlyvisible --name '^tintel-wm-probe$' >/dev/null 2>&1 &&
+      xprop -id "$(xdotool search --name '^tintel-wm-probe$' | head -n1)" _NET_FRAME_EXTENTS 2>/dev/null |
+      grep -q '='; then
+      kill "$probe" 2>/dev/null
+      wait "$probe" 2>/dev/null || true
+      return 0
+    fi
+    sleep 0.05
+  done
+  kill "$probe" 2>/dev/null || true
+  return 1
+}
+
 start_display() {
   local wm_name=${1:-openbox} wm_command
   case $wm_name in
@@ -73,10 +96,13 @@ start_display() {
     wm=$!
     PIDS+=($wm)
     for i in $(seq 300); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
       kill -0 "$wm" 2>/dev/null || break
       sleep 0.05
     done
+    # The check window comes before the manager handles map requests (openbox still reads its
+    # theme then): a short-lived window such as the splash could come and go unseen.
+    wm_frames_windows && return 0
     kill -9 "$wm" 2>/dev/null || true
   done
   cat "$WORK/$wm_name".*.log >&2
