@@ -10,8 +10,14 @@ TINTEL=${1:?usage: $0 path/to/tintel}
 # use socket files, which still work there. E2E_NETWORK=host keeps the machine's network.
 if [[ ${E2E_NETWORK:-} != host && -z ${E2E_ISOLATED:-} ]]; then
   export E2E_ISOLATED=1
-  if [[ $(id -u) -eq 0 ]] && unshare --net true 2>/dev/null; then
-    exec unshare --net -- bash "$0" "$@"
+  if [[ $(id -u) -eq 0 ]] && unshare --net --mount true 2>/dev/null; then
+    # The X server's socket folder is private too, so its display number is the namespace's
+    # own and needs no lock file in the shared /tmp: a server of another namespace would see the
+    # lock, find the display's sockets free in its own namespace, and die after announcing it.
+    export E2E_PRIVATE_X=1
+    mkdir -p /tmp/.X11-unix
+    exec unshare --net --mount -- bash -c 'mount -t tmpfs -o mode=1777 tintel-x11 /tmp/.X11-unix &&
+      exec bash "$@"' bash "$0" "$@"
   elif unshare --user --map-current-user --net true 2>/dev/null; then
     exec unshare --user --map-current-user --net -- bash "$0" "$@"
   fi
@@ -51,7 +57,7 @@ fail() {
 # True once the window manager frames a new window, within 15 s.
 wm_frames_windows() {
   local probe i
-  xmessage -title tintel-wm-probe -geometry 40x20+0+0 probe >/dev/null 2>&1 &
+  xmessage -title tintel-wm-probe -geometry 40x20+0+0 probe >>"$WORK/probe.log" 2>&1 &
   probe=$!
   for i in $(seq 300); do
     if xdotool search --onlyvisible --name '^tintel-wm-probe$' >/dev/null 2>&1 &&
@@ -80,7 +86,9 @@ start_display() {
     *) fail "unknown window manager $wm_name" ;;
   esac
   local fifo=$WORK/displayfd
-  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp 3>"$fifo" &
+  local lock=()
+  [[ -n ${E2E_PRIVATE_X:-} ]] && lock=(-nolock)
+  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp "${lock[@]}" 3>"$fifo" &
   PIDS+=($!)
   local i
   for i in $(seq 100); do
@@ -105,7 +113,7 @@ start_display() {
     wm_frames_windows && return 0
     kill -9 "$wm" 2>/dev/null || true
   done
-  cat "$WORK/$wm_name".*.log >&2
+  cat "$WORK/$wm_name".*.log "$WORK/probe.log" >&2; xdotool search --name . getwindowname %@ >&2 || true
   fail "the window manager did not start on $DISPLAY"
 }
 
