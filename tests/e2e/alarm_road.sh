@@ -4,18 +4,6 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 
-# Outer frame of a window: left top right bottom, in screen pixels.
-outer_frame() {
-  # xdotool's geometry counts the frame twice under openbox; xwininfo gives the client's.
-  local id=$1 x y w h l r t b
-  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF }
-    /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
-    END { print x, y, w, h }')
-  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-  echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
-}
-above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
-
 start_tintel
 nouveau=$(wait_window "Nouvelle alarme" 8)
 
@@ -34,7 +22,7 @@ wait_gone "Nouvelle alarme" 3
 sleep 0.5
 read -r left top right bottom < <(outer_frame "$tintel")
 [[ $top -eq 0 && $right -eq 1280 ]] || fail "countdown window at $left,$top-$right,$bottom, not top right"
-above "$tintel" || fail "countdown window not always on top"
+always_on_top "$tintel" || fail "countdown window not always on top"
 
 # cmdOnTop sits at 128,52 (9 x 13) in the client area; cmdReduire at 116,52.
 click_button() {
@@ -43,11 +31,11 @@ click_button() {
 }
 click_button "$tintel" 132
 tintel=$(wait_window "Tintel journalière")
-above "$tintel" && fail "still on top after one cmdOnTop click"
+always_on_top "$tintel" && fail "still on top after one cmdOnTop click"
 [[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
 click_button "$tintel" 132
 tintel=$(wait_window "Tintel journalière")
-above "$tintel" || fail "not on top again after the second click"
+always_on_top "$tintel" || fail "not on top again after the second click"
 [[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
 
 # Minimised, the title carries the alarm; restored, the plain title comes back.

@@ -221,6 +221,19 @@ enter_alarm() {
   xdotool key Return
 }
 
+# Outer frame of a window: left top right bottom, in screen pixels. xdotool's geometry counts the
+# frame twice under openbox; xwininfo gives the client's.
+outer_frame() {
+  local id=$1 x y w h l r t b
+  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF }
+    /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+    END { print x, y, w, h }')
+  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
+}
+
+always_on_top() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+
 # Stops the program, waiting for it to end.
 stop_tintel() {
   kill "$TINTEL_PID" 2>/dev/null || true

@@ -17,17 +17,7 @@ resize_screen() {
 }
 resize_screen 1280x1024
 
-# Outer frame of a window: left top right bottom, in screen pixels.
-outer_frame() {
-  local id=$1 x y w h l r t b
-  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF }
-    /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
-    END { print x, y, w, h }')
-  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-  echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
-}
 frame_of() { xwininfo -tree -id "$1" | awk '/Parent window id/ { print $4 }'; }
-above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
 # Every frame the window manager maps is logged from the root window; a frame that is configured
 # to another place after its first map has jumped.
@@ -85,8 +75,8 @@ for expected in off on; do
   [[ $(xdotool search --onlyvisible --name "$(title_pattern "Tintel journalière")") == "$tintel" ]] ||
     fail "cmdOnTop made another native window"
   [[ $(frame_of "$tintel") == "$frame" ]] || fail "cmdOnTop framed the window again"
-  if [[ $expected == on ]]; then above "$tintel" || fail "not on top after two clicks"
-  else above "$tintel" && fail "still on top after one click"; fi
+  if [[ $expected == on ]]; then always_on_top "$tintel" || fail "not on top after two clicks"
+  else always_on_top "$tintel" && fail "still on top after one click"; fi
 done
 
 xdotool mousemove --window "$tintel" 60 25 click 1
