@@ -3,9 +3,9 @@
 include(GNUInstallDirs)
 
 set(tintel_desktop_dir ${CMAKE_SOURCE_DIR}/resources/desktop)
-install(FILES ${tintel_desktop_dir}/org.example.Tintel.desktop
+install(FILES ${tintel_desktop_dir}/org.example.tintel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${tintel_desktop_dir}/org.example.Tintel.metainfo.xml
+install(FILES ${tintel_desktop_dir}/org.example.tintel.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128)
   install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tintel-${size}.png

@@ -134,7 +134,7 @@ private:
         // The server names the stream after these, and the desktop finds the program's entry and
         // icon from them; they must be set before the connection is made.
         ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
-                                "org.example.Tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
+                                "org.example.tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
                                 CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
                                 static_cast<const char*>(nullptr));
         // The sample goes to the server's cache now, so that the alarm plays it without a theme

@@ -44,7 +44,7 @@ void setUpApplication()
     // The desktop entry's id, by which task bars match the windows to the menu entry. On X11 the
     // match goes by the window class, the executable's name, which the entry names as its
     // StartupWMClass.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tintel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tintel"));
     // Parentless boxes, such as the refusal of a second copy, carry the program's icon too.
     QApplication::setWindowIcon(programIcon());
 }

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 
-entry=$(dirname "$0")/../../resources/desktop/org.example.Tintel.desktop
+entry=$(dirname "$0")/../../resources/desktop/org.example.tintel.desktop
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
 [[ -n $wm_class ]] || fail "the desktop entry names no StartupWMClass"
 

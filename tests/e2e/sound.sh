@@ -168,7 +168,7 @@ fire() {
   [[ $inputs -eq 1 ]] || fail "$round: expected one playing stream, the server saw $inputs"
   props=$(sed -n '/Created input/,/Created\|Freeing/p' "$WORK/$log.log")
   for prop in 'application.name = "Tintel"' 'media.role = "event"' \
-    'application.id = "org.example.Tintel"' 'application.icon_name = "tintel"' \
+    'application.id = "org.example.tintel"' 'application.icon_name = "tintel"' \
     "media.filename = \"$XDG_DATA_HOME/sounds/$THEME/stereo/bell.oga\""; do
     grep -qF "$prop" <<<"$props" || fail "$round: the stream lacks $prop: $props"
   done

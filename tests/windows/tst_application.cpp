@@ -101,7 +101,7 @@ void tst_Application::desktopKnowsTheProgram()
 {
     QVERIFY(QFile::exists(u"" TINTEL_DESKTOP_DIR "/"_s + QGuiApplication::desktopFileName() +
                           u".desktop"_s));
-    QCOMPARE(QGuiApplication::desktopFileName(), u"org.example.Tintel"_s);
+    QCOMPARE(QGuiApplication::desktopFileName(), u"org.example.tintel"_s);
     // What a box without a parent shows in its frame and the task bar.
     QMessageBox box;
     QCOMPARE(box.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
