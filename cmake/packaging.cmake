@@ -78,12 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # fonts (windows/look.cpp); without them the labels fall back to another face and lose their look.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-urw-base35, fonts-liberation2, fonts-comic-neue")
 # The program works without these: Qt's own texts in French, the function keys through the
-# desktop's opener, and the beep through the sound theme (the X bell otherwise).
-set(tintel_recommends qt6-translations-l10n xdg-utils sound-theme-freedesktop libcanberra-pulse)
-# Once the sound library is linked, dpkg-shlibdeps declares it; otherwise it is loaded at run time.
-get_target_property(tintel_platform_links tintel_platform LINK_LIBRARIES)
-if(NOT "${tintel_platform_links}" MATCHES "[Cc][Aa][Nn][Bb][Ee][Rr][Rr][Aa]")
-  list(APPEND tintel_recommends libcanberra0)
-endif()
-list(JOIN tintel_recommends ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
+# desktop's opener, and the beep through the sound theme (the X bell otherwise). The sound
+# library itself is linked, so dpkg-shlibdeps declares it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-translations-l10n, xdg-utils, sound-theme-freedesktop, libcanberra-pulse")
 include(CPack)

@@ -27,8 +27,11 @@ frmIntro::frmIntro(Forms& forms)
     setFocusPolicy(Qt::NoFocus);
     connect(m_timer, &Ticker::tick, this, &frmIntro::Timer1_Timer);
 
-    const QSize screen = (platform().screen.geometryTwips().size() / kTwipsPerPixel).toSize();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    const QRect screen = QRectF(platform().screen.geometryTwips().topLeft() / kTwipsPerPixel,
+                                platform().screen.geometryTwips().size() / kTwipsPerPixel)
+                             .toRect();
+    move(screen.x() + (screen.width() - width()) / 2,
+         screen.y() + (screen.height() - height()) / 2);
     fitLabels(this);
 }
 

@@ -185,18 +185,23 @@ void Forms::showModeless(Form& window)
     window.activateWindow();
 }
 
+QWidget* Forms::modalOwner(QWidget* opener)
+{
+    QWidget* owner = opener ? opener->window() : nullptr;
+    // A minimised owner would take a window transient for it out of view with it.
+    return owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
+}
+
 void Forms::showModal(Form& window, QWidget* opener)
 {
     window.setWindowModality(Qt::ApplicationModal);
-    QWidget* owner = opener ? opener->window() : nullptr;
-    // A minimised owner would take a window transient for it out of view with it.
-    if (owner && owner->isVisible() && !owner->isMinimized()) {
+    if (QWidget* owner = modalOwner(opener)) {
         // Above an always-on-top owner only when on top itself, whatever the window manager.
         if (owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
             !window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-            const QPoint placed = window.pos();
+            // Loaded before: placed again, as the flag recreates the native window.
             window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-            window.move(placed);
+            window.placeWindow();
         }
         window.winId();
         window.windowHandle()->setTransientParent(owner->windowHandle());

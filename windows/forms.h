@@ -66,6 +66,9 @@ protected:
     void moveTwips(double left, double top);
 
 private:
+    // The registry places a modal window again once it has made it stay on top.
+    friend class Forms;
+
     Forms& m_forms;
     QObject* m_keyPreview = nullptr;
     // The outer size the window was last placed by, to place it again should the window
@@ -88,13 +91,17 @@ public:
     AlarmRecord& record() const { return m_record; }
 
     template <typename T>
-    T& form()
+    T& form(bool onTop = false)
     {
         auto it = m_loaded.find(typeid(T));
         if (it != m_loaded.end())
             return static_cast<T&>(*it->second);
         auto* window = new T(*this);
         m_loaded[typeid(T)] = window;
+        // Before the load step places it: Qt 6.4 recreates a native window whose stays-on-top
+        // flag changes before its first showing, and the new one forgets its place.
+        if (onTop)
+            window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
         window->Form_Load();
         return *window;
     }
@@ -132,7 +139,8 @@ public:
     template <typename T>
     void showModal(QWidget* opener)
     {
-        T& window = form<T>();
+        const QWidget* owner = modalOwner(opener);
+        T& window = form<T>(owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         if (!m_terminating)
             showModal(window, opener);
     }
@@ -154,6 +162,8 @@ public:
 private:
     void showModeless(Form& window);
     void showModal(Form& window, QWidget* opener);
+    // The window a modal window opened by opener is transient for, if any.
+    static QWidget* modalOwner(QWidget* opener);
     void scheduleCleanup();
     void cleanup();
 

@@ -62,7 +62,7 @@ void frmMessage::changeEvent(QEvent* event)
 void frmMessage::askForAttention()
 {
     // Not while a window of the program opened from here (F1, F2) has the focus.
-    if (isVisible() && !QApplication::activeWindow())
+    if (isVisible() && !QApplication::activeWindow() && QApplication::activeModalWidget() == this)
         QApplication::alert(this);
 }
 

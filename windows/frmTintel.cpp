@@ -82,8 +82,9 @@ void frmTintel::Form_Load()
 void frmTintel::Form_QueryUnload(bool& cancel)
 {
     // The window has no close control: a close from outside (a title-bar button the window
-    // manager adds, Alt+F4) would lose the alarm without a word.
-    cancel = true;
+    // manager adds, Alt+F4) would lose the alarm without a word. A closing session is the user
+    // logging out, which a refusal would cancel.
+    cancel = !qApp->isSavingSession();
 }
 
 void frmTintel::followScreen()

@@ -56,8 +56,8 @@ comes_back() {
 }
 
 # Opens a modal window with key $2 from window $1 and checks that it is above its opener, has the
-# focus and, over the message window, shows its own pixels; then closes it with key $4, after a
-# minimise when $5 says so.
+# focus, shows its own pixels over the message window and, for the about window, is centred; then
+# closes it with key $4, after a minimise when $5 says so.
 modal_above() {
   local opener=$1 key=$2 title=$3 close=$4 minimise=${5:-} modal
   press "$opener" "$key"
@@ -66,6 +66,13 @@ modal_above() {
   above "$modal" "$opener" "'$title' from $key"
   eventually is_active "$modal" || fail "'$title' from $key has not the focus"
   [[ $(centre_pixel "$modal") != FFFF00 ]] || fail "'$title' from $key is under the message window"
+  if [[ $title == "$ABOUT" ]]; then
+    # Made to stay on top after its load step placed it: still centred on the 1280x1024 screen.
+    local l t r b
+    read -r l t r b < <(outer_frame "$modal")
+    ((l + r - 1280 <= 2 && 1280 - l - r <= 2 && t + b - 1024 <= 2 && 1024 - t - b <= 2)) ||
+      fail "'$title' from $key is not centred: frame $l $t $r $b"
+  fi
   [[ -z $minimise ]] || comes_back "$modal" "'$title' from $key" "$title"
   press "$modal" "$close"
   wait_gone "$title" 3

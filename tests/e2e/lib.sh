@@ -54,25 +54,6 @@ fail() {
 # Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
 # waits until both answer. $2 sets the screen size, 1280x1024 by default; RandR can later shrink
 # it within that size.
-# True once the window manager frames a new window, within 15 s.
-wm_frames_windows() {
-  local probe i
-  xmessage -title tintel-wm-probe -geometry 40x20+0+0 probe >>"$WORK/probe.log" 2>&1 &
-  probe=$!
-  for i in $(seq 300); do
-    if xdotool search --onlyvisible --name '^tintel-wm-probe$' >/dev/null 2>&1 &&
-      xprop -id "$(xdotool search --name '^tintel-wm-probe$' | head -n1)" _NET_FRAME_EXTENTS 2>/dev/null |
-      grep -q '='; then
-      kill "$probe" 2>/dev/null
-      wait "$probe" 2>/dev/null || true
-      return 0
-    fi
-    sleep 0.05
-  done
-  kill "$probe" 2>/dev/null || true
-  return 1
-}
-
 start_display() {
   local wm_name=${1:-openbox} wm_command
   case $wm_name in
@@ -86,9 +67,11 @@ start_display() {
     *) fail "unknown window manager $wm_name" ;;
   esac
   local fifo=$WORK/displayfd
+  # No reset when the last client leaves: the polling below connects and leaves many times, and
+  # a window manager connecting during a reset fails.
   local lock=()
   [[ -n ${E2E_PRIVATE_X:-} ]] && lock=(-nolock)
-  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp "${lock[@]}" 3>"$fifo" &
+  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp -noreset "${lock[@]}" 3>"$fifo" &
   PIDS+=($!)
   local i
   for i in $(seq 100); do
@@ -98,22 +81,23 @@ start_display() {
   [[ -s $fifo ]] || fail "the X server did not start"
   export DISPLAY=:$(head -n1 "$fifo")
   # A window manager that loses a race with the server's start-up is started again, once.
-  local attempt wm
+  local attempt wm ready
   for attempt in 1 2; do
     "${wm_command[@]}" >"$WORK/$wm_name.$attempt.log" 2>&1 &
     wm=$!
     PIDS+=($wm)
     for i in $(seq 300); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      # The check window comes before the manager handles map requests (openbox still reads its
+      # theme then), and a short-lived window such as the splash could come and go unseen; the
+      # work area is set once it manages windows.
+      ready=$(xprop -root _NET_SUPPORTING_WM_CHECK _NET_WORKAREA 2>/dev/null | grep -cE 'id #|= ' || true)
+      [[ $ready -eq 2 ]] && return 0
       kill -0 "$wm" 2>/dev/null || break
       sleep 0.05
     done
-    # The check window comes before the manager handles map requests (openbox still reads its
-    # theme then): a short-lived window such as the splash could come and go unseen.
-    wm_frames_windows && return 0
     kill -9 "$wm" 2>/dev/null || true
   done
-  cat "$WORK/$wm_name".*.log "$WORK/probe.log" >&2; xdotool search --name . getwindowname %@ >&2 || true
+  cat "$WORK/$wm_name".*.log >&2
   fail "the window manager did not start on $DISPLAY"
 }
 

@@ -426,7 +426,6 @@ void tst_Platform::waylandSessionRunsOnXcb()
     QCOMPARE(hasDisplay(session), display_found);
 }
 
-QTEST_MAIN(tst_Platform)
 void tst_Platform::onTopKeepsTheNativeWindow()
 {
     QWidget window;
@@ -477,4 +476,5 @@ void tst_Platform::outerPlaceRoundsHalfToEven()
     QCOMPARE(window.frameGeometry().topLeft(), frame);
 }
 
+QTEST_MAIN(tst_Platform)
 #include "tst_platform.moc"
