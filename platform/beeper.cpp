@@ -1,5 +1,6 @@
 #include "platform/beeper.h"
 #include "core/xsettings.h"
+#include "platform/log.h"
 
 #include <QApplication>
 
@@ -129,8 +130,10 @@ private:
     ca_context* open() const
     {
         ca_context* context = nullptr;
-        if (ca_context_create(&context) != CA_SUCCESS)
+        if (const int status = ca_context_create(&context); status != CA_SUCCESS) {
+            qCInfo(lcPlatform, "no sound context: %s", ca_strerror(status));
             return nullptr;
+        }
         // The server names the stream after these, and the desktop finds the program's entry and
         // icon from them; they must be set before the connection is made.
         ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
@@ -139,17 +142,22 @@ private:
                                 static_cast<const char*>(nullptr));
         // The sample goes to the server's cache now, so that the alarm plays it without a theme
         // lookup or a file to decode.
-        if (ca_context_open(context) == CA_SUCCESS)
+        if (const int status = ca_context_open(context); status == CA_SUCCESS)
             ca_context_cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
                              static_cast<const char*>(nullptr));
+        else
+            qCInfo(lcPlatform, "no sound server: %s", ca_strerror(status));
         return context;
     }
 
     static int play(ca_context* context)
     {
-        return ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
-                               CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
-                               static_cast<const char*>(nullptr));
+        const int status = ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
+                                           "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
+                                           static_cast<const char*>(nullptr));
+        if (status != CA_SUCCESS)
+            qCInfo(lcPlatform, "bell sound not played: %s", ca_strerror(status));
+        return status;
     }
 
     void run()
