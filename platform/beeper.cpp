@@ -1,6 +1,7 @@
 #include "platform/beeper.h"
 #include "core/xsettings.h"
 #include "platform/log.h"
+#include "platform/x11.h"
 
 #include <QApplication>
 
@@ -8,12 +9,6 @@
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-#endif
-
-#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 #endif
 
 #if TINTEL_HAVE_CANBERRA
@@ -28,58 +23,13 @@ using namespace Qt::StringLiterals;
 
 namespace tintel {
 
-#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
-namespace {
-
-template <typename Reply>
-using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <typename Reply>
-XcbReply<Reply> owned(Reply* reply)
-{
-    return XcbReply<Reply>(reply, &std::free);
-}
-
-QByteArray xsettingsProperty(xcb_connection_t* c)
-{
-    static constexpr char selection[] = "_XSETTINGS_S0";
-    static constexpr char property[] = "_XSETTINGS_SETTINGS";
-    const auto selectionCookie = xcb_intern_atom(c, 1, sizeof selection - 1, selection);
-    const auto propertyCookie = xcb_intern_atom(c, 1, sizeof property - 1, property);
-    const auto selectionAtom = owned(xcb_intern_atom_reply(c, selectionCookie, nullptr));
-    const auto propertyAtom = owned(xcb_intern_atom_reply(c, propertyCookie, nullptr));
-    // Atoms that nobody interned mean that no settings daemon ever ran on this display.
-    if (!selectionAtom || !propertyAtom || !selectionAtom->atom || !propertyAtom->atom)
-        return {};
-    const auto owner = owned(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selectionAtom->atom), nullptr));
-    if (!owner || owner->owner == XCB_NONE)
-        return {};
-    // A window that vanishes between the two requests answers with an error, read as no theme.
-    const auto value = owned(xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 0, owner->owner, propertyAtom->atom, propertyAtom->atom, 0, 1u << 20),
-        nullptr));
-    if (!value || value->format != 8)
-        return {};
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
-                      xcb_get_property_value_length(value.get()));
-}
-
-} // namespace
-#endif
-
 namespace {
 
 // The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
 // Read once at start-up: the beep itself asks the X server nothing.
 [[maybe_unused]] QString desktopSoundTheme()
 {
-    QString theme;
-#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
-    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        theme = xsettingsString(xsettingsProperty(x11->connection()), "Net/SoundThemeName");
-#endif
+    const QString theme = xsettingsString(x11::xsettings(), "Net/SoundThemeName");
     return theme.isEmpty() ? u"freedesktop"_s : theme;
 }
 
