@@ -77,10 +77,10 @@ bool GetKeyValue(Registry& registry, quint32 KeyRoot, const QString& KeyName,
         return false;
     }
     switch (type) {
-    case 1:
+    case Registry::kRegSz:
         KeyVal = decodeRegistryText(buffer, length);
         break;
-    case 4:
+    case Registry::kRegDword:
         KeyVal = numberText(buffer, length);
         break;
     default:

@@ -36,7 +36,7 @@ void FunctionKeyDown(Form& window, qint16& KeyCode, qint16& Shift)
     Platform& platform = window.platform();
     try {
         switch (KeyCode) {
-        case 112: {
+        case kKeyF1: {
             const QString& help = window.record().gCheminAide;
             if (platform.files.isNormalFile(help))
                 platform.shell.open(&window, help);
@@ -45,13 +45,13 @@ void FunctionKeyDown(Form& window, qint16& KeyCode, qint16& Shift)
                                     helpMissingMessage(platform.program.executableFolder()));
             break;
         }
-        case 113:
+        case kKeyF2:
             window.forms().showModal<frmAbout>(&window);
             break;
-        case 114:
+        case kKeyF3:
             platform.shell.open(&window, QString::fromUtf16(kWebPage));
             break;
-        case 115:
+        case kKeyF4:
             platform.shell.open(&window, QString::fromUtf16(kMailAddress));
             break;
         default:
@@ -70,7 +70,7 @@ qint16 virtualKeyCode(const QKeyEvent& event)
 {
     const int key = event.key();
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return static_cast<qint16>(112 + (key - Qt::Key_F1));
+        return static_cast<qint16>(kKeyF1 + (key - Qt::Key_F1));
     if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
         return static_cast<qint16>(key);
     return 0;

@@ -1,5 +1,7 @@
 #include "platform/beeper.h"
 #include "core/xsettings.h"
+#include "platform/log.h"
+#include "platform/x11.h"
 
 #include <QApplication>
 
@@ -7,12 +9,6 @@
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-#endif
-
-#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 #endif
 
 #if TINTEL_HAVE_CANBERRA
@@ -27,58 +23,13 @@ using namespace Qt::StringLiterals;
 
 namespace tintel {
 
-#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
-namespace {
-
-template <typename Reply>
-using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <typename Reply>
-XcbReply<Reply> owned(Reply* reply)
-{
-    return XcbReply<Reply>(reply, &std::free);
-}
-
-QByteArray xsettingsProperty(xcb_connection_t* c)
-{
-    static constexpr char selection[] = "_XSETTINGS_S0";
-    static constexpr char property[] = "_XSETTINGS_SETTINGS";
-    const auto selectionCookie = xcb_intern_atom(c, 1, sizeof selection - 1, selection);
-    const auto propertyCookie = xcb_intern_atom(c, 1, sizeof property - 1, property);
-    const auto selectionAtom = owned(xcb_intern_atom_reply(c, selectionCookie, nullptr));
-    const auto propertyAtom = owned(xcb_intern_atom_reply(c, propertyCookie, nullptr));
-    // Atoms that nobody interned mean that no settings daemon ever ran on this display.
-    if (!selectionAtom || !propertyAtom || !selectionAtom->atom || !propertyAtom->atom)
-        return {};
-    const auto owner = owned(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selectionAtom->atom), nullptr));
-    if (!owner || owner->owner == XCB_NONE)
-        return {};
-    // A window that vanishes between the two requests answers with an error, read as no theme.
-    const auto value = owned(xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 0, owner->owner, propertyAtom->atom, propertyAtom->atom, 0, 1u << 20),
-        nullptr));
-    if (!value || value->format != 8)
-        return {};
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
-                      xcb_get_property_value_length(value.get()));
-}
-
-} // namespace
-#endif
-
 namespace {
 
 // The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
 // Read once at start-up: the beep itself asks the X server nothing.
 [[maybe_unused]] QString desktopSoundTheme()
 {
-    QString theme;
-#if TINTEL_HAVE_XCB && QT_CONFIG(xcb)
-    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        theme = xsettingsString(xsettingsProperty(x11->connection()), "Net/SoundThemeName");
-#endif
+    const QString theme = xsettingsString(x11::xsettings(), "Net/SoundThemeName");
     return theme.isEmpty() ? u"freedesktop"_s : theme;
 }
 
@@ -129,8 +80,10 @@ private:
     ca_context* open() const
     {
         ca_context* context = nullptr;
-        if (ca_context_create(&context) != CA_SUCCESS)
+        if (const int status = ca_context_create(&context); status != CA_SUCCESS) {
+            qCInfo(lcPlatform, "no sound context: %s", ca_strerror(status));
             return nullptr;
+        }
         // The server names the stream after these, and the desktop finds the program's entry and
         // icon from them; they must be set before the connection is made.
         ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
@@ -139,17 +92,22 @@ private:
                                 static_cast<const char*>(nullptr));
         // The sample goes to the server's cache now, so that the alarm plays it without a theme
         // lookup or a file to decode.
-        if (ca_context_open(context) == CA_SUCCESS)
+        if (const int status = ca_context_open(context); status == CA_SUCCESS)
             ca_context_cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
                              static_cast<const char*>(nullptr));
+        else
+            qCInfo(lcPlatform, "no sound server: %s", ca_strerror(status));
         return context;
     }
 
     static int play(ca_context* context)
     {
-        return ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
-                               CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
-                               static_cast<const char*>(nullptr));
+        const int status = ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
+                                           "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
+                                           static_cast<const char*>(nullptr));
+        if (status != CA_SUCCESS)
+            qCInfo(lcPlatform, "bell sound not played: %s", ca_strerror(status));
+        return status;
     }
 
     void run()

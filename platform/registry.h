@@ -12,6 +12,11 @@ public:
     using Key = quintptr;
     static constexpr quint32 kHkeyLocalMachine = 0x80000002u;
     static constexpr quint32 kKeyRead = 0x20019u;
+    // Value types (REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD).
+    static constexpr quint32 kRegSz = 1;
+    static constexpr quint32 kRegExpandSz = 2;
+    static constexpr quint32 kRegBinary = 3;
+    static constexpr quint32 kRegDword = 4;
 
     virtual ~Registry() = default;
     virtual long openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,

@@ -6,6 +6,9 @@
 
 namespace tintel {
 
+static_assert(Registry::kRegSz == REG_SZ && Registry::kRegExpandSz == REG_EXPAND_SZ &&
+              Registry::kRegBinary == REG_BINARY && Registry::kRegDword == REG_DWORD);
+
 long WindowsRegistry::openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,
                               Key& key)
 {

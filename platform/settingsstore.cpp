@@ -1,4 +1,5 @@
 #include "platform/settingsstore.h"
+#include "platform/log.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,7 +199,13 @@ void save(GKeyFile* file, const QString& path)
     // old file or the new one, never half of one, and the value survives an _exit that follows.
     const auto flags = static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
                                                           G_FILE_SET_CONTENTS_DURABLE);
-    g_file_set_contents_full(name.constData(), data.constData(), data.size(), flags, mode, nullptr);
+    GError* error = nullptr;
+    if (!g_file_set_contents_full(name.constData(), data.constData(), data.size(), flags, mode,
+                                  &error)) {
+        qCInfo(lcPlatform, "settings not saved to %s: %s", name.constData(),
+               error ? error->message : "unknown error");
+        g_clear_error(&error);
+    }
 }
 
 } // namespace
@@ -237,14 +244,20 @@ void IniSettingsStore::write(const QString& app, const QString& section, const Q
     // A failing store (read-only folder, a file that is not INI) costs nothing but the value.
     const QByteArray group = section.toUtf8();
     const QByteArray name = key.toUtf8();
-    if (!isGroupName(group) || !isKeyName(name))
+    if (!isGroupName(group) || !isKeyName(name)) {
+        qCInfo(lcPlatform, "settings key [%s] %s not saved: GKeyFile cannot hold that name",
+               group.constData(), name.constData());
         return;
+    }
     const QString path = filePath(app);
     const KeyFile file(g_key_file_new());
     // A file that is there but is not INI belongs to a person or another program: it stays as
     // it is rather than being replaced by one key.
-    if (load(file.get(), path) == Load::Unusable)
+    if (load(file.get(), path) == Load::Unusable) {
+        qCInfo(lcPlatform, "settings key %s not saved: %s cannot be read as INI, left untouched",
+               name.constData(), qUtf8Printable(path));
         return;
+    }
     migrateLegacyKeys(file.get(), path, section);
     g_key_file_set_value(file.get(), group.constData(), name.constData(),
                          lineValue(value).constData());

@@ -1,4 +1,5 @@
 #include "platform/shell.h"
+#include "platform/log.h"
 
 #include <QProcess>
 
@@ -7,7 +8,8 @@ namespace tintel {
 void DesktopShell::open(QWidget*, const QString& target)
 {
     // xdg-open rather than QDesktopServices: a QUrl would percent-encode the mail subject.
-    QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {target}))
+        qCInfo(lcPlatform, "xdg-open %s did not start", qUtf8Printable(target));
 }
 
 } // namespace tintel

@@ -1,4 +1,5 @@
 #include "platform/singleinstance.h"
+#include "platform/log.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -48,6 +49,8 @@ bool LockFileSingleInstance::anotherCopyRunning(const QString& appName)
     if (m_lock->error() == QLockFile::LockFailedError)
         return true;
     // The runtime folder cannot be written: better a second copy than no program at all.
+    qCInfo(lcPlatform, "lock %s not taken (QLockFile error %d): a second copy would not be refused",
+           qUtf8Printable(m_lock->fileName()), int(m_lock->error()));
     return false;
 }
 
@@ -97,14 +100,20 @@ Claim claimName(const QByteArray& name, int& held)
     const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + length);
     // Close-on-exec: a browser opened from the program must not keep the name after it ends.
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        qCInfo(lcPlatform, "no socket for the instance name: %s", std::strerror(errno));
         return Claim::Unknown;
+    }
     if (bind(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0) {
         listen(fd, SOMAXCONN);
         held = fd;
         return Claim::Ours;
     }
-    const bool inUse = errno == EADDRINUSE;
+    const int error = errno;
+    const bool inUse = error == EADDRINUSE;
+    if (!inUse)
+        qCInfo(lcPlatform, "instance name %s not bound: %s", name.constData(),
+               std::strerror(error));
     close(fd);
     return inUse ? askHolder(address, size) : Claim::Unknown;
 }

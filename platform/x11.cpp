@@ -40,11 +40,11 @@ xcb_window_t rootWindow(xcb_connection_t* c)
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
+xcb_atom_t atom(xcb_connection_t* c, const char* name, bool onlyIfExists = false)
 {
     const auto length = static_cast<uint16_t>(std::strlen(name));
     Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, onlyIfExists, length, name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -145,8 +145,35 @@ bool moveClient(QWidget* window, QPoint devicePos)
     return true;
 }
 
+QByteArray xsettings()
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return {};
+    // Atoms that nobody interned mean that no settings daemon ever ran on this display.
+    const xcb_atom_t selection = atom(c, "_XSETTINGS_S0", true);
+    const xcb_atom_t property = atom(c, "_XSETTINGS_SETTINGS", true);
+    if (selection == XCB_ATOM_NONE || property == XCB_ATOM_NONE)
+        return {};
+    Reply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+    if (!owner || owner->owner == XCB_NONE)
+        return {};
+    // A window that vanishes between the two requests answers with an error, read as nothing.
+    Reply<xcb_get_property_reply_t> value(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, owner->owner, property, property, 0, 1u << 20), nullptr));
+    if (!value || value->format != 8)
+        return {};
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
+                      xcb_get_property_value_length(value.get()));
+}
+
 #else
 
+QByteArray xsettings()
+{
+    return {};
+}
 std::optional<QMargins> frameExtents(QWidget*)
 {
     return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMargins>
 #include <QPoint>
 #include <QSize>
@@ -24,6 +25,10 @@ std::optional<QSize> clientSize(QWidget* window);
 // The device size of the screen, when it is the only one: Qt rounds a scaled screen's size to
 // whole device-independent pixels.
 std::optional<QSize> screenSize(const QScreen* screen);
+
+// The settings blob that the desktop's settings daemon publishes (_XSETTINGS_SETTINGS of the
+// _XSETTINGS_S0 selection's owner); empty when none runs.
+QByteArray xsettings();
 
 // Moves the client area to a place in device pixels; the window manager frames it there.
 bool moveClient(QWidget* window, QPoint devicePos);

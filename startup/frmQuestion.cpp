@@ -12,11 +12,12 @@ namespace tintel {
 frmQuestion::frmQuestion(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmQuestion>())
 {
     m_ui->setupUi(this);
+    m_optChoix = {m_ui->optChoix_0, m_ui->optChoix_1, m_ui->optChoix_2};
     setKeyPreview(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     setWindowFont(this);
-    for (qint16 index = 0; index < 3; ++index) {
+    for (qint16 index = 0; index < qint16(m_optChoix.size()); ++index) {
         connect(optChoix(index), &QRadioButton::toggled, this, [this, index](bool checked) {
             if (checked)
                 optChoix_Click(index);
@@ -30,16 +31,8 @@ frmQuestion::~frmQuestion() = default;
 
 QRadioButton* frmQuestion::optChoix(qint16 index) const
 {
-    switch (index) {
-    case 0:
-        return m_ui->optChoix_0;
-    case 1:
-        return m_ui->optChoix_1;
-    case 2:
-        return m_ui->optChoix_2;
-    default:
-        return nullptr;
-    }
+    return index >= 0 && std::size_t(index) < m_optChoix.size() ? m_optChoix[std::size_t(index)]
+                                                                : nullptr;
 }
 
 void frmQuestion::Form_KeyDown(qint16& KeyCode, qint16& Shift)

@@ -2,6 +2,7 @@
 
 #include "windows/forms.h"
 
+#include <array>
 #include <memory>
 
 namespace Ui {
@@ -34,6 +35,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::frmQuestion> m_ui;
+    std::array<QRadioButton*, 3> m_optChoix{};
     qint16 m_choix = 0;
 };
 

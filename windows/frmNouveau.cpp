@@ -20,6 +20,8 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace tintel {
 
 namespace {
@@ -41,6 +43,7 @@ frmNouveau::frmNouveau(Forms& forms)
       m_timer(platform().tickers.create(TickerKind::WallSecond, this))
 {
     m_ui->setupUi(this);
+    m_label3 = {m_ui->Label3_0, m_ui->Label3_1, m_ui->Label3_2, m_ui->Label3_3};
     setKeyPreview(true);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
@@ -49,15 +52,14 @@ frmNouveau::frmNouveau(Forms& forms)
     applyFont(m_ui->lbljour, sansSerif, 9.75, true);
     applyFont(m_ui->lblHeure, sansSerif, 9.75, true);
     const QCursor hand(QPixmap(QStringLiteral(":/cursors/hand.png")), 12, 1);
-    for (qint16 index = 0; index < 4; ++index) {
-        QLabel* link = Label3(index);
+    for (QLabel* link : m_label3) {
         setTextColor(link, QColor(0, 0, 255));
         link->setCursor(hand);
     }
     // The surfaces whose pointer moves highlight or clear the links; the others stay silent.
     for (QWidget* surface : std::initializer_list<QWidget*>{
              this, m_ui->Frame1, m_ui->txtMessage, m_ui->txtMessage->viewport(), m_ui->cmdValider,
-             m_ui->cmdAnnuler, m_ui->Label3_0, m_ui->Label3_1, m_ui->Label3_2, m_ui->Label3_3}) {
+             m_ui->cmdAnnuler, m_label3[0], m_label3[1], m_label3[2], m_label3[3]}) {
         surface->setMouseTracking(true);
         if (surface != m_ui->txtMessage)
             surface->installEventFilter(this);
@@ -188,23 +190,13 @@ void frmNouveau::escapePressed()
 
 QLabel* frmNouveau::Label3(qint16 index) const
 {
-    switch (index) {
-    case 0:
-        return m_ui->Label3_0;
-    case 1:
-        return m_ui->Label3_1;
-    case 2:
-        return m_ui->Label3_2;
-    case 3:
-        return m_ui->Label3_3;
-    default:
-        return nullptr;
-    }
+    return index >= 0 && std::size_t(index) < m_label3.size() ? m_label3[std::size_t(index)]
+                                                              : nullptr;
 }
 
 void frmNouveau::Label3_Click(qint16 Index)
 {
-    if (Index < 0 || Index > 3)
+    if (!Label3(Index))
         return;
     qint16 keyCode = static_cast<qint16>(kKeyF1 + Index);
     qint16 shift = 0;
@@ -224,8 +216,7 @@ void frmNouveau::Label3_MouseMove(qint16 Index, qint16, qint16, float, float)
 
 void frmNouveau::clearLinks()
 {
-    for (qint16 index = 0; index < 4; ++index) {
-        QLabel* link = Label3(index);
+    for (QLabel* link : m_label3) {
         setTextColor(link, QColor(0, 0, 255));
         QFont font = link->font();
         font.setUnderline(false);
@@ -263,11 +254,10 @@ bool frmNouveau::mouseMoved(QObject* watched, QMouseEvent* event)
     const float x = float(event->position().x());
     const float y = float(event->position().y());
     const auto button = static_cast<qint16>(event->buttons() & 0x7);
-    for (qint16 index = 0; index < 4; ++index) {
-        if (watched == Label3(index)) {
-            Label3_MouseMove(index, button, 0, x, y);
-            return true;
-        }
+    if (const auto link = std::find(m_label3.begin(), m_label3.end(), watched);
+        link != m_label3.end()) {
+        Label3_MouseMove(static_cast<qint16>(link - m_label3.begin()), button, 0, x, y);
+        return true;
     }
     // A move the child under the pointer ignored travels up to its parent; it counts for the
     // parent only when the pointer is on the parent's own surface.
@@ -294,13 +284,11 @@ bool frmNouveau::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        for (qint16 index = 0; index < 4; ++index) {
-            QLabel* link = Label3(index);
-            if (watched == link && mouse->button() == Qt::LeftButton &&
-                link->rect().contains(mouse->position().toPoint())) {
-                Label3_Click(index);
-                return true;
-            }
+        const auto link = std::find(m_label3.begin(), m_label3.end(), watched);
+        if (link != m_label3.end() && mouse->button() == Qt::LeftButton &&
+            (*link)->rect().contains(mouse->position().toPoint())) {
+            Label3_Click(static_cast<qint16>(link - m_label3.begin()));
+            return true;
         }
     }
     if (watched == m_ui->txtMessage && event->type() == QEvent::KeyPress) {

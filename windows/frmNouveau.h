@@ -2,6 +2,7 @@
 
 #include "windows/forms.h"
 
+#include <array>
 #include <memory>
 
 class QLabel;
@@ -57,6 +58,7 @@ private:
 
     std::unique_ptr<Ui::frmNouveau> m_ui;
     Ticker* m_timer;
+    std::array<QLabel*, 4> m_label3{};
 };
 
 } // namespace tintel

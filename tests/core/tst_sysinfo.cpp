@@ -115,33 +115,44 @@ void TestSysInfo::getKeyValue_data()
     QTest::addRow("missing key") << false << OptionalValue() << false << QString();
     QTest::addRow("missing value") << true << OptionalValue() << false << QString();
     QTest::addRow("value over 1024 bytes")
-        << true << OptionalValue(V{1, QByteArray(1025, 'x')}) << false << QString();
+        << true << OptionalValue(V{Registry::kRegSz, QByteArray(1025, 'x')}) << false << QString();
     QTest::addRow("value of exactly 1024 bytes")
-        << true << OptionalValue(V{1, QByteArray(1024, 'x')}) << true << QString(1024, u'x');
-    QTest::addRow("string") << true << OptionalValue(V{1, QByteArrayLiteral("C:\\Outils\0")})
+        << true << OptionalValue(V{Registry::kRegSz, QByteArray(1024, 'x')}) << true
+        << QString(1024, u'x');
+    QTest::addRow("string") << true
+                            << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Outils\0")})
                             << true << u"C:\\Outils"_s;
     QTest::addRow("string without terminating zero")
-        << true << OptionalValue(V{1, QByteArrayLiteral("C:\\Outils")}) << true << u"C:\\Outils"_s;
+        << true << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Outils")}) << true
+        << u"C:\\Outils"_s;
     QTest::addRow("empty string value")
-        << true << OptionalValue(V{1, QByteArrayLiteral("\0")}) << true << QString();
-    QTest::addRow("string of length 0") << true << OptionalValue(V{1, {}}) << true << QString();
+        << true << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("\0")}) << true << QString();
+    QTest::addRow("string of length 0")
+        << true << OptionalValue(V{Registry::kRegSz, {}}) << true << QString();
     QTest::addRow("number, one low byte")
-        << true << OptionalValue(V{4, QByteArrayLiteral("\x2A\0\0\0")}) << true << u"42"_s;
+        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\x2A\0\0\0")}) << true
+        << u"42"_s;
     QTest::addRow("number, every byte")
-        << true << OptionalValue(V{4, QByteArrayLiteral("\x78\x56\x34\x12")}) << true
-        << u"305419896"_s;
+        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\x78\x56\x34\x12")})
+        << true << u"305419896"_s;
     QTest::addRow("number, inner zero byte")
-        << true << OptionalValue(V{4, QByteArrayLiteral("\x05\0\x10\0")}) << true << u"1048581"_s;
+        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\x05\0\x10\0")}) << true
+        << u"1048581"_s;
     QTest::addRow("number above 2^31 is unsigned")
-        << true << OptionalValue(V{4, QByteArrayLiteral("\xFF\xFF\xFF\xFF")}) << true
-        << u"4294967295"_s;
-    QTest::addRow("number zero") << true << OptionalValue(V{4, QByteArrayLiteral("\0\0\0\0")})
+        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\xFF\xFF\xFF\xFF")})
+        << true << u"4294967295"_s;
+    QTest::addRow("number zero") << true
+                                 << OptionalValue(
+                                        V{Registry::kRegDword, QByteArrayLiteral("\0\0\0\0")})
                                  << true << u"0"_s;
-    QTest::addRow("number of length 0") << true << OptionalValue(V{4, {}}) << true << QString();
+    QTest::addRow("number of length 0")
+        << true << OptionalValue(V{Registry::kRegDword, {}}) << true << QString();
     QTest::addRow("expandable string leaves the text")
-        << true << OptionalValue(V{2, QByteArrayLiteral("%SystemRoot%\0")}) << true << passed;
+        << true << OptionalValue(V{Registry::kRegExpandSz, QByteArrayLiteral("%SystemRoot%\0")})
+        << true << passed;
     QTest::addRow("binary leaves the text")
-        << true << OptionalValue(V{3, QByteArrayLiteral("\x01\x02")}) << true << passed;
+        << true << OptionalValue(V{Registry::kRegBinary, QByteArrayLiteral("\x01\x02")}) << true
+        << passed;
 }
 
 void TestSysInfo::getKeyValue()
@@ -153,7 +164,8 @@ void TestSysInfo::getKeyValue()
 
     FakeRegistry registry;
     if (keyExists)
-        registry.keys[kKey][QByteArrayLiteral("Autre")] = {1, QByteArrayLiteral("autre\0")};
+        registry.keys[kKey][QByteArrayLiteral("Autre")] = {Registry::kRegSz,
+                                                           QByteArrayLiteral("autre\0")};
     if (value)
         registry.keys[kKey][QByteArrayLiteral("Nom")] = *value;
 
@@ -196,23 +208,24 @@ void TestSysInfo::findSysInfoProgram_data()
     const QStringList secondMissing{openCall(kFolderKey)};
 
     QTest::addRow("first lookup answers, no file test and no second lookup")
-        << OptionalValue(V{1, QByteArrayLiteral("C:\\Absent\\msinfo32.exe\0")})
-        << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\0")})
+        << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Absent\\msinfo32.exe\0")})
+        << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Info\0")})
         << QStringList{u"C:\\Info\\MSINFO32.EXE"_s} << true << u"C:\\Absent\\msinfo32.exe"_s
         << firstCalls;
     QTest::addRow("first lookup of another type answers an empty path")
-        << OptionalValue(V{2, QByteArrayLiteral("%ProgramFiles%\\msinfo32.exe\0")})
+        << OptionalValue(
+               V{Registry::kRegExpandSz, QByteArrayLiteral("%ProgramFiles%\\msinfo32.exe\0")})
         << OptionalValue() << QStringList() << true << QString() << firstCalls;
     QTest::addRow("second lookup with the file")
-        << OptionalValue() << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\0")})
+        << OptionalValue() << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Info\0")})
         << QStringList{u"C:\\Info\\MSINFO32.EXE"_s} << true << u"C:\\Info\\MSINFO32.EXE"_s
         << firstMissing + secondCalls;
     QTest::addRow("second lookup without the file")
-        << OptionalValue() << OptionalValue(V{1, QByteArrayLiteral("C:\\Info\0")})
+        << OptionalValue() << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Info\0")})
         << QStringList{u"C:\\Info\\msinfo32.exe"_s, u"C:\\InfoMSINFO32.EXE"_s} << false << QString()
         << firstMissing + secondCalls;
     QTest::addRow("second lookup folder ending with a separator")
-        << OptionalValue() << OptionalValue(V{1, QByteArrayLiteral("F\\\0")})
+        << OptionalValue() << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("F\\\0")})
         << QStringList{u"F\\\\MSINFO32.EXE"_s, u"F\\MSINFO32.EXE"_s} << true
         << u"F\\\\MSINFO32.EXE"_s << firstMissing + secondCalls;
     QTest::addRow("both lookups missing")

@@ -203,7 +203,7 @@ class FakeRegistry final : public Registry
 public:
     struct Value
     {
-        quint32 type = 1;
+        quint32 type = kRegSz;
         QByteArray data;
     };
     long openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,

@@ -121,6 +121,8 @@ private Q_SLOTS:
     void quit();
     void outsideClose_data();
     void outsideClose();
+    void linkByIndex_data();
+    void linkByIndex();
 };
 
 void TestFrmNouveau::cleanup()
@@ -698,6 +700,33 @@ void TestFrmNouveau::outsideClose()
     QVERIFY(!watched);
     QVERIFY(rig.fp.settings.writes.isEmpty());
     QCOMPARE(rig.fp.terminator.terminations, 0);
+}
+
+void TestFrmNouveau::linkByIndex_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::addRow("before the first") << -1 << QString();
+    for (int index = 0; index < 4; ++index)
+        QTest::addRow("F%d", index + 1) << index << u"Label3_%1"_s.arg(index);
+    QTest::addRow("after the last") << 4 << QString();
+}
+
+void TestFrmNouveau::linkByIndex()
+{
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    WindowRig rig;
+    frmNouveau& nouveau = rig.forms.form<frmNouveau>();
+    const QLabel* link = nouveau.Label3(qint16(index));
+    QCOMPARE(link ? link->objectName() : QString(), name);
+    // A click on an index without a link runs no key (those with one are clicked elsewhere).
+    if (name.isEmpty()) {
+        nouveau.Label3_Click(qint16(index));
+        QVERIFY(rig.fp.shell.opened.isEmpty());
+        QVERIFY(rig.fp.boxes.shown.isEmpty());
+    }
+    rig.forms.unload<frmNouveau>();
 }
 
 QTEST_MAIN(TestFrmNouveau)

@@ -94,6 +94,8 @@ private Q_SLOTS:
     void choice();
     void escapeDoesNothing();
     void reopenStartsFromFirstOption();
+    void optionByIndex_data();
+    void optionByIndex();
 };
 
 void TestFrmQuestion::cleanup()
@@ -309,6 +311,27 @@ void TestFrmQuestion::reopenStartsFromFirstOption()
         QCOMPARE(choixAtOpening, qint16(0));
         QVERIFY(rig.forms.isLoaded<frmTintel>());
     }
+}
+
+void TestFrmQuestion::optionByIndex_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::addRow("before the first") << -1 << QString();
+    for (int index = 0; index < 3; ++index)
+        QTest::addRow("option %d", index) << index << u"optChoix_%1"_s.arg(index);
+    QTest::addRow("after the last") << 3 << QString();
+}
+
+void TestFrmQuestion::optionByIndex()
+{
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    WindowRig rig;
+    frmQuestion& dialog = rig.forms.form<frmQuestion>();
+    const QRadioButton* button = dialog.optChoix(qint16(index));
+    QCOMPARE(button ? button->objectName() : QString(), name);
+    rig.forms.unload<frmQuestion>();
 }
 
 QTEST_MAIN(TestFrmQuestion)

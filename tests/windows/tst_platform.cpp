@@ -2,10 +2,12 @@
 #include "platform/messageboxes.h"
 #include "platform/session.h"
 #include "platform/settingsstore.h"
+#include "platform/shell.h"
 #include "platform/singleinstance.h"
 #include "platform/terminator.h"
 #include "platform/ticker.h"
 #include "platform/windowmanager.h"
+#include "tests/support/logcapture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,6 +42,7 @@ private Q_SLOTS:
     void storeIsOnDiskAfterEachWrite();
     void storeThatCannotBeWrittenFailsQuietly();
     void corruptStoreFailsQuietly();
+    void shellThatCannotStartIsLogged();
     void terminationKeepsWhatWasWritten();
     void secondLockIsRefused();
     void lockOfADeadCopyIsTakenOver();
@@ -122,6 +125,17 @@ void tst_Platform::corruptStoreFailsQuietly()
     (void)store.read(u"tintel"_s, u"parametres"_s, u"date de debut"_s, {});
     store.write(u"tintel"_s, u"parametres"_s, u"etat"_s, u"actif"_s);
     QVERIFY(QFile::exists(file.fileName()));
+}
+
+void tst_Platform::shellThatCannotStartIsLogged()
+{
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", m_dir->path().toLocal8Bit());
+    test::LogCapture log(u"tintel.*=true"_s);
+    DesktopShell().open(nullptr, u"http://www.example.org/"_s);
+    qputenv("PATH", path);
+    QCOMPARE(log.lines(),
+             QStringList{u"tintel.platform: xdg-open http://www.example.org/ did not start"_s});
 }
 
 void tst_Platform::terminationKeepsWhatWasWritten()

@@ -1,4 +1,5 @@
 #include "platform/settingsstore.h"
+#include "tests/support/logcapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void plainKeyWinsOverTheEscapedOne();
     void fileThatIsNotIniIsLeftAlone();
     void writeReplacesTheFileWhole();
+    void failedWriteIsLoggedWhenEnabled_data();
+    void failedWriteIsLoggedWhenEnabled();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -245,6 +248,49 @@ void tst_SettingsStore::writeReplacesTheFileWhole()
     IniSettingsStore().write(app, section, u"etat"_s, u"actif"_s);
     QVERIFY(QFileInfo(m_path).isSymLink());
     QCOMPARE(contents(target), "[parametres]\netat=actif\n"_ba);
+}
+
+void tst_SettingsStore::failedWriteIsLoggedWhenEnabled_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QString>("logged");
+    const QString all = u"tintel.*=true"_s;
+    QTest::addRow("folder cannot be made") << u"blocked"_s << all << u"settings not saved to"_s;
+    QTest::addRow("file not INI") << u"garbage"_s << all << u"cannot be read as INI"_s;
+    QTest::addRow("silent by default") << u"blocked"_s << QString() << QString();
+    QTest::addRow("a write that works logs nothing") << u"fine"_s << all << QString();
+}
+
+void tst_SettingsStore::failedWriteIsLoggedWhenEnabled()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, rules);
+    QFETCH(QString, logged);
+    // A configuration folder that is a file stops even root, unlike permissions.
+    if (place == u"blocked"_s) {
+        const QString blocker = m_dir->filePath(u"blocker"_s);
+        put(blocker, "not a folder\n");
+        qputenv("XDG_CONFIG_HOME", blocker.toLocal8Bit());
+        m_path = IniSettingsStore::filePath(app);
+    } else if (place == u"garbage"_s) {
+        put(m_path, "\xff\xfe[[[parametres\n");
+    }
+    const QByteArray before = contents(m_path);
+    test::LogCapture log(rules);
+    IniSettingsStore().write(app, section, u"etat"_s, u"actif"_s);
+    const QStringList lines = log.lines();
+    if (logged.isEmpty()) {
+        QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u'\n')));
+    } else {
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith(u"tintel.platform: "_s), qPrintable(lines[0]));
+        QVERIFY2(lines[0].contains(logged), qPrintable(lines[0]));
+    }
+    if (place == u"fine"_s)
+        QCOMPARE(contents(m_path), "[parametres]\netat=actif\n"_ba);
+    else
+        QCOMPARE(contents(m_path), before);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

@@ -1,4 +1,6 @@
+#include "platform/settingsstore.h"
 #include "startup/frmIntro.h"
+#include "tests/support/logcapture.h"
 #include "tests/support/windowrig.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
@@ -6,6 +8,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tintel;
@@ -67,6 +71,7 @@ private Q_SLOTS:
     void versionLabel();
     void splashHandsOverAfterTheSecondTick();
     void secondCopyIsRefusedAndWritesNothing();
+    void unsavedSettingsAreLoggedNotShown();
     void functionKeysDoNothingOnTheSplash_data();
     void functionKeysDoNothingOnTheSplash();
     void desktopFacesHaveStandIns_data();
@@ -190,6 +195,37 @@ void tst_Startup::secondCopyIsRefusedAndWritesNothing()
     QVERIFY(!rig.forms.loaded<frmIntro>()->isVisible());
     QVERIFY(!rig.forms.isLoaded<frmNouveau>());
     QVERIFY(!rig.splashTimer()->isActive());
+}
+
+void tst_Startup::unsavedSettingsAreLoggedNotShown()
+{
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(u"config"_s);
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", blocker.toLocal8Bit());
+    const auto restore = qScopeGuard([&config] { qputenv("XDG_CONFIG_HOME", config); });
+
+    FakePlatform fp;
+    IniSettingsStore store;
+    Platform platform{fp.clock,  fp.tickers, store,      fp.instance,   fp.boxes,
+                      fp.beeper, fp.program, fp.screen,  fp.terminator, fp.shell,
+                      fp.files,  fp.windows, fp.registry};
+    AlarmRecord record;
+    Forms forms(platform, record);
+    forms.setQuitHandler([] {});
+    LogCapture log(u"tintel.*=true"_s);
+    forms.show<frmIntro>();
+
+    // Three first-run values lost: a line each for the developer, no box for the user.
+    QVERIFY(forms.loaded<frmIntro>()->isVisible());
+    QCOMPARE(fp.boxes.shown.size(), 0);
+    QCOMPARE(log.lines().size(), 3);
+    for (const QString& line : log.lines())
+        QVERIFY2(line.startsWith(u"tintel.platform: settings not saved to "_s), qPrintable(line));
+    forms.unload<frmIntro>();
 }
 
 void tst_Startup::functionKeysDoNothingOnTheSplash_data()
