@@ -38,6 +38,14 @@ struct Rig : WindowRig
     {
         return window().findChild<T*>(name);
     }
+    // What the tick writes: the current time and date, then the hours, minutes, seconds left.
+    QStringList tickTexts() const
+    {
+        QStringList texts;
+        for (const QString& name : {u"lblHeure"_s, u"lbljour"_s, u"lblH"_s, u"lblM"_s, u"lblS"_s})
+            texts << child(name)->text();
+        return texts;
+    }
 };
 
 } // namespace
@@ -235,11 +243,7 @@ void TestFrmTintel::tickLabels()
     rig.fp.clock.set(now);
     rig.fp.tickers.tickAll();
 
-    const QStringList names{u"lblHeure"_s, u"lbljour"_s, u"lblH"_s, u"lblM"_s, u"lblS"_s};
-    QStringList texts;
-    for (const QString& name : names)
-        texts << rig.child(name)->text();
-    QCOMPARE(texts, labels);
+    QCOMPARE(rig.tickTexts(), labels);
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(rig.forms.isLoaded<frmTintel>());
     QCOMPARE(rig.child(u"txtTintel"_s)->text(), u"07:30"_s);
@@ -279,11 +283,7 @@ void TestFrmTintel::tickAsShown()
     rig.fp.clock.set(QDateTime(kToday, shownAt));
     rig.forms.show<frmTintel>();
 
-    const QStringList names{u"lblHeure"_s, u"lbljour"_s, u"lblH"_s, u"lblM"_s, u"lblS"_s};
-    QStringList texts;
-    for (const QString& name : names)
-        texts << rig.child(name)->text();
-    QCOMPARE(texts, labels);
+    QCOMPARE(rig.tickTexts(), labels);
     // Firing is the timer's: nothing rang as the window appeared.
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(!rig.forms.isLoaded<frmMessage>());
