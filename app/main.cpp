@@ -5,7 +5,7 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
-#include "platform/registry.h"
+#include "core/registry.h"
 #include "platform/screen.h"
 #include "platform/session.h"
 #include "platform/settingsstore.h"
@@ -15,7 +15,7 @@
 #include "platform/ticker.h"
 #include "platform/windowmanager.h"
 #include "startup/frmIntro.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/alarmrecord.h"
-#include "platform/message.h"
+#include "core/message.h"
 
 #include <QDate>
 #include <QDateTime>

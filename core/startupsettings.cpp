@@ -1,7 +1,7 @@
 #include "core/startupsettings.h"
 
-#include "platform/programinfo.h"
-#include "platform/settingsstore.h"
+#include "core/programinfo.h"
+#include "core/settingsstore.h"
 
 #include <QDir>
 

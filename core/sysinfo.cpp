@@ -1,7 +1,7 @@
 #include "core/sysinfo.h"
 
-#include "platform/files.h"
-#include "platform/registry.h"
+#include "core/files.h"
+#include "core/registry.h"
 
 #include <QScopeGuard>
 

@@ -3,11 +3,11 @@
 
 #include "core/startupsettings.h"
 #include "core/sysinfo.h"
+#include "forms/look.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"
 #include "platform/screen.h"
-#include "windows/look.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,14 +1,12 @@
 #include "info/functionkeys.h"
 
+#include "forms/forms.h"
 #include "info/frmAbout.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"
 #include "platform/shell.h"
-#include "windows/forms.h"
-
-#include <QKeyEvent>
 
 namespace tintel {
 
@@ -64,28 +62,6 @@ void FunctionKeyDown(Form& window, qint16& KeyCode, qint16& Shift)
     } catch (const std::exception& failure) {
         platform.boxes.show(&window, failureMessage(51, QString::fromLocal8Bit(failure.what())));
     }
-}
-
-qint16 virtualKeyCode(const QKeyEvent& event)
-{
-    const int key = event.key();
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return static_cast<qint16>(kKeyF1 + (key - Qt::Key_F1));
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
-        return static_cast<qint16>(key);
-    return 0;
-}
-
-qint16 shiftMask(const QKeyEvent& event)
-{
-    qint16 mask = 0;
-    if (event.modifiers() & Qt::ShiftModifier)
-        mask |= 1;
-    if (event.modifiers() & Qt::ControlModifier)
-        mask |= 2;
-    if (event.modifiers() & Qt::AltModifier)
-        mask |= 4;
-    return mask;
 }
 
 } // namespace tintel

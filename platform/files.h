@@ -1,18 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "core/files.h"
 
 namespace tintel {
-
-class Files
-{
-public:
-    virtual ~Files() = default;
-    // A normal file: it exists and is neither a folder nor hidden.
-    virtual bool isNormalFile(const QString& path) const = 0;
-    // Starts a program without waiting for it; false when it could not be started.
-    virtual bool startDetached(const QString& program) = 0;
-};
 
 class LocalFiles final : public Files
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message.h"
+#include "core/message.h"
 
 class QWidget;
 

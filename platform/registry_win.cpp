@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "core/registry.h"
 
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN

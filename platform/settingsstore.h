@@ -1,21 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "core/settingsstore.h"
 
 namespace tintel {
-
-// Per-user text values addressed by application name, section and key.
-class SettingsStore
-{
-public:
-    virtual ~SettingsStore() = default;
-    virtual QString read(const QString& app, const QString& section, const QString& key,
-                         const QString& defaultValue) const = 0;
-    virtual void write(const QString& app, const QString& section, const QString& key,
-                       const QString& value) = 0;
-    // Puts every write on disk; called before the process ends without unwinding.
-    virtual void flush() = 0;
-};
 
 // A plain INI file per application name under the user's configuration folder
 // (XDG_CONFIG_HOME): keys and values as they stand, so that any INI reader reads them. Each write

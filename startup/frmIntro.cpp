@@ -9,7 +9,7 @@
 #include "platform/singleinstance.h"
 #include "platform/ticker.h"
 #include "windows/frmNouveau.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 namespace tintel {
 

@@ -5,7 +5,7 @@
 #include "platform/screen.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 namespace tintel {
 

@@ -4,7 +4,7 @@
 #include "info/functionkeys.h"
 #include "platform/screen.h"
 #include "platform/windowmanager.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -11,7 +11,7 @@
 #include "platform/screen.h"
 #include "platform/ticker.h"
 #include "windows/frmTintel.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QDir>
 #include <QKeyEvent>

@@ -12,7 +12,7 @@
 #include "startup/frmQuestion.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windows/forms.h"
+#include "forms/forms.h"
 
 #include <memory>
 

@@ -8,7 +8,7 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
-#include "platform/registry.h"
+#include "core/registry.h"
 #include "platform/screen.h"
 #include "platform/settingsstore.h"
 #include "platform/shell.h"

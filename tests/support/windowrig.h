@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tests/support/fakes.h"
-#include "windows/forms.h"
+#include "forms/forms.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "tests/support/windowrig.h"
 #include "windows/frmNouveau.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "tests/support/windowrig.h"
-#include "windows/forms.h"
+#include "forms/forms.h"
 
 #include <QApplication>
 #include <QLabel>

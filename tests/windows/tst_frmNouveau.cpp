@@ -1,6 +1,6 @@
 #include "platform/ticker.h"
 #include "tests/support/windowrig.h"
-#include "windows/forms.h"
+#include "forms/forms.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 

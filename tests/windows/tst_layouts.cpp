@@ -5,7 +5,7 @@
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

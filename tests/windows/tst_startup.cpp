@@ -4,7 +4,7 @@
 #include "tests/support/windowrig.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QApplication>
 #include <QLabel>

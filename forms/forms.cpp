@@ -1,11 +1,11 @@
-#include "windows/forms.h"
+#include "forms/forms.h"
 
-#include "info/functionkeys.h"
+#include "forms/keys.h"
+#include "forms/look.h"
 #include "platform/modaldepth.h"
 #include "platform/screen.h"
 #include "platform/terminator.h"
 #include "platform/windowmanager.h"
-#include "windows/look.h"
 
 #include <QApplication>
 #include <QCloseEvent>

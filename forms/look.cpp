@@ -1,4 +1,4 @@
-#include "windows/look.h"
+#include "forms/look.h"
 
 #include <QAbstractButton>
 #include <QApplication>
