@@ -17,8 +17,18 @@ public:
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
         connect(&m_timer, &QTimer::timeout, this, [this] {
+            // The timer runs on the monotonic clock: a wall clock slewed, or set back by less
+            // than a second, can make it wake before the second it was armed for. Ticking then
+            // would show the old second again, so it waits for the rest of it. A clock set back
+            // further is a new time: the tick comes at once and the ticker re-aligns.
+            const qint64 now = m_clock.now().toMSecsSinceEpoch();
+            const qint64 early = m_second - now;
+            if (early > 0 && early < 1000) {
+                m_timer.start(int(early) + kMarginMs);
+                return;
+            }
             // Re-arm before the tick: a modal box opened by a handler must not stop the clock.
-            arm();
+            armFrom(now);
             Q_EMIT tick();
         });
     }
@@ -36,19 +46,24 @@ public:
     bool isActive() const override { return m_active; }
 
 private:
-    static constexpr int kMarginMs = 5;
+    // Past the second by one millisecond: the readings are whole milliseconds, so a wake-up on
+    // time is never before the second.
+    static constexpr int kMarginMs = 1;
 
-    void arm()
+    void arm() { armFrom(m_clock.now().toMSecsSinceEpoch()); }
+    void armFrom(qint64 now)
     {
         if (!m_active)
             return;
-        const int msec = m_clock.now().time().msec();
-        m_timer.start(1000 - msec + kMarginMs);
+        m_second = (now / 1000 + 1) * 1000;
+        m_timer.start(int(m_second - now) + kMarginMs);
     }
 
     const Clock& m_clock;
     QTimer m_timer;
     bool m_active = false;
+    // The wall-clock second, in ms since the epoch, that the timer is armed for.
+    qint64 m_second = 0;
 };
 
 class IntervalTicker final : public Ticker
