@@ -52,11 +52,7 @@ int main(int argc, char* argv[])
     tintel::DesktopShell shell;
     tintel::LocalFiles files;
     tintel::QtWindowManager windows;
-#ifdef Q_OS_WIN
-    tintel::WindowsRegistry registry;
-#else
     tintel::NoRegistry registry;
-#endif
     tintel::Platform platform{clock,  tickers,    settings, instance, boxes,   beeper,  program,
                               screen, terminator, shell,    files,    windows, registry};
 
