@@ -36,16 +36,4 @@ public:
     void closeKey(Key) override {}
 };
 
-#ifdef Q_OS_WIN
-class WindowsRegistry final : public Registry
-{
-public:
-    long openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,
-                 Key& key) override;
-    long queryValue(Key key, const QByteArray& name, quint32& type, QByteArray& data,
-                    quint32& length) override;
-    void closeKey(Key key) override;
-};
-#endif
-
 } // namespace tintel

@@ -15,13 +15,8 @@ QString forcedPlatform(const Session& session)
 
 bool hasDisplay(const Session& session)
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     return !session.qtPlatform.isEmpty() || !session.display.isEmpty() ||
            !session.waylandDisplay.isEmpty();
-#else
-    Q_UNUSED(session);
-    return true;
-#endif
 }
 
 } // namespace tintel

@@ -4,18 +4,8 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <QThread>
 
-#ifdef Q_OS_LINUX
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstddef>
-#include <cstring>
-#endif
 
 namespace tintel {
 
@@ -29,9 +19,7 @@ QString LockFileSingleInstance::lockPath(const QString& appName)
     if (dir.isEmpty()) {
         // A folder every user shares: the user's id keeps another user's copy out of the way.
         dir = QDir::tempPath();
-#ifdef Q_OS_LINUX
         name += u'-' + QString::number(getuid());
-#endif
     }
     return dir + u'/' + name + QStringLiteral(".lock");
 }
@@ -52,105 +40,6 @@ bool LockFileSingleInstance::anotherCopyRunning(const QString& appName)
     qCInfo(lcPlatform, "lock %s not taken (QLockFile error %d): a second copy would not be refused",
            qUtf8Printable(m_lock->fileName()), int(m_lock->error()));
     return false;
-}
-
-namespace {
-
-enum class Claim { Ours, Taken, Unknown };
-
-#ifdef Q_OS_LINUX
-// Anyone may bind any abstract name; a holder counts only if it runs as this user, which the
-// kernel tells through the credentials of a connection.
-Claim askHolder(const sockaddr_un& address, socklen_t size)
-{
-    // A holder that has bound the name but not listened yet is a copy starting this very moment:
-    // give it a moment, so that two copies started together never both run.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (probe < 0)
-            return Claim::Unknown;
-        if (connect(probe, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
-            const int error = errno;
-            close(probe);
-            // A full backlog: someone listens there, whose identity cannot be asked.
-            if (error == EAGAIN)
-                return Claim::Taken;
-            if (error != ECONNREFUSED)
-                return Claim::Unknown;
-            QThread::msleep(20);
-            continue;
-        }
-        ucred peer{};
-        socklen_t length = sizeof peer;
-        const bool sameUser =
-            getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == getuid();
-        close(probe);
-        return sameUser ? Claim::Taken : Claim::Unknown;
-    }
-    return Claim::Unknown;
-}
-
-Claim claimName(const QByteArray& name, int& held)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    // sun_path[0] stays zero: the abstract namespace, where no file is left behind.
-    const std::size_t length = std::min(std::size_t(name.size()), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.constData(), length);
-    const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + length);
-    // Close-on-exec: a browser opened from the program must not keep the name after it ends.
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        qCInfo(lcPlatform, "no socket for the instance name: %s", std::strerror(errno));
-        return Claim::Unknown;
-    }
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0) {
-        listen(fd, SOMAXCONN);
-        held = fd;
-        return Claim::Ours;
-    }
-    const int error = errno;
-    const bool inUse = error == EADDRINUSE;
-    if (!inUse)
-        qCInfo(lcPlatform, "instance name %s not bound: %s", name.constData(),
-               std::strerror(error));
-    close(fd);
-    return inUse ? askHolder(address, size) : Claim::Unknown;
-}
-#else
-Claim claimName(const QByteArray&, int&)
-{
-    return Claim::Unknown;
-}
-#endif
-
-} // namespace
-
-UserSingleInstance::UserSingleInstance() = default;
-
-UserSingleInstance::~UserSingleInstance()
-{
-#ifdef Q_OS_LINUX
-    if (m_socket >= 0)
-        close(m_socket);
-#endif
-}
-
-QByteArray UserSingleInstance::socketName(const QString& appName)
-{
-#ifdef Q_OS_LINUX
-    const QByteArray user = QByteArray::number(getuid());
-#else
-    const QByteArray user;
-#endif
-    return appName.toUtf8() + ".instance." + user;
-}
-
-bool UserSingleInstance::anotherCopyRunning(const QString& appName)
-{
-    if (m_socket < 0 && claimName(socketName(appName), m_socket) == Claim::Taken)
-        return true;
-    return m_lock.anotherCopyRunning(appName);
 }
 
 } // namespace tintel

@@ -2,6 +2,7 @@
 #include "ui_frmIntro.h"
 
 #include "core/startupsettings.h"
+#include "forms/look.h"
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"
@@ -9,7 +10,6 @@
 #include "platform/singleinstance.h"
 #include "platform/ticker.h"
 #include "windows/frmNouveau.h"
-#include "forms/look.h"
 
 namespace tintel {
 

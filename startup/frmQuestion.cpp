@@ -1,11 +1,11 @@
 #include "startup/frmQuestion.h"
 #include "ui_frmQuestion.h"
 
+#include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/screen.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
-#include "forms/look.h"
 
 namespace tintel {
 

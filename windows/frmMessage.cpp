@@ -1,10 +1,10 @@
 #include "windows/frmMessage.h"
 #include "ui_frmMessage.h"
 
+#include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/screen.h"
 #include "platform/windowmanager.h"
-#include "forms/look.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -3,6 +3,7 @@
 
 #include "core/entry.h"
 #include "core/startupsettings.h"
+#include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
@@ -11,7 +12,6 @@
 #include "platform/screen.h"
 #include "platform/ticker.h"
 #include "windows/frmTintel.h"
-#include "forms/look.h"
 
 #include <QDir>
 #include <QKeyEvent>

@@ -3,6 +3,7 @@
 
 #include "core/countdown.h"
 #include "core/entry.h"
+#include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
@@ -12,7 +13,6 @@
 #include "startup/frmQuestion.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
-#include "forms/look.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tests/support/fakes.h"
 #include "forms/forms.h"
+#include "tests/support/fakes.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
+#include "forms/look.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmNouveau.h"
-#include "forms/look.h"
 
 #include <QApplication>
 #include <QFile>

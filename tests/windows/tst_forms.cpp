@@ -1,5 +1,5 @@
-#include "tests/support/windowrig.h"
 #include "forms/forms.h"
+#include "tests/support/windowrig.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
+#include "forms/forms.h"
 #include "info/frmAbout.h"
 #include "platform/failure.h"
 #include "tests/support/windowrig.h"
-#include "forms/forms.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
+#include "forms/forms.h"
 #include "startup/frmQuestion.h"
 #include "tests/support/windowrig.h"
-#include "forms/forms.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 

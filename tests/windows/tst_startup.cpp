@@ -1,10 +1,10 @@
+#include "forms/look.h"
 #include "platform/settingsstore.h"
 #include "startup/frmIntro.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/windowrig.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
-#include "forms/look.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -5,12 +5,6 @@
 
 #include <QApplication>
 
-#ifdef Q_OS_WIN
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
 #if TINTEL_HAVE_CANBERRA
 #include <canberra.h>
 
@@ -35,18 +29,7 @@ namespace {
 
 } // namespace
 
-#ifdef Q_OS_WIN
-class DesktopBeeper::EventSound
-{};
-
-DesktopBeeper::DesktopBeeper() = default;
-DesktopBeeper::~DesktopBeeper() = default;
-void DesktopBeeper::beep()
-{
-    MessageBeep(MB_OK);
-}
-
-#elif TINTEL_HAVE_CANBERRA
+#if TINTEL_HAVE_CANBERRA
 
 // libcanberra waits for the sound server inside its calls (connecting, creating the stream), so
 // they run on a thread of their own and a slow or absent server never holds the message window.
