@@ -1,11 +1,24 @@
 #include "core/startupsettings.h"
-#include "tests/support/fakes.h"
+#include "tests/support/corefakes.h"
 
 #include <QTest>
 
 using namespace tintel;
 using namespace Qt::StringLiterals;
 using namespace tintel::test;
+
+namespace {
+
+// "key=value" rows of the program's section, as the fake store addresses them.
+QStringList inSection(const QStringList& rows)
+{
+    QStringList addressed;
+    for (const QString& row : rows)
+        addressed << u"tintel/parametres/"_s + row;
+    return addressed;
+}
+
+} // namespace
 
 class tst_StartupSettings : public QObject
 {
@@ -14,12 +27,9 @@ class tst_StartupSettings : public QObject
 private Q_SLOTS:
     void dossierApplication_data();
     void dossierApplication();
-    void firstRunWritesThreeKeysInOrder();
-    void laterStartWritesOnlyEtat_data();
-    void laterStartWritesOnlyEtat();
-    void emptyDateCountsAsFirstRun();
+    void writes_data();
+    void writes();
     void renamedExecutableIsANewApplication();
-    void quitMarkWritesOnlyInactif();
     void versionText_data();
     void versionText();
 };
@@ -47,57 +57,55 @@ void tst_StartupSettings::dossierApplication()
     QCOMPARE(DossierApplication(folder, separator), expected);
 }
 
-void tst_StartupSettings::firstRunWritesThreeKeysInOrder()
+void tst_StartupSettings::writes_data()
 {
-    FakeSettingsStore store;
-    FakeProgramInfo program;
-    runStartupSettings(store, program, QDate(2026, 3, 5));
-    const QStringList expected{
-        u"tintel/parametres/date de debut=05/03/2026"_s,
-        u"tintel/parametres/dossier application=/opt/tintel/"_s,
-        u"tintel/parametres/etat=actif"_s,
-    };
-    QCOMPARE(store.writes, expected);
-    QCOMPARE(store.values.size(), 3);
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<bool>("quit");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList firstRun{u"date de debut=05/03/2026"_s, u"dossier application=/opt/tintel/"_s,
+                               u"etat=actif"_s};
+    const QStringList earlier{u"date de debut=01/01/2020"_s,
+                              u"dossier application=/ancien/dossier/"_s};
+    const QStringList onlyActif{u"etat=actif"_s};
+
+    QTest::addRow("first run writes three keys in order")
+        << QStringList() << false << QDate(2026, 3, 5) << firstRun;
+    QTest::addRow("empty date counts as first run")
+        << QStringList{u"date de debut="_s, u"dossier application=/ancien/"_s} << false
+        << QDate(2026, 12, 31)
+        << QStringList{u"date de debut=31/12/2026"_s, u"dossier application=/opt/tintel/"_s,
+                       u"etat=actif"_s};
+    QTest::addRow("later start after a confirmed quit")
+        << earlier + QStringList{u"etat=inactif"_s} << false << QDate(2026, 12, 7) << onlyActif;
+    QTest::addRow("later start after a stale actif")
+        << earlier + QStringList{u"etat=actif"_s} << false << QDate(2026, 12, 7) << onlyActif;
+    QTest::addRow("later start with a date text that is no date")
+        << QStringList{u"date de debut=pas une date"_s, u"dossier application=/ancien/dossier/"_s,
+                       u"etat=inactif"_s}
+        << false << QDate(2026, 12, 7) << onlyActif;
+    QTest::addRow("quit mark writes only inactif")
+        << QStringList() << true << QDate(2026, 12, 7) << QStringList{u"etat=inactif"_s};
 }
 
-void tst_StartupSettings::laterStartWritesOnlyEtat_data()
+// What each step writes, in order: a key it leaves alone keeps the stored value.
+void tst_StartupSettings::writes()
 {
-    QTest::addColumn<QString>("storedDate");
-    QTest::addColumn<QString>("storedEtat");
-    QTest::addRow("after a confirmed quit") << u"01/01/2020"_s << u"inactif"_s;
-    QTest::addRow("after a stale actif") << u"01/01/2020"_s << u"actif"_s;
-    QTest::addRow("date text that is no date") << u"pas une date"_s << u"inactif"_s;
-}
+    QFETCH(QStringList, stored);
+    QFETCH(bool, quit);
+    QFETCH(QDate, today);
+    QFETCH(QStringList, expected);
 
-void tst_StartupSettings::laterStartWritesOnlyEtat()
-{
-    QFETCH(QString, storedDate);
-    QFETCH(QString, storedEtat);
     FakeSettingsStore store;
-    store.values[u"tintel/parametres/date de debut"_s] = storedDate;
-    store.values[u"tintel/parametres/dossier application"_s] = u"/ancien/dossier/"_s;
-    store.values[u"tintel/parametres/etat"_s] = storedEtat;
+    for (const QString& row : inSection(stored))
+        store.values[row.section(u'=', 0, 0)] = row.section(u'=', 1);
     FakeProgramInfo program;
-    program.folder = u"/nouveau/dossier"_s;
-
-    runStartupSettings(store, program, QDate(2026, 12, 7));
-
-    QCOMPARE(store.writes, QStringList{u"tintel/parametres/etat=actif"_s});
-    QCOMPARE(store.values.value(u"tintel/parametres/date de debut"_s), storedDate);
-    QCOMPARE(store.values.value(u"tintel/parametres/dossier application"_s), u"/ancien/dossier/"_s);
-}
-
-void tst_StartupSettings::emptyDateCountsAsFirstRun()
-{
-    FakeSettingsStore store;
-    store.values[u"tintel/parametres/date de debut"_s] = QString();
-    store.values[u"tintel/parametres/dossier application"_s] = u"/ancien/"_s;
-    FakeProgramInfo program;
-    runStartupSettings(store, program, QDate(2026, 12, 31));
-    QCOMPARE(store.values.value(u"tintel/parametres/date de debut"_s), u"31/12/2026"_s);
-    QCOMPARE(store.values.value(u"tintel/parametres/dossier application"_s), u"/opt/tintel/"_s);
-    QCOMPARE(store.writes.size(), 3);
+    if (quit)
+        markQuit(store, program);
+    else
+        runStartupSettings(store, program, today);
+    QCOMPARE(store.writes, inSection(expected));
 }
 
 void tst_StartupSettings::renamedExecutableIsANewApplication()
@@ -111,14 +119,6 @@ void tst_StartupSettings::renamedExecutableIsANewApplication()
     QCOMPARE(store.values.value(u"rappel/parametres/date de debut"_s), u"03/02/2026"_s);
     for (auto it = before.begin(); it != before.end(); ++it)
         QCOMPARE(store.values.value(it.key()), it.value());
-}
-
-void tst_StartupSettings::quitMarkWritesOnlyInactif()
-{
-    FakeSettingsStore store;
-    FakeProgramInfo program;
-    markQuit(store, program);
-    QCOMPARE(store.writes, QStringList{u"tintel/parametres/etat=inactif"_s});
 }
 
 void tst_StartupSettings::versionText_data()

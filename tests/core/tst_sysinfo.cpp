@@ -1,6 +1,6 @@
 #include "core/sysinfo.h"
 #include "platform/failure.h"
-#include "tests/support/fakes.h"
+#include "tests/support/corefakes.h"
 
 #include <QTest>
 
@@ -28,23 +28,6 @@ QString openCall(const QByteArray& path)
 {
     return u"open 80000002 %1 0 20019"_s.arg(QString::fromLatin1(path));
 }
-
-// Lets the key open, then fails inside the read as a broken platform call would.
-class ThrowingRegistry final : public Registry
-{
-public:
-    long openKey(quint32, const QByteArray&, quint32, quint32, Key& key) override
-    {
-        key = 7;
-        return 0;
-    }
-    long queryValue(Key, const QByteArray&, quint32&, QByteArray&, quint32&) override
-    {
-        throw RuntimeFailure(5, u"Appel de procédure incorrect"_s);
-    }
-    void closeKey(Key key) override { closed << key; }
-    QList<Key> closed;
-};
 
 } // namespace
 
@@ -184,12 +167,12 @@ void TestSysInfo::getKeyValue()
 
 void TestSysInfo::getKeyValueClosesTheKeyOnAFailure()
 {
-    ThrowingRegistry registry;
+    ThrowingRegistry registry(ThrowingRegistry::FailIn::Query);
     QString keyVal = u"avant"_s;
     QVERIFY_THROWS_EXCEPTION(RuntimeFailure,
                              GetKeyValue(registry, Registry::kHkeyLocalMachine,
                                          QString::fromLatin1(kKey), u"Nom"_s, keyVal));
-    QCOMPARE(registry.closed, QList<Registry::Key>{7});
+    QCOMPARE(registry.closed, QList<Registry::Key>{ThrowingRegistry::kOpenedKey});
 }
 
 void TestSysInfo::findSysInfoProgram_data()

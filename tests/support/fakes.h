@@ -16,6 +16,7 @@
 #include "platform/terminator.h"
 #include "platform/ticker.h"
 #include "platform/windowmanager.h"
+#include "tests/support/corefakes.h"
 
 #include <QList>
 #include <QMap>
@@ -70,22 +71,6 @@ public:
     QList<QPointer<FakeTicker>> created;
 };
 
-class FakeSettingsStore final : public SettingsStore
-{
-public:
-    QString read(const QString& app, const QString& section, const QString& key,
-                 const QString& defaultValue) const override;
-    void write(const QString& app, const QString& section, const QString& key,
-               const QString& value) override;
-    void flush() override { ++flushes; }
-
-    // "app/section/key" -> value
-    QMap<QString, QString> values;
-    // "app/section/key=value", in order
-    QStringList writes;
-    int flushes = 0;
-};
-
 class FakeSingleInstance final : public SingleInstance
 {
 public:
@@ -117,21 +102,6 @@ public:
     int beeps = 0;
 };
 
-class FakeProgramInfo final : public ProgramInfo
-{
-public:
-    QString title() const override { return QStringLiteral("Tintel"); }
-    int versionMajor() const override { return major; }
-    int versionMinor() const override { return minor; }
-    int versionRevision() const override { return revision; }
-    QString executableBaseName() const override { return baseName; }
-    QString executableFolder() const override { return folder; }
-
-    int major = 1, minor = 0, revision = 0;
-    QString baseName = QStringLiteral("tintel");
-    QString folder = QStringLiteral("/opt/tintel");
-};
-
 class FakeScreen final : public Screen
 {
 public:
@@ -156,27 +126,6 @@ public:
     QList<QPointer<QWidget>> owners;
 };
 
-class FakeFiles final : public Files
-{
-public:
-    bool isNormalFile(const QString& path) const override
-    {
-        if (failTest)
-            throw RuntimeFailure(71, QStringLiteral("Disque non prêt"));
-        return normalFiles.contains(path);
-    }
-    bool startDetached(const QString& program) override
-    {
-        started << program;
-        return startSucceeds;
-    }
-    QSet<QString> normalFiles;
-    QStringList started;
-    bool startSucceeds = true;
-    // The file test fails as a drive that is not ready would.
-    bool failTest = false;
-};
-
 class FakeWindowManager final : public WindowManager
 {
 public:
@@ -195,30 +144,6 @@ public:
     }
     QList<Call> calls;
     QtWindowManager real;
-};
-
-// Keys and values as a test sets them up; records every call in order.
-class FakeRegistry final : public Registry
-{
-public:
-    struct Value
-    {
-        quint32 type = kRegSz;
-        QByteArray data;
-    };
-    long openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,
-                 Key& key) override;
-    long queryValue(Key key, const QByteArray& name, quint32& type, QByteArray& data,
-                    quint32& length) override;
-    void closeKey(Key key) override;
-
-    // "path" -> value name -> value
-    QMap<QByteArray, QMap<QByteArray, Value>> keys;
-    QStringList calls;
-    int openKeys = 0;
-
-private:
-    QList<QByteArray> m_handles;
 };
 
 // Every fake, and the platform made of them.

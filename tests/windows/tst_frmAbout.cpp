@@ -1,6 +1,5 @@
 #include "forms/forms.h"
 #include "info/frmAbout.h"
-#include "platform/failure.h"
 #include "tests/support/windowrig.h"
 
 #include <QApplication>
@@ -24,18 +23,6 @@ namespace {
 const QByteArray kProgramKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 const QByteArray kFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QString kUnavailable = u"Les informations système ne sont pas disponibles actuellement"_s;
-
-// A registry call that fails at run time, as a broken system library would.
-class ThrowingRegistry final : public Registry
-{
-public:
-    long openKey(quint32, const QByteArray&, quint32, quint32, Key&) override
-    {
-        throw RuntimeFailure(5, u"Appel de procédure incorrect"_s);
-    }
-    long queryValue(Key, const QByteArray&, quint32&, QByteArray&, quint32&) override { return 2; }
-    void closeKey(Key) override {}
-};
 
 struct Rig
 {
