@@ -1,8 +1,8 @@
 #include "info/functionkeys.h"
 
+#include "core/failure.h"
 #include "forms/forms.h"
 #include "info/frmAbout.h"
-#include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"

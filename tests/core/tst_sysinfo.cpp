@@ -1,5 +1,5 @@
+#include "core/failure.h"
 #include "core/sysinfo.h"
-#include "platform/failure.h"
 #include "tests/support/corefakes.h"
 
 #include <QTest>

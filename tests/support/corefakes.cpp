@@ -1,6 +1,6 @@
 #include "tests/support/corefakes.h"
 
-#include "platform/failure.h"
+#include "core/failure.h"
 
 namespace tintel::test {
 

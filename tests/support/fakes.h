@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/alarmrecord.h"
+#include "core/failure.h"
 #include "core/registry.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
-#include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"

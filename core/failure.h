@@ -6,7 +6,8 @@
 
 namespace tintel {
 
-// A run-time failure with a number and a description, as the function keys report it.
+// A run-time failure with a number and a description, as the function keys report it. The
+// interfaces the rules use may throw it; the rules pass it on.
 class RuntimeFailure : public std::exception
 {
 public:
