@@ -8,7 +8,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$ROOT/build/default
-TINTEL_BIN=$BUILD/app/tintel
+TINTEL=$BUILD/app/tintel
 BENCH_BIN=${BENCH_BIN:-$BUILD/bench}
 OBSERVER=$BENCH_BIN/tintel_bench_observer
 BASELINE=$BENCH_BIN/tintel_bench_baseline
@@ -16,12 +16,12 @@ OUT_DIR=$ROOT/build/bench
 RUN_SECONDS=${BENCH_SECONDS:-120}
 STARTS=5
 ALARMS=3
-for f in "$TINTEL_BIN" "$OBSERVER" "$BASELINE"; do
+for f in "$TINTEL" "$OBSERVER" "$BASELINE"; do
   [[ -x $f ]] || { echo "missing $f: run 'make build' first" >&2; exit 1; }
 done
 mkdir -p "$OUT_DIR"
 
-source "$ROOT/tests/e2e/lib.sh" "$TINTEL_BIN"
+source "$ROOT/scripts/xsession.sh"
 
 # The load average as the run starts goes into the table: a busy machine makes every figure
 # worse, the baseline's as much as Tintel's, but not always by the same amount.
@@ -38,13 +38,13 @@ echo "display $DISPLAY, load average $load_at_start"
 # From fork+exec to the first window being mapped, timed by the observer that starts the program.
 # A first start of each writes Tintel's settings and fills the page cache; it is not counted.
 launch() { "$OBSERVER" launch --timeout 20 --title "$@"; }
-launch Tintel -- "$TINTEL_BIN" >/dev/null
+launch Tintel -- "$TINTEL" >/dev/null
 launch "Baseline clock" -- "$BASELINE" >/dev/null
 tintel_starts=()
 baseline_starts=()
 for _ in $(seq "$STARTS"); do
   sleep 0.5
-  tintel_starts+=("$(launch Tintel -- "$TINTEL_BIN")")
+  tintel_starts+=("$(launch Tintel -- "$TINTEL")")
   sleep 0.5
   baseline_starts+=("$(launch "Baseline clock" -- "$BASELINE")")
 done
@@ -68,9 +68,7 @@ if [[ $(date -d "@$alarm_at" +%F) != $(date -d "@$now" +%F) ]]; then
   fi
 fi
 start_tintel ticks
-nouveau=$(wait_window "Nouvelle alarme" 15)
-enter_alarm "$nouveau" "$(date -d "@$alarm_at" +%H:%M)" "Banc essai"
-countdown=$(wait_window "Tintel journalière" 10)
+countdown=$(set_alarm "$(date -d "@$alarm_at" +%H:%M)" "Banc essai")
 tintel_pid=$TINTEL_PID
 
 "$BASELINE" >"$WORK/baseline.log" 2>&1 &
@@ -133,14 +131,9 @@ for n in $(seq "$ALARMS"); do
     offset=$((offset + 60))
     minute=$((minute + 60))
   fi
-  LD_PRELOAD=$FAKETIME_LIB FAKETIME="+$offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
-    "$TINTEL_BIN" >"$WORK/tintel.fire$n.log" 2>&1 &
-  TINTEL_PID=$!
-  PIDS+=("$TINTEL_PID")
+  start_faked "fire$n" "+$offset"
   hhmm=$(date -d "@$minute" +%H:%M)
-  nouveau=$(wait_window "Nouvelle alarme" 15)
-  enter_alarm "$nouveau" "$hhmm" "Banc essai $n"
-  wait_window "Tintel journalière" 5 >/dev/null
+  set_alarm "$hhmm" "Banc essai $n" >/dev/null
   rm -f "$WORK/ready"
   "$OBSERVER" waitmap --title "votre message de $hhmm:00" --timeout 30 --ready "$WORK/ready" \
     >"$WORK/mapped" &
