@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make bench: Tintel and a plain Qt clock measured side by side in one private X server, watched
-# from outside by bench/observer.cpp. One table on stdout and in build/bench/results.md.
+# from outside by bench/observer.cpp. The samples go to build/bench/samples.txt, and the table
+# that scripts/benchstats.py makes of them to stdout and build/bench/results.md.
 #
 # BENCH_SECONDS shortens the tick runs while working on this script; the table is only worth
 # quoting at the default 120 s, on a quiet machine.
@@ -8,7 +9,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$ROOT/build/default
-TINTEL_BIN=$BUILD/app/tintel
+TINTEL=$BUILD/app/tintel
 BENCH_BIN=${BENCH_BIN:-$BUILD/bench}
 OBSERVER=$BENCH_BIN/tintel_bench_observer
 BASELINE=$BENCH_BIN/tintel_bench_baseline
@@ -16,19 +17,28 @@ OUT_DIR=$ROOT/build/bench
 RUN_SECONDS=${BENCH_SECONDS:-120}
 STARTS=5
 ALARMS=3
-for f in "$TINTEL_BIN" "$OBSERVER" "$BASELINE"; do
+for f in "$TINTEL" "$OBSERVER" "$BASELINE"; do
   [[ -x $f ]] || { echo "missing $f: run 'make build' first" >&2; exit 1; }
 done
 mkdir -p "$OUT_DIR"
 
-source "$ROOT/tests/e2e/lib.sh" "$TINTEL_BIN"
+source "$ROOT/scripts/xsession.sh"
+
+# One measure a line: its name, the program it is of where it has one, its values.
+SAMPLES=$OUT_DIR/samples.txt
+: >"$SAMPLES"
+record() { echo "$*" >>"$SAMPLES"; }
 
 # The load average as the run starts goes into the table: a busy machine makes every figure
 # worse, the baseline's as much as Tintel's, but not always by the same amount.
 load_at_start=$(cut -d' ' -f1 /proc/loadavg)
-started_at=$(date '+%Y-%m-%d %H:%M:%S %Z')
+record started "$(date '+%Y-%m-%d %H:%M:%S %Z')"
+record cores "$(nproc)"
+record load "$load_at_start"
+record run_seconds "$RUN_SECONDS"
 
-if awk -v l="$load_at_start" 'BEGIN { exit !(l >= 0.5) }'; then
+# The kernel writes it with two decimals.
+if ((10#${load_at_start/./} >= 50)); then
   echo "warning: load average $load_at_start; the figures are only worth quoting on a quiet machine" >&2
 fi
 start_display
@@ -38,19 +48,18 @@ echo "display $DISPLAY, load average $load_at_start"
 # From fork+exec to the first window being mapped, timed by the observer that starts the program.
 # A first start of each writes Tintel's settings and fills the page cache; it is not counted.
 launch() { "$OBSERVER" launch --timeout 20 --title "$@"; }
-launch Tintel -- "$TINTEL_BIN" >/dev/null
+launch Tintel -- "$TINTEL" >/dev/null
 launch "Baseline clock" -- "$BASELINE" >/dev/null
 tintel_starts=()
 baseline_starts=()
 for _ in $(seq "$STARTS"); do
   sleep 0.5
-  tintel_starts+=("$(launch Tintel -- "$TINTEL_BIN")")
+  tintel_starts+=("$(launch Tintel -- "$TINTEL")")
   sleep 0.5
   baseline_starts+=("$(launch "Baseline clock" -- "$BASELINE")")
 done
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-tintel_start=$(median "${tintel_starts[@]}")
-baseline_start=$(median "${baseline_starts[@]}")
+record starts tintel "${tintel_starts[@]}"
+record starts baseline "${baseline_starts[@]}"
 echo "start-up ms: tintel ${tintel_starts[*]} / baseline ${baseline_starts[*]}"
 
 # --- tick phase, CPU and memory -------------------------------------------------------------
@@ -68,9 +77,7 @@ if [[ $(date -d "@$alarm_at" +%F) != $(date -d "@$now" +%F) ]]; then
   fi
 fi
 start_tintel ticks
-nouveau=$(wait_window "Nouvelle alarme" 15)
-enter_alarm "$nouveau" "$(date -d "@$alarm_at" +%H:%M)" "Banc essai"
-countdown=$(wait_window "Tintel journalière" 10)
+countdown=$(set_alarm "$(date -d "@$alarm_at" +%H:%M)" "Banc essai")
 tintel_pid=$TINTEL_PID
 
 "$BASELINE" >"$WORK/baseline.log" 2>&1 &
@@ -92,11 +99,12 @@ tintel_ns0=$(cpu_ns "$tintel_pid")
 baseline_ns0=$(cpu_ns "$baseline_pid")
 idle=$("$OBSERVER" ticks --seconds "$RUN_SECONDS" --out "$OUT_DIR/ticks-idle.txt" \
   tintel="$countdown" baseline="$baseline_window")
-tintel_cpu=$(($(cpu_ticks "$tintel_pid") - tintel_cpu0))
-baseline_cpu=$(($(cpu_ticks "$baseline_pid") - baseline_cpu0))
-tintel_ns=$(($(cpu_ns "$tintel_pid") - tintel_ns0))
-baseline_ns=$(($(cpu_ns "$baseline_pid") - baseline_ns0))
+record cpu_ticks tintel $(($(cpu_ticks "$tintel_pid") - tintel_cpu0))
+record cpu_ticks baseline $(($(cpu_ticks "$baseline_pid") - baseline_cpu0))
+record cpu_ns tintel $(($(cpu_ns "$tintel_pid") - tintel_ns0))
+record cpu_ns baseline $(($(cpu_ns "$baseline_pid") - baseline_ns0))
 echo "$idle"
+sed 's/^/idle /' <<<"$idle" >>"$SAMPLES"
 
 # Two busy loops, one per core, at the programs' own priority.
 busy=()
@@ -110,9 +118,10 @@ loaded=$("$OBSERVER" ticks --seconds "$RUN_SECONDS" --out "$OUT_DIR/ticks-loaded
 kill "${busy[@]}"
 wait "${busy[@]}" 2>/dev/null || true
 echo "$loaded"
+sed 's/^/loaded /' <<<"$loaded" >>"$SAMPLES"
 
-tintel_hwm=$(hwm_kib "$tintel_pid")
-baseline_hwm=$(hwm_kib "$baseline_pid")
+record hwm_kib tintel "$(hwm_kib "$tintel_pid")"
+record hwm_kib baseline "$(hwm_kib "$baseline_pid")"
 kill "$baseline_pid" "$tintel_pid"
 wait_exit "$tintel_pid"
 wait_exit "$baseline_pid"
@@ -133,14 +142,9 @@ for n in $(seq "$ALARMS"); do
     offset=$((offset + 60))
     minute=$((minute + 60))
   fi
-  LD_PRELOAD=$FAKETIME_LIB FAKETIME="+$offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
-    "$TINTEL_BIN" >"$WORK/tintel.fire$n.log" 2>&1 &
-  TINTEL_PID=$!
-  PIDS+=("$TINTEL_PID")
+  start_faked "fire$n" "+$offset"
   hhmm=$(date -d "@$minute" +%H:%M)
-  nouveau=$(wait_window "Nouvelle alarme" 15)
-  enter_alarm "$nouveau" "$hhmm" "Banc essai $n"
-  wait_window "Tintel journalière" 5 >/dev/null
+  set_alarm "$hhmm" "Banc essai $n" >/dev/null
   rm -f "$WORK/ready"
   "$OBSERVER" waitmap --title "votre message de $hhmm:00" --timeout 30 --ready "$WORK/ready" \
     >"$WORK/mapped" &
@@ -151,52 +155,13 @@ for n in $(seq "$ALARMS"); do
   done
   wait "$waiter" || fail "no message window for alarm $n"
   alarm_real_ms=$(((minute - offset) * 1000))
-  latencies+=("$(awk -v m="$(cat "$WORK/mapped")" -v a="$alarm_real_ms" 'BEGIN { printf "%.1f", m - a }')")
+  latencies+=("$(python3 "$ROOT/scripts/benchstats.py" latency "$(cat "$WORK/mapped")" "$alarm_real_ms")")
   press "$(wait_window "votre message de $hhmm:00" 2)" Return
   stop_tintel
 done
-latency=$(median "${latencies[@]}")
 echo "firing latency ms: ${latencies[*]}"
+record latencies "${latencies[@]}"
 
-# --- table --------------------------------------------------------------------------------
-field() { printf '%s\n' "$1" | awk -v who="$2" -v key="$3" '$1 == who {
-  for (i = 2; i <= NF; i++) { split($i, kv, "="); if (kv[1] == key) print kv[2] } }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-le() { awk -v a="$1" -v b="$2" 'BEGIN { print (a != "n/a" && a + 0 <= b + 0) ? "yes" : "**no**" }'; }
-wrong() { echo $(($(field "$1" "$2" held) + $(field "$1" "$2" extra))); }
-per_hour() { awk -v n="$1" -v s="$RUN_SECONDS" 'BEGIN { printf "%.2f", n / 1e9 * 3600 / s }'; }
-mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
-
-idle_seconds=$(field "$idle" tintel seconds)
-loaded_seconds=$(field "$loaded" tintel seconds)
-t_p99=$(field "$idle" tintel p99)
-t_max=$(field "$idle" tintel max)
-t_wrong_idle=$(wrong "$idle" tintel)
-t_wrong_loaded=$(wrong "$loaded" tintel)
-mem_ratio=$(ratio "$tintel_hwm" "$baseline_hwm")
-cpu_ratio=$(ratio "$tintel_ns" "$baseline_ns")
-start_ratio=$(ratio "$tintel_start" "$baseline_start")
-raised=$(field "$idle" tintel raised)
-phase_row() { echo "$(field "$1" "$2" median) / $(field "$1" "$2" p99) / $(field "$1" "$2" max)"; }
-
-{
-  echo "| Measure | Tintel | Baseline | Target | Met |"
-  echo "|---|---|---|---|---|"
-  echo "| Tick phase idle, ms after the second: median / p99 / max | $(phase_row "$idle" tintel) | $(phase_row "$idle" baseline) | p99 ≤ 20, max ≤ 50 | $(awk -v p="$t_p99" -v m="$t_max" 'BEGIN { print (p <= 20 && m <= 50) ? "yes" : "**no**" }') |"
-  echo "| Tick phase loaded (2 busy loops), ms: median / p99 / max | $(phase_row "$loaded" tintel) | $(phase_row "$loaded" baseline) | — | — |"
-  echo "| Seconds skipped or doubled, idle (of $idle_seconds) | $t_wrong_idle | $(wrong "$idle" baseline) | 0 | $(le "$t_wrong_idle" 0) |"
-  echo "| Seconds skipped or doubled, loaded (of $loaded_seconds) | $t_wrong_loaded | $(wrong "$loaded" baseline) | 0 | $(le "$t_wrong_loaded" 0) |"
-  echo "| Firing latency, ms (${latencies[*]}): median | $latency | — | ≤ 50 | $(le "$latency" 50) |"
-  echo "| Peak resident memory (VmHWM), MiB | $(mib "$tintel_hwm") | $(mib "$baseline_hwm") | ≤ 1.2× | ${mem_ratio}× $(le "$mem_ratio" 1.2) |"
-  echo "| CPU per hour of countdown, s (from $RUN_SECONDS s idle) | $(per_hour "$tintel_ns") | $(per_hour "$baseline_ns") | ≤ 1.5× | ${cpu_ratio}× $(le "$cpu_ratio" 1.5) |"
-  echo "| Start-up to first window mapped, ms (median of $STARTS) | $tintel_start | $baseline_start | ≤ 1.3× | ${start_ratio}× $(le "$start_ratio" 1.3) |"
-  echo
-  echo "Measured $started_at on $(nproc) cores, load average $load_at_start at the start;" \
-    "tick runs of $RUN_SECONDS s each, both programs at once; observer priority raised: $([[ $raised == 1 ]] && echo yes || echo no)."
-  echo "CPU time is the scheduler's, in nanoseconds, summed over the threads; the kernel's 10 ms" \
-    "accounting ticks over the same $RUN_SECONDS s say Tintel $tintel_cpu, baseline $baseline_cpu" \
-    "(ratio $(ratio "$tintel_cpu" "$baseline_cpu")×), too coarse to judge by."
-  echo "Start-up runs, ms: Tintel ${tintel_starts[*]}; baseline ${baseline_starts[*]}."
-} >"$OUT_DIR/results.md"
+python3 "$ROOT/scripts/benchstats.py" table "$SAMPLES" >"$OUT_DIR/results.md"
 echo
 cat "$OUT_DIR/results.md"

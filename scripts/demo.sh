@@ -5,13 +5,13 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-binary=$root/build/default/app/tintel
+TINTEL=$root/build/default/app/tintel
 out=$root/build/demo
 docs=$root/docs
 limit=120
 
-if [[ ! -x $binary ]]; then
-  echo "make demo: $binary is missing; run 'make build' first." >&2
+if [[ ! -x $TINTEL ]]; then
+  echo "make demo: $TINTEL is missing; run 'make build' first." >&2
   exit 1
 fi
 for tool in Xvfb openbox xdotool xprop xwininfo xmessage import faketime; do
@@ -25,36 +25,22 @@ if [[ -z ${TINTEL_DEMO_TIMED:-} ]]; then
   TINTEL_DEMO_TIMED=1 exec timeout --kill-after=5 "$limit" bash "$0" "$@"
 fi
 
-source "$root/tests/e2e/lib.sh" "$binary"
+source "$root/scripts/xsession.sh"
 # Without this, a TERM from timeout would end the shell without the EXIT trap's clean-up.
 trap 'echo "make demo: stopped after ${limit}s" >&2; exit 124' TERM
 # The screen as it was when a step went wrong goes beside the pictures taken so far.
-# Fd 9 is the terminal's stderr, kept for this when the X server's chatter is sent to a log.
-exec 9>&2
-fail() {
+on_fail() {
   import -window root "$out/failure.png" 2>/dev/null || true
-  echo >&9 "make demo: $*; the screen at that moment and the pictures so far are in $out" >&2
-  exit 1
+  echo "make demo: the screen at that moment and the pictures so far are in $out"
 }
+# Typed more slowly than the tests type: the message's accented letters go through a key that
+# xdotool maps afresh for each one.
+TYPING_DELAY=40
 
 rm -rf "$out"
 mkdir -p "$out" "$docs"
 shots=()
 captions=()
-
-# Outer frame of a window, title bar included: x y width height in screen pixels. xwininfo gives
-# the client area, openbox's _NET_FRAME_EXTENTS the border around it (none for the splash).
-frame_of() {
-  local id=$1 x y w h l=0 r=0 t=0 b=0 extents
-  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF }
-    /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
-    END { print x, y, w, h }')
-  extents=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null || true)
-  if [[ $extents == *=* ]]; then
-    read -r l r t b < <(echo "${extents#*= }" | tr -d ,)
-  fi
-  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
-}
 
 # Saves a region of the screen as build/demo/NAME.png and records its caption for index.html.
 # The screen is read rather than the window alone so that the window manager's frame and
@@ -69,11 +55,12 @@ shoot_area() {
   captions+=("$caption")
 }
 
-# A window with a margin of desktop around it.
+# A window, frame included, with a margin of desktop around it.
 shoot_window() {
-  local name=$1 caption=$2 id=$3 margin=12 x y w h
-  read -r x y w h < <(frame_of "$id")
-  shoot_area "$name" "$caption" $((x - margin)) $((y - margin)) $((w + 2 * margin)) $((h + 2 * margin))
+  local name=$1 caption=$2 id=$3 margin=12 left top right bottom
+  read -r left top right bottom < <(outer_frame "$id")
+  shoot_area "$name" "$caption" $((left - margin)) $((top - margin)) \
+    $((right - left + 2 * margin)) $((bottom - top + 2 * margin))
 }
 
 html_escape() {
@@ -123,19 +110,15 @@ shoot_window 01-presentation "La fenêtre de présentation, au démarrage (deux 
 
 nouveau=$(wait_window "Nouvelle alarme" 8)
 sleep 0.5
-xdotool windowactivate --sync "$nouveau"
-xdotool type --delay 40 "09:00"
-xdotool key Tab
-xdotool type --delay 40 "Réunion d'équipe"
-xdotool key ctrl+Return
-xdotool type --delay 40 "salle Verlaine, 2e étage"
+alarm_text=$'Réunion d\'équipe\nsalle Verlaine, 2e étage'
+type_alarm "$nouveau" "09:00" "$alarm_text"
 sleep 0.3
 shoot_window 02-nouvelle-alarme \
   "Nouvelle alarme : l'heure et un message de deux lignes (Ctrl+Entrée passe à la ligne)." "$nouveau"
 
 # A letter in the time box is refused.
 xdotool key shift+Tab End
-xdotool type --delay 40 "h"
+xdotool type --delay "$TYPING_DELAY" "h"
 invalide=$(wait_window "Donnée non valide" 5)
 sleep 0.5
 shoot_window 03-donnee-non-valide "Une lettre dans la case de l'heure : refusée, avec un bip." "$invalide"
@@ -146,7 +129,7 @@ wait_gone "Donnée non valide" 3
 xdotool windowactivate --sync "$nouveau"
 # Selected with the cursor keys: Ctrl+A types a control character, which the box refuses too.
 xdotool key End shift+Home
-xdotool type --delay 40 "8:15"
+xdotool type --delay "$TYPING_DELAY" "8:15"
 xdotool key Return
 attention=$(wait_window Attention... 5)
 sleep 0.5
@@ -166,7 +149,7 @@ wait_window "Compte rendu.txt" 5 >/dev/null
 sleep 0.3
 
 xdotool windowactivate --sync "$nouveau"
-xdotool type --delay 40 "09:00"
+xdotool type --delay "$TYPING_DELAY" "09:00"
 xdotool key Return
 tintel=$(wait_window "Tintel journalière" 5)
 wait_gone "Nouvelle alarme" 3
@@ -178,14 +161,8 @@ shoot_area 05-compte-a-rebours \
 # Minimised, only the title is left: openbox's window list (middle click on the desktop) shows
 # it, in brackets as for every minimised window.
 xdotool mousemove --window "$tintel" 120 58 click 1
-minimised=
-for _ in $(seq 60); do
-  minimised=$(xdotool search --name '^Tintel: 09:00 ' 2>/dev/null | head -n1 || true)
-  [[ -n $minimised ]] && break
-  sleep 0.05
-done
-[[ -n $minimised ]] || fail "the minimised countdown window did not take the title 'Tintel: 09:00 (...)'"
-title=$(xdotool getwindowname "$minimised")
+title="Tintel: 09:00 ($alarm_text)"
+minimised=$(wait_title "$title" 3)
 sleep 0.5
 xdotool mousemove 200 200 click 2
 sleep 0.6

@@ -11,11 +11,7 @@ nouveau=$(wait_window "Nouvelle alarme" 8)
 now=$(date +%s)
 target=$(((now + 8 + 59) / 60 * 60))
 hhmm=$(date -d "@$target" +%H:%M)
-xdotool windowactivate --sync "$nouveau"
-xdotool type --delay 30 "$hhmm"
-xdotool key Tab
-xdotool type --delay 30 "Reunion e2e"
-xdotool key Return
+enter_alarm "$nouveau" "$hhmm" "Reunion e2e"
 
 tintel=$(wait_window "Tintel journalière" 5)
 wait_gone "Nouvelle alarme" 3

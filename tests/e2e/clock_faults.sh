@@ -28,9 +28,7 @@ stop_tintel
 
 # Suspended across the alarm second: fires once on resume.
 start_faked suspend "2026-06-01 11:59:50"
-nouveau=$(wait_window "Nouvelle alarme" 8)
-enter_alarm "$nouveau" 12:00 "Reprise"
-wait_window "Tintel journalière" 5 >/dev/null
+set_alarm 12:00 "Reprise" >/dev/null
 sleep 1
 kill -STOP "$TINTEL_PID"
 echo "@2026-06-01 12:00:05" >"$WORK/faketime"
@@ -42,9 +40,7 @@ stop_tintel
 
 # The wall clock jumps past the alarm: fires once, late; jumping back after it fires nothing.
 start_faked jump "2026-06-01 07:00:00"
-nouveau=$(wait_window "Nouvelle alarme" 8)
-enter_alarm "$nouveau" 07:30 "Saut"
-wait_window "Tintel journalière" 5 >/dev/null
+set_alarm 07:30 "Saut" >/dev/null
 echo "@2026-06-01 07:31:00" >"$WORK/faketime"
 message=$(wait_window "votre message de 07:30:00" 4)
 echo "@2026-06-01 07:29:55" >"$WORK/faketime"

@@ -23,13 +23,10 @@ above() {
   [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above its opener ($order)"
 }
 
-geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-  /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'; }
-
 # The colour of the screen's pixel at the centre of window $1, as RRGGBB.
 centre_pixel() {
   local x y w h
-  read -r x y w h < <(geometry "$1")
+  read -r x y w h < <(client_geometry "$1")
   import -window root -crop "1x1+$((x + w / 2))+$((y + h / 2))" -depth 8 txt:- |
     grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 | tr -d '#' | tr a-f A-F
 }
@@ -85,7 +82,7 @@ close_by() {
   alt+F4) press "$window" alt+F4 ;;
   _NET_CLOSE_WINDOW) wmctrl -i -c "$window" ;;
   button)
-    read -r x y w h < <(geometry "$window")
+    read -r x y w h < <(client_geometry "$window")
     read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
     xdotool mousemove $((x + w + right - 12)) $((y - top / 2)) click 1
     ;;
@@ -107,13 +104,13 @@ done
 enter_alarm "$nouveau" 10:01 "Bonjour"
 tintel=$(wait_window "Tintel journalière" 5)
 sleep 0.5
-placed=$(geometry "$tintel")
+placed=$(client_geometry "$tintel")
 for how in "${CLOSES[@]}"; do
   close_by "$tintel" "$how"
   sleep 0.5
   kill -0 "$TINTEL_PID" 2>/dev/null || fail "$how on the countdown window ended the program"
   [[ $(count_windows "Tintel journalière") -eq 1 ]] || fail "$how closed the countdown window"
-  [[ $(geometry "$tintel") == "$placed" ]] || fail "$how moved the countdown window: $(geometry "$tintel")"
+  [[ $(client_geometry "$tintel") == "$placed" ]] || fail "$how moved the countdown window: $(client_geometry "$tintel")"
 done
 # Minimised by the window manager, it shows its alarm in its title as with its own button.
 xdotool windowminimize "$tintel"

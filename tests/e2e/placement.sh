@@ -95,9 +95,7 @@ check_watch road 7
 for scale in 1 1.25 1.5 2; do
   start_watch "scale $scale"
   QT_SCALE_FACTOR=$scale start_faked "scale$scale" "2026-06-15 07:00:00"
-  nouveau=$(wait_window "Nouvelle alarme" 8)
-  enter_alarm "$nouveau" 08:00 "Echelle"
-  tintel=$(wait_window "Tintel journalière" 5)
+  tintel=$(set_alarm 08:00 "Echelle")
   sleep 0.3
   read -r left top right bottom < <(outer_frame "$tintel")
   [[ $top -eq 0 && $right -eq 1280 ]] ||
@@ -120,9 +118,7 @@ resize_screen 1600x1200
 xrandr --setmonitor left 800/0x1200/0+0+0 none
 xrandr --setmonitor right 800/0x1200/0+800+0 none
 start_faked monitors "2026-06-15 07:00:00"
-nouveau=$(wait_window "Nouvelle alarme" 8)
-enter_alarm "$nouveau" 08:00 "Ecran"
-tintel=$(wait_window "Tintel journalière" 5)
+tintel=$(set_alarm 08:00 "Ecran")
 sleep 0.3
 read -r left top right bottom < <(outer_frame "$tintel")
 [[ $top -eq 0 && $right -eq 800 ]] || fail "not in the first monitor's corner: $left,$top-$right"

@@ -21,9 +21,7 @@ offers_none() {
 }
 
 start_faked road "2026-06-01 09:59:00"
-nouveau=$(wait_window "Nouvelle alarme" 8)
-enter_alarm "$nouveau" 10:00 "Second"
-tintel=$(wait_window "Tintel journalière" 5)
+tintel=$(set_alarm 10:00 "Second")
 offers_none "$tintel" "the countdown window" CLOSE MINIMIZE MAXIMIZE
 
 # The alarm time fills the black box at 4,4 (133 x 45) of the client area.

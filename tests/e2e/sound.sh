@@ -133,10 +133,8 @@ fire() {
   offset=$((alarm_fake - $(date +%s) - 12))
   alarm_real=$((alarm_fake - offset))
   start_faked "$round" "$(printf %+d "$offset")"
-  local nouveau message
-  nouveau=$(wait_window "Nouvelle alarme" 8)
-  enter_alarm "$nouveau" 12:00 "Bip"
-  wait_window "Tintel journalière" 5 >/dev/null
+  local message
+  set_alarm 12:00 "Bip" >/dev/null
   if [[ $round == restart ]]; then
     kill "$SERVER"
     wait "$SERVER" 2>/dev/null || true

@@ -1,0 +1,251 @@
+# The X session that the end-to-end tests, `make demo` and `make bench` drive the real program
+# in: a private X server with a window manager, private settings and runtime folders, the program
+# started plainly or on a clock of its own, and its windows found and driven with xdotool.
+#
+# Set TINTEL to the program before sourcing this file. A script may define on_fail: it runs after
+# a failure is reported, before the exit (the demo keeps a picture of the screen).
+set -euo pipefail
+: "${TINTEL:?set TINTEL to the program before sourcing xsession.sh}"
+
+# The program recognises its running copy by an abstract socket, which every process of one
+# network namespace sees: each session runs in a namespace of its own, so that sessions of two
+# build trees running at once on one machine never take each other for a running copy. X and
+# sound use socket files, which still work there. XSESSION_NETWORK=host keeps the machine's
+# network. The script that sourced this file runs again, whole, inside the namespace.
+if [[ ${XSESSION_NETWORK:-} != host && -z ${XSESSION_ISOLATED:-} ]]; then
+  export XSESSION_ISOLATED=1
+  if [[ $(id -u) -eq 0 ]] && unshare --net --mount true 2>/dev/null; then
+    # The X server's socket folder is private too, so its display number is the namespace's
+    # own and needs no lock file in the shared /tmp: a server of another namespace would see the
+    # lock, find the display's sockets free in its own namespace, and die after announcing it.
+    export XSESSION_PRIVATE_X=1
+    mkdir -p /tmp/.X11-unix
+    exec unshare --net --mount -- bash -c 'mount -t tmpfs -o mode=1777 tintel-x11 /tmp/.X11-unix &&
+      exec bash "$@"' bash "$0" "$@"
+  elif unshare --user --map-current-user --net true 2>/dev/null; then
+    exec unshare --user --map-current-user --net -- bash "$0" "$@"
+  fi
+  echo "note: no network namespace here; a copy of the program started elsewhere may interfere" >&2
+fi
+WORK=$(mktemp -d)
+export XDG_CONFIG_HOME=$WORK/config
+export XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export LANG=C.UTF-8
+# Nothing beeps through the desktop's sound server, nor starts one of its own by accident.
+export PULSE_SERVER=unix:$WORK/no-sound-server
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+PIDS=()
+# Failures are reported on the session's own stderr, even from a step whose chatter goes to a log.
+exec {XSESSION_STDERR}>&2
+# xdotool's pause between typed keys, in ms.
+TYPING_DELAY=20
+
+cleanup() {
+  local pid
+  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  {
+    echo "FAIL: $*"
+    local log
+    for log in "$WORK"/tintel.*.log; do
+      [[ -s $log ]] && { echo "--- ${log##*/}"; tail -n 20 "$log"; }
+    done
+    if declare -F on_fail >/dev/null; then on_fail "$*" || true; fi
+  } >&"$XSESSION_STDERR" 2>&1
+  exit 1
+}
+
+# Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
+# waits until both answer. $2 sets the screen size, 1280x1024 by default; RandR can later shrink
+# it within that size.
+start_display() {
+  local wm_name=${1:-openbox} wm_command
+  case $wm_name in
+    openbox) wm_command=(openbox --sm-disable) ;;
+    metacity)
+      # metacity honours the program's no-button hints. Its settings come from GSettings, kept
+      # in memory here; no compositor, which Xvfb serves poorly.
+      wm_command=(env GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 metacity --sm-disable
+        --no-composite)
+      ;;
+    *) fail "unknown window manager $wm_name" ;;
+  esac
+  local fifo=$WORK/displayfd
+  # No reset when the last client leaves: the polling below connects and leaves many times, and
+  # a window manager connecting during a reset fails.
+  local lock=()
+  [[ -n ${XSESSION_PRIVATE_X:-} ]] && lock=(-nolock)
+  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp -noreset "${lock[@]}" 3>"$fifo" &
+  PIDS+=($!)
+  local i
+  for i in $(seq 100); do
+    [[ -s $fifo ]] && break
+    sleep 0.05
+  done
+  [[ -s $fifo ]] || fail "the X server did not start"
+  export DISPLAY=:$(head -n1 "$fifo")
+  # A window manager that loses a race with the server's start-up is started again, once.
+  local attempt wm ready
+  for attempt in 1 2; do
+    "${wm_command[@]}" >"$WORK/$wm_name.$attempt.log" 2>&1 &
+    wm=$!
+    PIDS+=($wm)
+    for i in $(seq 300); do
+      # The check window comes before the manager handles map requests (openbox still reads its
+      # theme then), and a short-lived window such as the splash could come and go unseen; the
+      # work area is set once it manages windows.
+      ready=$(xprop -root _NET_SUPPORTING_WM_CHECK _NET_WORKAREA 2>/dev/null | grep -cE 'id #|= ' || true)
+      [[ $ready -eq 2 ]] && return 0
+      kill -0 "$wm" 2>/dev/null || break
+      sleep 0.05
+    done
+    kill -9 "$wm" 2>/dev/null || true
+  done
+  cat "$WORK/$wm_name".*.log >&2
+  fail "the window manager did not start on $DISPLAY"
+}
+
+# Starts the program ($2, or $TINTEL) in the background, its output in $WORK/tintel.$1.log; its
+# pid lands in TINTEL_PID.
+start_tintel() {
+  "${2:-$TINTEL}" >"$WORK/tintel.${1:-main}.log" 2>&1 &
+  TINTEL_PID=$!
+  PIDS+=($TINTEL_PID)
+}
+
+# Starts the program on a clock of its own: "@YYYY-MM-DD hh:mm:ss" in $WORK/faketime, which it
+# reads afresh at every reading, so a script moves the wall clock by rewriting the file while the
+# monotonic clock of the timers runs on. A start of "+N" or "-N" sets the clock N seconds off the
+# real one for good instead, for timing the program from outside.
+FAKETIME_LIB=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+start_faked() {
+  local name=$1 start=$2 clock
+  case $start in
+    [+-]*) clock=(FAKETIME="$start") ;;
+    *)
+      echo "@$start" >"$WORK/faketime"
+      clock=(FAKETIME_TIMESTAMP_FILE="$WORK/faketime" FAKETIME_NO_CACHE=1)
+      ;;
+  esac
+  env LD_PRELOAD=$FAKETIME_LIB "${clock[@]}" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+    "$TINTEL" >"$WORK/tintel.$name.log" 2>&1 &
+  TINTEL_PID=$!
+  PIDS+=($TINTEL_PID)
+}
+
+# Stops the program, waiting for it to end.
+stop_tintel() {
+  kill "$TINTEL_PID" 2>/dev/null || true
+  wait_exit "$TINTEL_PID"
+}
+
+wait_exit() {
+  local pid=$1 timeout=${2:-10} i
+  for i in $(seq $((timeout * 20))); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  fail "process $pid still running after ${timeout}s"
+}
+
+# xdotool matches titles as regular expressions: "Que voulez-vous faire?" must be taken literally.
+title_pattern() {
+  printf '^%s$' "$(printf '%s' "$1" | sed 's/[][().*?+^$|\\{}]/\\&/g')"
+}
+
+# Waits for a window whose title is exactly $2 (visible only, unless $1 is "any"); prints its id.
+find_window() {
+  local which=$1 title=$2 timeout=${3:-10} id i visible=(--onlyvisible)
+  [[ $which == any ]] && visible=()
+  for i in $(seq $((timeout * 20))); do
+    id=$(xdotool search "${visible[@]}" --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
+    if [[ -n $id ]]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "no window titled '$title' within ${timeout}s"
+}
+
+wait_window() { find_window visible "$@"; }
+
+# As wait_window, for a window that may be minimised (unmapped) at the time.
+wait_title() { find_window any "$@"; }
+
+count_windows() {
+  xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | wc -l
+}
+
+wait_gone() {
+  local title=$1 timeout=${2:-10} i
+  for i in $(seq $((timeout * 20))); do
+    [[ $(count_windows "$title") -eq 0 ]] && return 0
+    sleep 0.05
+  done
+  fail "window '$title' still there after ${timeout}s"
+}
+
+press() {
+  local window=$1
+  shift
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
+  xdotool key --clearmodifiers "$@"
+}
+
+# Types a time and a message into the new-alarm window, each line of the message after the first
+# on a line of its own (Ctrl+Enter), and leaves the alarm unconfirmed.
+type_alarm() {
+  local window=$1 time=$2 message=$3 line first=1
+  xdotool windowactivate --sync "$window"
+  xdotool type --delay "$TYPING_DELAY" "$time"
+  xdotool key Tab
+  while IFS= read -r line; do
+    ((first)) || xdotool key ctrl+Return
+    first=0
+    xdotool type --delay "$TYPING_DELAY" "$line"
+  done <<<"$message"
+}
+
+# As type_alarm, then Enter.
+enter_alarm() {
+  type_alarm "$@"
+  xdotool key Return
+}
+
+# Waits for the new-alarm window, enters the alarm $1 with message $2, and waits for the
+# countdown window; prints its id.
+set_alarm() {
+  local nouveau
+  nouveau=$(wait_window "Nouvelle alarme" 15)
+  enter_alarm "$nouveau" "$1" "$2"
+  wait_window "Tintel journalière" 10
+}
+
+# The client area of a window: x y width height in screen pixels.
+client_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x, y, w, h }'
+}
+
+# Outer frame of a window, title bar included: left top right bottom, in screen pixels. xdotool's
+# geometry counts the frame twice under openbox; xwininfo gives the client area, and the window
+# manager's _NET_FRAME_EXTENTS the border around it (none for the splash).
+outer_frame() {
+  local id=$1 x y w h l=0 r=0 t=0 b=0 extents
+  read -r x y w h < <(client_geometry "$id")
+  extents=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null || true)
+  if [[ $extents == *=* ]]; then
+    extents=${extents#*= }
+    read -r l r t b <<<"${extents//,/}"
+  fi
+  echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
+}
