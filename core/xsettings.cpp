@@ -29,28 +29,18 @@ public:
             return std::nullopt;
         return part;
     }
-    std::optional<quint32> card32()
+    // An unsigned number of the width of T, in the byte order the data declares.
+    template <typename T>
+    std::optional<T> card()
     {
-        const auto part = take(4);
+        const auto part = take(sizeof(T));
         if (!part)
             return std::nullopt;
-        return m_bigEndian ? qFromBigEndian<quint32>(part->data())
-                           : qFromLittleEndian<quint32>(part->data());
-    }
-    std::optional<quint16> card16()
-    {
-        const auto part = take(2);
-        if (!part)
-            return std::nullopt;
-        return m_bigEndian ? qFromBigEndian<quint16>(part->data())
-                           : qFromLittleEndian<quint16>(part->data());
-    }
-    std::optional<quint8> card8()
-    {
-        const auto part = take(1);
-        if (!part)
-            return std::nullopt;
-        return quint8(part->front());
+        if constexpr (sizeof(T) == 1)
+            return T(part->front());
+        else
+            return m_bigEndian ? qFromBigEndian<T>(part->data())
+                               : qFromLittleEndian<T>(part->data());
     }
 
 private:
@@ -72,20 +62,20 @@ QString xsettingsString(QByteArrayView blob, QByteArrayView name)
     if (order != 0 && order != 1)
         return {};
     Reader in(blob, order == 1);
-    if (!in.take(4) || !in.card32())
+    if (!in.take(4) || !in.card<quint32>())
         return {};
-    const auto count = in.card32();
+    const auto count = in.card<quint32>();
     if (!count)
         return {};
     for (quint32 i = 0; i < *count; ++i) {
-        const auto type = in.card8();
+        const auto type = in.card<quint8>();
         if (!type || !in.take(1))
             return {};
-        const auto nameLength = in.card16();
+        const auto nameLength = in.card<quint16>();
         if (!nameLength)
             return {};
         const auto settingName = in.takePadded(*nameLength);
-        if (!settingName || !in.card32())
+        if (!settingName || !in.card<quint32>())
             return {};
         std::optional<QByteArrayView> value;
         switch (*type) {
@@ -93,7 +83,7 @@ QString xsettingsString(QByteArrayView blob, QByteArrayView name)
             value = in.take(4);
             break;
         case String:
-            if (const auto length = in.card32(); length && *length <= quint32(blob.size()))
+            if (const auto length = in.card<quint32>(); length && *length <= quint32(blob.size()))
                 value = in.takePadded(qsizetype(*length));
             break;
         case Color:
