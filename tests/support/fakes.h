@@ -221,9 +221,32 @@ private:
     QList<QByteArray> m_handles;
 };
 
-// Every fake, and the platform made of them.
+// Stand-ins for single fakes of a FakePlatform; a null keeps the fake.
+struct PlatformOverrides
+{
+    Clock* clock = nullptr;
+    TickerFactory* tickers = nullptr;
+    SettingsStore* settings = nullptr;
+    SingleInstance* instance = nullptr;
+    MessageBoxes* boxes = nullptr;
+    Beeper* beeper = nullptr;
+    ProgramInfo* program = nullptr;
+    Screen* screen = nullptr;
+    Terminator* terminator = nullptr;
+    Shell* shell = nullptr;
+    Files* files = nullptr;
+    WindowManager* windows = nullptr;
+    Registry* registry = nullptr;
+};
+
+// Every fake, and the platform made of them with any of them replaced, as in
+// `FakePlatform fp({.registry = &throwing})`.
 struct FakePlatform
 {
+    explicit FakePlatform(const PlatformOverrides& overrides = {});
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
     FakeClock clock;
     FakeTickerFactory tickers;
     FakeSettingsStore settings;
@@ -237,8 +260,7 @@ struct FakePlatform
     FakeFiles files;
     FakeWindowManager windows;
     FakeRegistry registry;
-    Platform platform{clock,  tickers,    settings, instance, boxes,   beeper,  program,
-                      screen, terminator, shell,    files,    windows, registry};
+    Platform platform;
 };
 
 } // namespace tintel::test
