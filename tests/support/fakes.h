@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/alarmrecord.h"
+#include "core/registry.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/failure.h"
@@ -8,7 +9,6 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
-#include "core/registry.h"
 #include "platform/screen.h"
 #include "platform/settingsstore.h"
 #include "platform/shell.h"

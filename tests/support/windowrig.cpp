@@ -87,7 +87,7 @@ QString frameText(const QRect& frame)
         .arg(frame.height());
 }
 
-void verifyNoWindowLeft()
+void WindowTest::cleanup()
 {
     QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tests/support/fakes.h"
 #include "forms/forms.h"
+#include "tests/support/fakes.h"
 
 #include <QDate>
 #include <QObject>
@@ -60,8 +60,7 @@ struct CountdownRig : WindowRig
 template <typename T = QWidget>
 T* child(QWidget& window, const QString& name)
 {
-    T* found = window.objectName() == name ? qobject_cast<T*>(&window)
-                                           : window.findChild<T*>(name);
+    T* found = window.objectName() == name ? qobject_cast<T*>(&window) : window.findChild<T*>(name);
     if (!found)
         missingChild(window, name, T::staticMetaObject.className());
     return found;
@@ -77,8 +76,14 @@ QRect settledFrame(const QWidget& window, Place place, QSize screen = kScreenPix
 // "x,y wxh", for failure messages.
 QString frameText(const QRect& frame);
 
-// The cleanup of every window test: no top-level window may stay shown into the next test.
-void verifyNoWindowLeft();
+// The base of every window test: no top-level window may stay shown into the next test.
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+};
 
 // Rows of program versions and the label each gives, for the windows that show it; and the
 // current row's version given to the fake program, with the label expected back.
@@ -94,7 +99,8 @@ QString visibleTopLevel();
 
 } // namespace tintel::test
 
-// Fails the test unless the frame stands at that place: TINTEL_VERIFY_PLACED(frame, Place::Centred).
-#define TINTEL_VERIFY_PLACED(frame, ...)                                                        \
-    QVERIFY2(::tintel::test::isPlaced(frame, __VA_ARGS__),                                      \
+// Fails the test unless the frame stands at that place: TINTEL_VERIFY_PLACED(frame,
+// Place::Centred).
+#define TINTEL_VERIFY_PLACED(frame, ...)                                                           \
+    QVERIFY2(::tintel::test::isPlaced(frame, __VA_ARGS__),                                         \
              qPrintable(::tintel::test::frameText(frame)))

@@ -1,7 +1,7 @@
+#include "forms/forms.h"
 #include "info/frmAbout.h"
 #include "platform/failure.h"
 #include "tests/support/windowrig.h"
-#include "forms/forms.h"
 
 #include <QApplication>
 #include <QImage>
@@ -69,12 +69,11 @@ using OptionalValue = std::optional<FakeRegistry::Value>;
 
 Q_DECLARE_METATYPE(OptionalValue)
 
-class TestFrmAbout : public QObject
+class TestFrmAbout : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void texts_data();
     void texts();
     void version_data();
@@ -94,11 +93,6 @@ private Q_SLOTS:
     void failureInTheSearchShowsTheMessage();
     void loadsAfreshEachShowing();
 };
-
-void TestFrmAbout::cleanup()
-{
-    verifyNoWindowLeft();
-}
 
 void TestFrmAbout::texts_data()
 {

@@ -1,6 +1,6 @@
+#include "forms/forms.h"
 #include "startup/frmQuestion.h"
 #include "tests/support/windowrig.h"
-#include "forms/forms.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
@@ -42,12 +42,11 @@ enum class Outcome { NewAlarm, Keep, Quit };
 
 } // namespace
 
-class TestFrmQuestion : public QObject
+class TestFrmQuestion : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void layout();
     void choice_data();
     void choice();
@@ -56,11 +55,6 @@ private Q_SLOTS:
     void optionByIndex_data();
     void optionByIndex();
 };
-
-void TestFrmQuestion::cleanup()
-{
-    verifyNoWindowLeft();
-}
 
 void TestFrmQuestion::layout()
 {

@@ -1,6 +1,6 @@
+#include "forms/forms.h"
 #include "startup/frmQuestion.h"
 #include "tests/support/windowrig.h"
-#include "forms/forms.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
@@ -38,12 +38,11 @@ struct Rig : CountdownRig
 
 } // namespace
 
-class TestFrmTintel : public QObject
+class TestFrmTintel : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void layoutTexts_data();
     void layoutTexts();
     void placedTopRightOnTop();
@@ -58,11 +57,6 @@ private Q_SLOTS:
     void clicksDoNothing();
     void closedFromOutsideIsRefused();
 };
-
-void TestFrmTintel::cleanup()
-{
-    verifyNoWindowLeft();
-}
 
 void TestFrmTintel::layoutTexts_data()
 {

@@ -1,3 +1,4 @@
+#include "forms/look.h"
 #include "info/frmAbout.h"
 #include "startup/frmIntro.h"
 #include "startup/frmQuestion.h"
@@ -5,7 +6,6 @@
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
-#include "forms/look.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -155,7 +155,7 @@ QString clash(const Item& a, const Item& b)
 
 } // namespace
 
-class tst_Layouts : public QObject
+class tst_Layouts : public WindowTest
 {
     Q_OBJECT
 

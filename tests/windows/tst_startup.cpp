@@ -1,10 +1,10 @@
+#include "forms/look.h"
 #include "platform/settingsstore.h"
 #include "startup/frmIntro.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/windowrig.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
-#include "forms/look.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -59,12 +59,11 @@ struct Rig : WindowRig
 
 } // namespace
 
-class tst_Startup : public QObject
+class tst_Startup : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void firstRunKeysAreWrittenBeforeTheSplashShows();
     void splashLayout();
     void versionLabel_data();
@@ -77,11 +76,6 @@ private Q_SLOTS:
     void desktopFacesHaveStandIns_data();
     void desktopFacesHaveStandIns();
 };
-
-void tst_Startup::cleanup()
-{
-    verifyNoWindowLeft();
-}
 
 void tst_Startup::firstRunKeysAreWrittenBeforeTheSplashShows()
 {
