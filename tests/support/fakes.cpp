@@ -110,20 +110,4 @@ void FakeRegistry::closeKey(Key)
     --openKeys;
 }
 
-template <typename Interface, typename Fake>
-static Interface& either(Interface* replacement, Fake& fake)
-{
-    return replacement ? *replacement : fake;
-}
-
-FakePlatform::FakePlatform(const PlatformOverrides& o)
-    : platform{either(o.clock, clock),           either(o.tickers, tickers),
-               either(o.settings, settings),     either(o.instance, instance),
-               either(o.boxes, boxes),           either(o.beeper, beeper),
-               either(o.program, program),       either(o.screen, screen),
-               either(o.terminator, terminator), either(o.shell, shell),
-               either(o.files, files),           either(o.windows, windows),
-               either(o.registry, registry)}
-{}
-
 } // namespace tintel::test

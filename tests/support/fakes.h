@@ -24,6 +24,7 @@
 #include <QSet>
 
 #include <functional>
+#include <type_traits>
 
 class QWidget;
 
@@ -221,29 +222,40 @@ private:
     QList<QByteArray> m_handles;
 };
 
-// Stand-ins for single fakes of a FakePlatform; a null keeps the fake.
-struct PlatformOverrides
+// The fake for `Interface`, or the last of the replacements that implements it.
+template <typename Interface, typename... Replacements>
+Interface& pick(Interface& fake, Replacements&... replacements)
 {
-    Clock* clock = nullptr;
-    TickerFactory* tickers = nullptr;
-    SettingsStore* settings = nullptr;
-    SingleInstance* instance = nullptr;
-    MessageBoxes* boxes = nullptr;
-    Beeper* beeper = nullptr;
-    ProgramInfo* program = nullptr;
-    Screen* screen = nullptr;
-    Terminator* terminator = nullptr;
-    Shell* shell = nullptr;
-    Files* files = nullptr;
-    WindowManager* windows = nullptr;
-    Registry* registry = nullptr;
-};
+    Interface* chosen = &fake;
+    (
+        [&] {
+            if constexpr (std::is_base_of_v<Interface, Replacements>)
+                chosen = &replacements;
+        }(),
+        ...);
+    return *chosen;
+}
 
-// Every fake, and the platform made of them with any of them replaced, as in
-// `FakePlatform fp({.registry = &throwing})`.
+// Every fake, and the platform made of them with any of them replaced by an object of the
+// same interface, as in `FakePlatform fp(throwingRegistry)`.
 struct FakePlatform
 {
-    explicit FakePlatform(const PlatformOverrides& overrides = {});
+    template <typename... Replacements>
+    explicit FakePlatform(Replacements&... replacements)
+        : platform{pick<Clock>(clock, replacements...),
+                   pick<TickerFactory>(tickers, replacements...),
+                   pick<SettingsStore>(settings, replacements...),
+                   pick<SingleInstance>(instance, replacements...),
+                   pick<MessageBoxes>(boxes, replacements...),
+                   pick<Beeper>(beeper, replacements...),
+                   pick<ProgramInfo>(program, replacements...),
+                   pick<Screen>(screen, replacements...),
+                   pick<Terminator>(terminator, replacements...),
+                   pick<Shell>(shell, replacements...),
+                   pick<Files>(files, replacements...),
+                   pick<WindowManager>(windows, replacements...),
+                   pick<Registry>(registry, replacements...)}
+    {}
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 

@@ -9,7 +9,7 @@
 
 namespace tintel::test {
 
-WindowRig::WindowRig(const PlatformOverrides& overrides) : fp(overrides)
+void WindowRig::countQuits()
 {
     forms.setQuitHandler([this] { ++quits; });
 }

@@ -18,11 +18,16 @@ namespace tintel::test {
 inline const QSize kScreenPixels(1280, 1024);
 inline const QDate kAlarmDay(2026, 6, 15);
 
-// The fakes, with any of them replaced, an alarm record and a form registry whose end of the
+// The fakes, an alarm record and a form registry whose end of the
 // program is only counted.
 struct WindowRig
 {
-    explicit WindowRig(const PlatformOverrides& overrides = {});
+    // Any fake may be replaced, as in `WindowRig rig(throwingRegistry)`.
+    template <typename... Replacements>
+    explicit WindowRig(Replacements&... replacements) : fp(replacements...)
+    {
+        countQuits();
+    }
 
     FakePlatform fp;
     AlarmRecord record;
@@ -40,6 +45,7 @@ struct WindowRig
         actInModal([this]() -> QWidget* { return forms.loaded<T>(); },
                    [action](QWidget& window) { action(static_cast<T&>(window)); });
     }
+    void countQuits();
     void actInModal(std::function<QWidget*()> find, std::function<void(QWidget&)> action);
 
     // A left click on the countdown's alarm time, which asks what to do next; returns once the

@@ -437,7 +437,7 @@ void TestFrmAbout::eachPressSearchesAgain()
 void TestFrmAbout::failureInTheSearchShowsTheMessage()
 {
     ThrowingRegistry registry;
-    WindowRig rig({.registry = &registry});
+    WindowRig rig(registry);
     rig.fp.files.normalFiles.insert(u"\\MSINFO32.EXE"_s);
     bool openAfter = false;
     showModal(rig, [&](frmAbout& about) {

@@ -192,7 +192,7 @@ void tst_Startup::unsavedSettingsAreLoggedNotShown()
     const auto restore = qScopeGuard([&config] { qputenv("XDG_CONFIG_HOME", config); });
 
     IniSettingsStore store;
-    WindowRig rig({.settings = &store});
+    WindowRig rig(store);
     LogCapture log(u"tintel.*=true"_s);
     rig.forms.show<frmIntro>();
 
