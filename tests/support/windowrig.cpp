@@ -92,6 +92,21 @@ void WindowTest::cleanup()
     QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
+void addTextColumns()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QString>("expected");
+}
+
+void verifyTextOfRow(QWidget& window)
+{
+    QFETCH(QString, object);
+    QFETCH(QByteArray, property);
+    QFETCH(QString, expected);
+    QCOMPARE(child(window, object)->property(property.constData()).toString(), expected);
+}
+
 void addVersionRows()
 {
     QTest::addColumn<int>("major");

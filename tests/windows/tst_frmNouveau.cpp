@@ -120,10 +120,7 @@ private Q_SLOTS:
 
 void TestFrmNouveau::layoutTexts_data()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QString>("expected");
-
+    addTextColumns();
     QTest::addRow("caption") << u"frmNouveau"_s << QByteArray("windowTitle")
                              << u"Nouvelle alarme"_s;
     QTest::addRow("time label") << u"Label1_0"_s << QByteArray("text") << u"Entrez l'heure:"_s;
@@ -157,14 +154,8 @@ void TestFrmNouveau::layoutTexts_data()
 
 void TestFrmNouveau::layoutTexts()
 {
-    QFETCH(QString, object);
-    QFETCH(QByteArray, property);
-    QFETCH(QString, expected);
-
     Rig rig;
-    frmNouveau& window = rig.show();
-    QWidget* target = child(window, object);
-    QCOMPARE(target->property(property.constData()).toString(), expected);
+    verifyTextOfRow(rig.show());
 }
 
 void TestFrmNouveau::centredWithFocusInTime()

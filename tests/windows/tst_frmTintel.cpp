@@ -60,10 +60,7 @@ private Q_SLOTS:
 
 void TestFrmTintel::layoutTexts_data()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QString>("expected");
-
+    addTextColumns();
     QTest::addRow("caption") << u"frmTintel"_s << QByteArray("windowTitle")
                              << u"Tintel journalière"_s;
     QTest::addRow("alarm time tip")
@@ -92,14 +89,9 @@ void TestFrmTintel::layoutTexts_data()
 
 void TestFrmTintel::layoutTexts()
 {
-    QFETCH(QString, object);
-    QFETCH(QByteArray, property);
-    QFETCH(QString, expected);
-
     // As loaded: showing the window runs a tick.
     Rig rig(u"Réunion"_s, false);
-    QWidget* target = rig.child<QWidget>(object);
-    QCOMPARE(target->property(property.constData()).toString(), expected);
+    verifyTextOfRow(rig.window());
 }
 
 void TestFrmTintel::placedTopRightOnTop()
