@@ -1,10 +1,13 @@
 #include "tests/support/windowrig.h"
 
+#include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 namespace tintel::test {
@@ -38,6 +41,20 @@ void WindowRig::clickAlarmTime()
 {
     QTest::mouseClick(child<QLabel>(*forms.loaded<frmTintel>(), QStringLiteral("txtTintel")),
                       Qt::LeftButton);
+}
+
+QString WindowRig::newAlarmWindowState() const
+{
+    frmNouveau* nouveau = forms.loaded<frmNouveau>();
+    if (!nouveau)
+        return QStringLiteral("not loaded");
+    const QString time = child<QLineEdit>(*nouveau, QStringLiteral("txtHeure"))->text();
+    const QString message =
+        child<QPlainTextEdit>(*nouveau, QStringLiteral("txtMessage"))->toPlainText();
+    const QString boxes = time.isEmpty() && message.isEmpty()
+                              ? QStringLiteral("empty")
+                              : QStringLiteral("time \"%1\", message \"%2\"").arg(time, message);
+    return (nouveau->isVisible() ? QStringLiteral("shown, ") : QStringLiteral("hidden, ")) + boxes;
 }
 
 CountdownRig::CountdownRig(const QString& message, bool shown)

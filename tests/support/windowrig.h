@@ -51,6 +51,9 @@ struct WindowRig
     // A left click on the countdown's alarm time, which asks what to do next; returns once the
     // question is answered.
     void clickAlarmTime();
+
+    // "shown, empty" when the new-alarm window stands as a fresh one; otherwise what differs.
+    QString newAlarmWindowState() const;
 };
 
 // A countdown window for 07:30 on kAlarmDay as the new-alarm window leaves it, at 07:00: the

@@ -21,6 +21,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 enum class Window { Nouveau, Tintel, Question, Message };
+const struct
+{
+    const char* name;
+    Window window;
+} kWindows[] = {{"new alarm", Window::Nouveau},
+                {"countdown", Window::Tintel},
+                {"what next", Window::Question},
+                {"message", Window::Message}};
 
 struct Rig : WindowRig
 {
@@ -120,21 +128,13 @@ void tst_FunctionKeys::shellKeys_data()
     const struct
     {
         const char* name;
-        Window window;
-    } windows[] = {{"new alarm", Window::Nouveau},
-                   {"countdown", Window::Tintel},
-                   {"what next", Window::Question},
-                   {"message", Window::Message}};
-    const struct
-    {
-        const char* name;
         int modifiers;
     } mods[] = {{"", Qt::NoModifier},
                 {" with Shift", Qt::ShiftModifier},
                 {" with Ctrl", Qt::ControlModifier},
                 {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
                 {" with Alt", Qt::AltModifier}};
-    for (const auto& w : windows) {
+    for (const auto& w : kWindows) {
         for (const auto& m : mods) {
             QTest::addRow("F1 help in %s%s", w.name, m.name)
                 << int(w.window) << int(Qt::Key_F1) << m.modifiers << help;
@@ -196,10 +196,8 @@ void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove_data()
 {
     QTest::addColumn<int>("window");
-    QTest::addRow("new alarm") << int(Window::Nouveau);
-    QTest::addRow("countdown") << int(Window::Tintel);
-    QTest::addRow("what next") << int(Window::Question);
-    QTest::addRow("message") << int(Window::Message);
+    for (const auto& w : kWindows)
+        QTest::addRow("%s", w.name) << int(w.window);
 }
 
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove()

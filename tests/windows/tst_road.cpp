@@ -168,12 +168,8 @@ void TestRoad::wholeRoad()
 
     QVERIFY(!rig.forms.isLoaded<frmMessage>());
     QVERIFY(!rig.forms.isLoaded<frmTintel>());
-    frmNouveau* fresh = rig.forms.loaded<frmNouveau>();
-    QVERIFY(fresh);
-    QVERIFY(fresh->isVisible());
-    QCOMPARE(child<QLineEdit>(*fresh, u"txtHeure"_s)->text(), QString());
-    QCOMPARE(child<QPlainTextEdit>(*fresh, u"txtMessage"_s)->toPlainText(), QString());
-    QCOMPARE(child<QLabel>(*fresh, u"lblHeure"_s)->text(), u"00:00:00"_s);
+    QCOMPARE(rig.newAlarmWindowState(), u"shown, empty"_s);
+    QCOMPARE(child<QLabel>(rig.nouveau(), u"lblHeure"_s)->text(), u"00:00:00"_s);
     QCOMPARE(rig.record.gHeureCible, u"07:30:00"_s);
     QCOMPARE(rig.record.gTexteMessage, u"Réunion\n  salle 2 "_s);
 
