@@ -17,12 +17,11 @@ void WindowRig::countQuits()
     forms.setQuitHandler([this] { ++quits; });
 }
 
-void WindowRig::actInModal(std::function<QWidget*()> find, std::function<void(QWidget&)> action)
+void actInModal(QObject* context, std::function<QWidget*()> find,
+                std::function<void(QWidget&)> action)
 {
-    auto* poll = new QTimer(&context);
+    auto* poll = new QTimer(context);
     poll->setInterval(5);
-    // Another modal window in the way would hold the test: it is closed after a while, so
-    // that the test goes on to fail.
     QObject::connect(poll, &QTimer::timeout, poll,
                      [poll, find, action, giveUp = QDeadlineTimer(10000)] {
                          QWidget* window = find();

@@ -42,11 +42,11 @@ struct WindowRig
     template <typename T>
     void whenModal(std::function<void(T&)> action)
     {
-        actInModal([this]() -> QWidget* { return forms.loaded<T>(); },
-                   [action](QWidget& window) { action(static_cast<T&>(window)); });
+        actInModal(
+            &context, [this]() -> QWidget* { return forms.loaded<T>(); },
+            [action](QWidget& window) { action(static_cast<T&>(window)); });
     }
     void countQuits();
-    void actInModal(std::function<QWidget*()> find, std::function<void(QWidget&)> action);
 
     // A left click on the countdown's alarm time, which asks what to do next; returns once the
     // question is answered.
@@ -55,6 +55,12 @@ struct WindowRig
     // "shown, empty" when the new-alarm window stands as a fresh one; otherwise what differs.
     QString newAlarmWindowState() const;
 };
+
+// Runs `action` on the window `find` gives once it is the modal and active window, from a timer
+// that `context` owns; another modal window in the way is closed after a while, so that the test
+// goes on to fail.
+void actInModal(QObject* context, std::function<QWidget*()> find,
+                std::function<void(QWidget&)> action);
 
 // A countdown window for 07:30 on kAlarmDay as the new-alarm window leaves it, at 07:00: the
 // record filled, the alarm time written, shown unless asked otherwise.
