@@ -18,8 +18,7 @@ namespace tintel::test {
 inline const QSize kScreenPixels(1280, 1024);
 inline const QDate kAlarmDay(2026, 6, 15);
 
-// The fakes, an alarm record and a form registry whose end of the
-// program is only counted.
+// The fakes, an alarm record and a form registry whose end of the program is only counted.
 struct WindowRig
 {
     // Any fake may be replaced, as in `WindowRig rig(throwingRegistry)`.
@@ -46,14 +45,15 @@ struct WindowRig
             &context, [this]() -> QWidget* { return forms.loaded<T>(); },
             [action](QWidget& window) { action(static_cast<T&>(window)); });
     }
-    void countQuits();
-
     // A left click on the countdown's alarm time, which asks what to do next; returns once the
     // question is answered.
     void clickAlarmTime();
 
     // "shown, empty" when the new-alarm window stands as a fresh one; otherwise what differs.
     QString newAlarmWindowState() const;
+
+private:
+    void countQuits();
 };
 
 // Runs `action` on the window `find` gives once it is the modal and active window, from a timer
@@ -119,8 +119,8 @@ QString visibleTopLevel();
 
 } // namespace tintel::test
 
-// Fails the test unless the frame stands at that place: TINTEL_VERIFY_PLACED(frame,
-// Place::Centred).
+// Fails the test unless the frame stands at that place, as in
+// `TINTEL_VERIFY_PLACED(frame, Place::Centred)`.
 #define TINTEL_VERIFY_PLACED(frame, ...)                                                           \
     QVERIFY2(::tintel::test::isPlaced(frame, __VA_ARGS__),                                         \
              qPrintable(::tintel::test::frameText(frame)))
