@@ -25,6 +25,7 @@
 #include <QSet>
 
 #include <functional>
+#include <type_traits>
 
 class QWidget;
 
@@ -146,9 +147,43 @@ public:
     QtWindowManager real;
 };
 
-// Every fake, and the platform made of them.
+// The fake for `Interface`, or the last of the replacements that implements it.
+template <typename Interface, typename... Replacements>
+Interface& pick(Interface& fake, Replacements&... replacements)
+{
+    Interface* chosen = &fake;
+    (
+        [&] {
+            if constexpr (std::is_base_of_v<Interface, Replacements>)
+                chosen = &replacements;
+        }(),
+        ...);
+    return *chosen;
+}
+
+// Every fake, and the platform made of them with any of them replaced by an object of the
+// same interface, as in `FakePlatform fp(throwingRegistry)`.
 struct FakePlatform
 {
+    template <typename... Replacements>
+    explicit FakePlatform(Replacements&... replacements)
+        : platform{pick<Clock>(clock, replacements...),
+                   pick<TickerFactory>(tickers, replacements...),
+                   pick<SettingsStore>(settings, replacements...),
+                   pick<SingleInstance>(instance, replacements...),
+                   pick<MessageBoxes>(boxes, replacements...),
+                   pick<Beeper>(beeper, replacements...),
+                   pick<ProgramInfo>(program, replacements...),
+                   pick<Screen>(screen, replacements...),
+                   pick<Terminator>(terminator, replacements...),
+                   pick<Shell>(shell, replacements...),
+                   pick<Files>(files, replacements...),
+                   pick<WindowManager>(windows, replacements...),
+                   pick<Registry>(registry, replacements...)}
+    {}
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
     FakeClock clock;
     FakeTickerFactory tickers;
     FakeSettingsStore settings;
@@ -162,8 +197,7 @@ struct FakePlatform
     FakeFiles files;
     FakeWindowManager windows;
     FakeRegistry registry;
-    Platform platform{clock,  tickers,    settings, instance, boxes,   beeper,  program,
-                      screen, terminator, shell,    files,    windows, registry};
+    Platform platform;
 };
 
 } // namespace tintel::test

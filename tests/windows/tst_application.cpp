@@ -30,13 +30,12 @@ QStringList entries(QMenu* menu)
 
 } // namespace
 
-class tst_Application : public QObject
+class tst_Application : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void cleanup();
     void textBoxMenusSpeakFrench_data();
     void textBoxMenusSpeakFrench();
     void standardButtonsSpeakFrench_data();
@@ -49,11 +48,6 @@ void tst_Application::initTestCase()
     // Whatever the user's locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     setUpApplication();
-}
-
-void tst_Application::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
 void tst_Application::textBoxMenusSpeakFrench_data()

@@ -96,7 +96,7 @@ struct Rig : WindowRig
 
 } // namespace
 
-class tst_Forms : public QObject
+class tst_Forms : public WindowTest
 {
     Q_OBJECT
 
@@ -226,17 +226,10 @@ void tst_Forms::terminationRunsNoUnloadStep()
 template <typename T>
 void whenModal(Rig& rig, std::function<void(T&)> action)
 {
-    auto* poll = new QTimer(&rig.context);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, poll, [&rig, poll, action] {
-        T* window = rig.forms.loaded<T>();
-        if (!window || QApplication::activeModalWidget() != window)
-            return;
-        poll->stop();
-        action(*window);
-        rig.forms.unload(window);
+    rig.whenModal<T>([&rig, action](T& window) {
+        action(window);
+        rig.forms.unload(&window);
     });
-    poll->start();
 }
 
 void tst_Forms::modalAboveItsOpener_data()

@@ -24,79 +24,30 @@ const QByteArray kProgramKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared To
 const QByteArray kFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QString kUnavailable = u"Les informations système ne sont pas disponibles actuellement"_s;
 
-struct Rig
+// Shows the about window modally as F2 does, runs `action` inside its modal loop and returns
+// once the loop has. A window the action leaves open is unloaded so that the test goes on; the
+// answer tells whether the action closed it.
+bool showModal(WindowRig& rig, std::function<void(frmAbout&)> action)
 {
-    FakePlatform fp;
-    Platform platform;
-    AlarmRecord record;
-    Forms forms{platform, record};
-    int quits = 0;
-    // Owns the pollers, so none outlives the test.
-    QObject context;
-
-    explicit Rig(Registry* registry = nullptr)
-        : platform{fp.clock,
-                   fp.tickers,
-                   fp.settings,
-                   fp.instance,
-                   fp.boxes,
-                   fp.beeper,
-                   fp.program,
-                   fp.screen,
-                   fp.terminator,
-                   fp.shell,
-                   fp.files,
-                   fp.windows,
-                   registry ? *registry : fp.registry}
-    {
-        forms.setQuitHandler([this] { ++quits; });
-    }
-
-    // Shows the about window modally as F2 does, runs `action` inside its modal loop and returns
-    // once the loop has. A window the action leaves open is unloaded so that the test goes on;
-    // the answer tells whether the action closed it.
-    bool showModal(std::function<void(frmAbout&)> action)
-    {
-        bool closedByAction = false;
-        auto* poll = new QTimer(&context);
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action, &closedByAction] {
-            frmAbout* about = forms.loaded<frmAbout>();
-            if (!about || QApplication::activeModalWidget() != about)
-                return;
-            poll->stop();
-            action(*about);
-            closedByAction = !forms.isLoaded<frmAbout>();
-            if (!closedByAction)
-                forms.unload<frmAbout>();
-        });
-        poll->start();
-        forms.showModal<frmAbout>(nullptr);
-        return closedByAction;
-    }
-};
-
-template <typename T = QLabel>
-T* child(QWidget& window, const QString& name)
-{
-    return window.findChild<T*>(name);
+    bool closedByAction = false;
+    rig.whenModal<frmAbout>([&rig, action, &closedByAction](frmAbout& about) {
+        action(about);
+        closedByAction = !rig.forms.isLoaded<frmAbout>();
+        if (!closedByAction)
+            rig.forms.unload<frmAbout>();
+    });
+    rig.forms.showModal<frmAbout>(nullptr);
+    return closedByAction;
 }
 
-QPushButton* button(QWidget& window, const QString& name)
+QPushButton* button(frmAbout& about, const QString& name)
 {
-    return child<QPushButton>(window, name);
+    return child<QPushButton>(about, name);
 }
 
 bool focusOn(QWidget* widget)
 {
     return QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; }, 2000);
-}
-
-// Centred by its outer size, to the nearest pixel.
-bool centredOn(const QRect& frame, const QSize& screenPixels)
-{
-    return std::abs(2 * frame.x() + frame.width() - screenPixels.width()) <= 1 &&
-           std::abs(2 * frame.y() + frame.height() - screenPixels.height()) <= 1;
 }
 
 using OptionalValue = std::optional<FakeRegistry::Value>;
@@ -105,12 +56,11 @@ using OptionalValue = std::optional<FakeRegistry::Value>;
 
 Q_DECLARE_METATYPE(OptionalValue)
 
-class TestFrmAbout : public QObject
+class TestFrmAbout : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void texts_data();
     void texts();
     void version_data();
@@ -130,11 +80,6 @@ private Q_SLOTS:
     void failureInTheSearchShowsTheMessage();
     void loadsAfreshEachShowing();
 };
-
-void TestFrmAbout::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
 
 void TestFrmAbout::texts_data()
 {
@@ -162,14 +107,15 @@ void TestFrmAbout::texts()
     QFETCH(QString, name);
     QFETCH(QString, expected);
 
-    Rig rig;
+    WindowRig rig;
     frmAbout& about = rig.forms.form<frmAbout>();
-    if (name == u"frmAbout"_s) {
+    QWidget* widget = child(about, name);
+    if (widget == &about) {
         QCOMPARE(about.windowTitle(), expected);
-    } else if (QPushButton* cmd = button(about, name)) {
+    } else if (auto* cmd = qobject_cast<QPushButton*>(widget)) {
         QCOMPARE(cmd->text(), expected);
     } else {
-        QLabel* label = child(about, name);
+        auto* label = qobject_cast<QLabel*>(widget);
         QVERIFY2(label, qPrintable(name));
         QCOMPARE(label->text(), expected);
         // Shown whole in the substitute faces.
@@ -183,29 +129,16 @@ void TestFrmAbout::texts()
 
 void TestFrmAbout::version_data()
 {
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("expected");
-
-    QTest::addRow("this release") << 1 << 0 << 0 << u"Version 1.0.0"_s;
-    QTest::addRow("two-digit revision") << 2 << 3 << 15 << u"Version 2.3.15"_s;
+    addVersionRows();
     QTest::addRow("largest 16-bit numbers")
         << 32767 << 32767 << 32767 << u"Version 32767.32767.32767"_s;
 }
 
 void TestFrmAbout::version()
 {
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, expected);
-
-    Rig rig;
-    rig.fp.program.major = major;
-    rig.fp.program.minor = minor;
-    rig.fp.program.revision = revision;
-    QLabel* lblVersion = child(rig.forms.form<frmAbout>(), u"lblVersion"_s);
+    WindowRig rig;
+    const QString expected = useVersionOfRow(rig.fp.program);
+    QLabel* lblVersion = child<QLabel>(rig.forms.form<frmAbout>(), u"lblVersion"_s);
     QCOMPARE(lblVersion->text(), expected);
     QVERIFY(lblVersion->width() >= lblVersion->sizeHint().width());
     rig.forms.unload<frmAbout>();
@@ -235,8 +168,8 @@ void TestFrmAbout::fonts()
     QFETCH(bool, bold);
     QFETCH(bool, wraps);
 
-    Rig rig;
-    QLabel* label = child(rig.forms.form<frmAbout>(), name);
+    WindowRig rig;
+    QLabel* label = child<QLabel>(rig.forms.form<frmAbout>(), name);
     QCOMPARE(label->font().family(), family);
     QCOMPARE(label->font().pointSizeF(), pointSize);
     QCOMPARE(label->font().bold(), bold);
@@ -247,7 +180,7 @@ void TestFrmAbout::fonts()
 
 void TestFrmAbout::layout()
 {
-    Rig rig;
+    WindowRig rig;
     frmAbout& about = rig.forms.form<frmAbout>();
     // Client area 5730 x 3195 twips, not resizable.
     QCOMPARE(about.size(), QSize(382, 213));
@@ -258,7 +191,7 @@ void TestFrmAbout::layout()
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
 
-    QLabel* picIcon = child(about, u"picIcon"_s);
+    QLabel* picIcon = child<QLabel>(about, u"picIcon"_s);
     QCOMPARE(picIcon->geometry(), QRect(16, 16, 32, 32));
     QCOMPARE(picIcon->pixmap().size(), QSize(32, 32));
     QCOMPARE(picIcon->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
@@ -272,7 +205,7 @@ void TestFrmAbout::layout()
 
 void TestFrmAbout::separator()
 {
-    Rig rig;
+    WindowRig rig;
     const QImage image = rig.forms.form<frmAbout>().grab().toImage();
     // Grey over white, from x 90 and 105 twips to 5654.
     QCOMPARE(QColor(image.pixel(6, 139)), QColor(128, 128, 128));
@@ -304,10 +237,10 @@ void TestFrmAbout::close()
 {
     QFETCH(std::function<void(frmAbout&)>, closeIt);
 
-    Rig rig;
+    WindowRig rig;
     bool focusOnOk = false;
     bool modal = false;
-    const bool closed = rig.showModal([&](frmAbout& about) {
+    const bool closed = showModal(rig, [&](frmAbout& about) {
         modal = about.windowModality() == Qt::ApplicationModal;
         focusOnOk = focusOn(button(about, u"cmdOK"_s));
         if (focusOnOk)
@@ -340,26 +273,24 @@ void TestFrmAbout::centred()
     QFETCH(QSize, screenTwips);
     QFETCH(QPoint, atLoad);
 
-    Rig rig;
+    WindowRig rig;
     rig.fp.screen.size = screenTwips;
     // The load step centres the outer size, frame included, before the window is shown.
     QCOMPARE(rig.forms.form<frmAbout>().pos(), atLoad);
 
     QRect frame;
-    rig.showModal([&](frmAbout& about) {
+    showModal(rig, [&](frmAbout& about) {
         // Shown, it stays where the load step put it.
         QCoreApplication::processEvents();
         frame = about.frameGeometry();
         about.cmdOK_Click();
     });
 
-    const QString where =
-        u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
-    QVERIFY2(frame.size() != QSize(382, 213), qPrintable(where));
+    QVERIFY2(frame.size() != QSize(382, 213), qPrintable(frameText(frame)));
     // The test platform pushes a window that would start off the screen back by its frame.
     if (atLoad.x() >= 0 && atLoad.y() >= 0) {
         QCOMPARE(frame.topLeft(), atLoad);
-        QVERIFY2(centredOn(frame, screenTwips / kTwipsPerPixel), qPrintable(where));
+        TINTEL_VERIFY_PLACED(frame, Place::Centred, screenTwips / kTwipsPerPixel);
     }
 }
 
@@ -409,7 +340,7 @@ void TestFrmAbout::sysInfo()
     QFETCH(QStringList, expectedStarted);
     QFETCH(bool, unavailable);
 
-    Rig rig;
+    WindowRig rig;
     if (first)
         rig.fp.registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = *first;
     if (second)
@@ -419,7 +350,7 @@ void TestFrmAbout::sysInfo()
     rig.fp.files.startSucceeds = startSucceeds;
 
     bool openAfter = false;
-    const bool closed = rig.showModal([&](frmAbout& about) {
+    const bool closed = showModal(rig, [&](frmAbout& about) {
         QTest::mouseClick(button(about, u"cmdSysInfo"_s), Qt::LeftButton);
         openAfter = rig.forms.isLoaded<frmAbout>() && about.isVisible();
         QTest::mouseClick(button(about, u"cmdOK"_s), Qt::LeftButton);
@@ -460,7 +391,7 @@ void TestFrmAbout::eachPressSearchesAgain()
     QFETCH(std::function<void(frmAbout&)>, press);
     QFETCH(bool, found);
 
-    Rig rig;
+    WindowRig rig;
     if (found) {
         rig.fp.registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = {
             1, QByteArrayLiteral("C:\\msinfo32.exe\0")};
@@ -471,7 +402,7 @@ void TestFrmAbout::eachPressSearchesAgain()
     };
     bool pressesAnswered = false;
     bool openAfter = false;
-    rig.showModal([&](frmAbout& about) {
+    showModal(rig, [&](frmAbout& about) {
         if (!focusOn(button(about, u"cmdOK"_s)))
             return;
         press(about);
@@ -493,10 +424,10 @@ void TestFrmAbout::eachPressSearchesAgain()
 void TestFrmAbout::failureInTheSearchShowsTheMessage()
 {
     ThrowingRegistry registry;
-    Rig rig(&registry);
+    WindowRig rig(registry);
     rig.fp.files.normalFiles.insert(u"\\MSINFO32.EXE"_s);
     bool openAfter = false;
-    rig.showModal([&](frmAbout& about) {
+    showModal(rig, [&](frmAbout& about) {
         QTest::mouseClick(button(about, u"cmdSysInfo"_s), Qt::LeftButton);
         openAfter = about.isVisible();
         about.cmdOK_Click();
@@ -511,12 +442,12 @@ void TestFrmAbout::failureInTheSearchShowsTheMessage()
 
 void TestFrmAbout::loadsAfreshEachShowing()
 {
-    Rig rig;
+    WindowRig rig;
     QPointer<frmAbout> firstWindow;
-    rig.showModal([&](frmAbout& about) {
+    showModal(rig, [&](frmAbout& about) {
         firstWindow = &about;
-        child(about, u"lblTitle"_s)->setText(u"changé"_s);
-        child(about, u"lblDescription_0"_s)->setText(u"changé"_s);
+        child<QLabel>(about, u"lblTitle"_s)->setText(u"changé"_s);
+        child<QLabel>(about, u"lblDescription_0"_s)->setText(u"changé"_s);
         about.setWindowTitle(u"changé"_s);
         about.cmdOK_Click();
     });
@@ -524,11 +455,11 @@ void TestFrmAbout::loadsAfreshEachShowing()
 
     rig.fp.program.minor = 7;
     QString title, description, caption, version;
-    const bool closed = rig.showModal([&](frmAbout& about) {
-        title = child(about, u"lblTitle"_s)->text();
-        description = child(about, u"lblDescription_0"_s)->text();
+    const bool closed = showModal(rig, [&](frmAbout& about) {
+        title = child<QLabel>(about, u"lblTitle"_s)->text();
+        description = child<QLabel>(about, u"lblDescription_0"_s)->text();
         caption = about.windowTitle();
-        version = child(about, u"lblVersion"_s)->text();
+        version = child<QLabel>(about, u"lblVersion"_s)->text();
         QTest::keyClick(&about, Qt::Key_Escape);
     });
 

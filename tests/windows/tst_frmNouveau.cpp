@@ -40,15 +40,9 @@ struct Rig : WindowRig
         return *forms.loaded<frmNouveau>();
     }
     frmNouveau& window() const { return *forms.loaded<frmNouveau>(); }
-    QLineEdit* txtHeure() const { return window().findChild<QLineEdit*>(u"txtHeure"_s); }
-    QPlainTextEdit* txtMessage() const
-    {
-        return window().findChild<QPlainTextEdit*>(u"txtMessage"_s);
-    }
-    QPushButton* button(const QString& name) const
-    {
-        return window().findChild<QPushButton*>(name);
-    }
+    QLineEdit* txtHeure() const { return child<QLineEdit>(window(), u"txtHeure"_s); }
+    QPlainTextEdit* txtMessage() const { return child<QPlainTextEdit>(window(), u"txtMessage"_s); }
+    QPushButton* button(const QString& name) const { return child<QPushButton>(window(), name); }
     int boxesTitled(const QString& title) const
     {
         return int(std::count_if(fp.boxes.shown.cbegin(), fp.boxes.shown.cend(),
@@ -93,12 +87,11 @@ const std::pair<const char*, Route> kRoutes[] = {{"Enter in time box", Route::En
 
 Q_DECLARE_METATYPE(Route)
 
-class TestFrmNouveau : public QObject
+class TestFrmNouveau : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void layoutTexts_data();
     void layoutTexts();
     void centredWithFocusInTime();
@@ -125,17 +118,9 @@ private Q_SLOTS:
     void linkByIndex();
 };
 
-void TestFrmNouveau::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
-
 void TestFrmNouveau::layoutTexts_data()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QString>("expected");
-
+    addTextColumns();
     QTest::addRow("caption") << u"frmNouveau"_s << QByteArray("windowTitle")
                              << u"Nouvelle alarme"_s;
     QTest::addRow("time label") << u"Label1_0"_s << QByteArray("text") << u"Entrez l'heure:"_s;
@@ -169,15 +154,8 @@ void TestFrmNouveau::layoutTexts_data()
 
 void TestFrmNouveau::layoutTexts()
 {
-    QFETCH(QString, object);
-    QFETCH(QByteArray, property);
-    QFETCH(QString, expected);
-
     Rig rig;
-    frmNouveau& window = rig.show();
-    QObject* target = window.objectName() == object ? &window : window.findChild<QObject*>(object);
-    QVERIFY(target);
-    QCOMPARE(target->property(property.constData()).toString(), expected);
+    verifyTextOfRow(rig.show());
 }
 
 void TestFrmNouveau::centredWithFocusInTime()
@@ -192,14 +170,7 @@ void TestFrmNouveau::centredWithFocusInTime()
     QVERIFY(flags & Qt::WindowTitleHint);
     QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint)));
-    // Centred by its outer size once the frame is there, to the nearest pixel.
-    QTRY_VERIFY(window.frameGeometry().size() != window.size());
-    QTRY_VERIFY2(std::abs(2 * window.frameGeometry().x() + window.frameGeometry().width() - 1280) <=
-                     1,
-                 qPrintable(QString::number(window.frameGeometry().x())));
-    QTRY_VERIFY2(
-        std::abs(2 * window.frameGeometry().y() + window.frameGeometry().height() - 1024) <= 1,
-        qPrintable(QString::number(window.frameGeometry().y())));
+    TINTEL_VERIFY_PLACED(settledFrame(window, Place::Centred), Place::Centred);
     QCOMPARE(rig.record.gCheminAide, u"/opt/tintel/aide.htm"_s);
 }
 

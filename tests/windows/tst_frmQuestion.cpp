@@ -6,13 +6,10 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -22,49 +19,9 @@ using namespace tintel::test;
 
 namespace {
 
-const QDate kToday(2026, 6, 15);
-
-struct Rig : WindowRig
-{
-    Rig()
-    {
-        fp.clock.set(QDateTime(kToday, QTime(7, 0, 0)));
-        record.gHeureCible = u"07:30:00"_s;
-        record.gTexteMessage = u"Réunion"_s;
-        record.gDateCible = kToday;
-        forms.form<frmTintel>().setAlarmTime(u"07:30"_s);
-        forms.show<frmTintel>();
-    }
-
-    // Runs `action` from inside the modal loop once the dialog is the modal window. Each call has
-    // its own timer: a timer does not fire again while its own handler waits in a nested loop.
-    void whenAsked(std::function<void(frmQuestion&)> action)
-    {
-        auto* poll = new QTimer(&context);
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action] {
-            frmQuestion* dialog = forms.loaded<frmQuestion>();
-            // Arrow keys move between the options only in the active window.
-            if (!dialog || QApplication::activeModalWidget() != dialog ||
-                QApplication::activeWindow() != dialog)
-                return;
-            poll->stop();
-            action(*dialog);
-        });
-        poll->start();
-    }
-
-    // A left click on the alarm time; returns once the dialog has closed.
-    void clickAlarmTime()
-    {
-        QLabel* txtTintel = forms.loaded<frmTintel>()->findChild<QLabel*>(u"txtTintel"_s);
-        QTest::mouseClick(txtTintel, Qt::LeftButton);
-    }
-};
-
 QRadioButton* option(frmQuestion& dialog, int index)
 {
-    return dialog.findChild<QRadioButton*>(u"optChoix_%1"_s.arg(index));
+    return child<QRadioButton>(dialog, u"optChoix_%1"_s.arg(index));
 }
 
 // On the indicator, whatever width the font gives the caption.
@@ -76,19 +33,18 @@ void clickOption(frmQuestion& dialog, int index)
 
 QPushButton* valider(frmQuestion& dialog)
 {
-    return dialog.findChild<QPushButton*>(u"cmdValider"_s);
+    return child<QPushButton>(dialog, u"cmdValider"_s);
 }
 
 enum class Outcome { NewAlarm, Keep, Quit };
 
 } // namespace
 
-class TestFrmQuestion : public QObject
+class TestFrmQuestion : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void layout();
     void choice_data();
     void choice();
@@ -98,21 +54,16 @@ private Q_SLOTS:
     void optionByIndex();
 };
 
-void TestFrmQuestion::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
-
 void TestFrmQuestion::layout()
 {
-    Rig rig;
+    CountdownRig rig;
     QString title, texts[3], validerText;
     bool checked[3] = {};
     bool isDefault = false;
     bool modal = false;
     qint16 choix = -1;
     QRect frame;
-    rig.whenAsked([&](frmQuestion& dialog) {
+    rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
         title = dialog.windowTitle();
         for (int i = 0; i < 3; ++i) {
             texts[i] = option(dialog, i)->text();
@@ -122,13 +73,7 @@ void TestFrmQuestion::layout()
         isDefault = valider(dialog)->isDefault();
         modal = dialog.isModal() || dialog.windowModality() == Qt::ApplicationModal;
         choix = dialog.choix();
-        // The frame is known once the dialog is up, and the dialog may move into place then.
-        const bool settled = QTest::qWaitFor([&dialog] {
-            const QRect f = dialog.frameGeometry();
-            return f.size() != dialog.size() && std::abs(2 * f.x() + f.width() - 1280) <= 1;
-        });
-        Q_UNUSED(settled);
-        frame = dialog.frameGeometry();
+        frame = settledFrame(dialog, Place::Centred);
         option(dialog, 1)->click();
         valider(dialog)->click();
     });
@@ -146,15 +91,7 @@ void TestFrmQuestion::layout()
     QVERIFY(!checked[1]);
     QVERIFY(!checked[2]);
     QCOMPARE(choix, 0);
-    // Centred by its outer size, to the nearest pixel.
-    QVERIFY2(
-        std::abs(2 * frame.x() + frame.width() - 1280) <= 1,
-        qPrintable(
-            u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
-    QVERIFY2(
-        std::abs(2 * frame.y() + frame.height() - 1024) <= 1,
-        qPrintable(
-            u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+    TINTEL_VERIFY_PLACED(frame, Place::Centred);
     QVERIFY(!rig.forms.isLoaded<frmQuestion>());
 }
 
@@ -219,11 +156,11 @@ void TestFrmQuestion::choice()
     QFETCH(bool, validated);
     QFETCH(Outcome, outcome);
 
-    Rig rig;
+    CountdownRig rig;
     QPointer<frmTintel> countdown = rig.forms.loaded<frmTintel>();
     QVERIFY(QTest::qWaitForWindowActive(countdown));
     qint16 choixAtValidation = -1;
-    rig.whenAsked([&](frmQuestion& dialog) {
+    rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
         connect(valider(dialog), &QPushButton::pressed, &dialog,
                 [&] { choixAtValidation = dialog.choix(); });
         choose(dialog);
@@ -242,11 +179,7 @@ void TestFrmQuestion::choice()
     case Outcome::NewAlarm: {
         QVERIFY(!rig.forms.isLoaded<frmTintel>());
         QVERIFY(!rig.forms.isLoaded<frmQuestion>());
-        frmNouveau* nouveau = rig.forms.loaded<frmNouveau>();
-        QVERIFY(nouveau);
-        QVERIFY(nouveau->isVisible());
-        QCOMPARE(nouveau->findChild<QLineEdit*>(u"txtHeure"_s)->text(), QString());
-        QCOMPARE(nouveau->findChild<QPlainTextEdit*>(u"txtMessage"_s)->toPlainText(), QString());
+        QCOMPARE(rig.newAlarmWindowState(), u"shown, empty"_s);
         // The old alarm stays in the record until the next activation replaces it.
         QCOMPARE(rig.record.gHeureCible, u"07:30:00"_s);
         QTRY_VERIFY(!countdown);
@@ -258,9 +191,9 @@ void TestFrmQuestion::choice()
         QCOMPARE(rig.forms.loaded<frmTintel>(), countdown.data());
         QVERIFY(countdown->isVisible());
         QVERIFY(!rig.forms.isLoaded<frmNouveau>());
-        rig.fp.clock.set(QDateTime(kToday, QTime(7, 29, 50)));
+        rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 50)));
         rig.fp.tickers.tickAll();
-        QCOMPARE(countdown->findChild<QLabel*>(u"lblS"_s)->text(), u"10"_s);
+        QCOMPARE(child<QLabel>(*countdown, u"lblS"_s)->text(), u"10"_s);
         QCoreApplication::processEvents();
         QCOMPARE(rig.quits, 0);
         break;
@@ -273,10 +206,10 @@ void TestFrmQuestion::choice()
 
 void TestFrmQuestion::escapeDoesNothing()
 {
-    Rig rig;
+    CountdownRig rig;
     bool openAfterEscape = false;
     qint16 choixAfterEscape = -1;
-    rig.whenAsked([&](frmQuestion& dialog) {
+    rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
         clickOption(dialog, 1);
         QTest::keyClick(option(dialog, 1), Qt::Key_Escape);
         QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -296,11 +229,11 @@ void TestFrmQuestion::escapeDoesNothing()
 
 void TestFrmQuestion::reopenStartsFromFirstOption()
 {
-    Rig rig;
+    CountdownRig rig;
     for (int opening = 0; opening < 2; ++opening) {
         bool firstChecked = false;
         qint16 choixAtOpening = -1;
-        rig.whenAsked([&](frmQuestion& dialog) {
+        rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
             firstChecked = option(dialog, 0)->isChecked();
             choixAtOpening = dialog.choix();
             clickOption(dialog, 1);

@@ -17,26 +17,14 @@ using namespace tintel::test;
 
 namespace {
 
-const QDate kToday(2026, 6, 15);
-
-// A countdown window as the new-alarm window leaves it: record filled, label written, shown.
-struct Rig : WindowRig
+struct Rig : CountdownRig
 {
-    explicit Rig(const QString& message = u"Réunion"_s, bool shown = true)
-    {
-        fp.clock.set(QDateTime(kToday, QTime(7, 0, 0)));
-        record.gHeureCible = u"07:30:00"_s;
-        record.gTexteMessage = message;
-        record.gDateCible = kToday;
-        forms.form<frmTintel>().setAlarmTime(u"07:30"_s);
-        if (shown)
-            forms.show<frmTintel>();
-    }
+    using CountdownRig::CountdownRig;
     frmTintel& window() const { return *forms.loaded<frmTintel>(); }
     template <typename T = QLabel>
     T* child(const QString& name) const
     {
-        return window().findChild<T*>(name);
+        return test::child<T>(window(), name);
     }
     // What the tick writes: the current time and date, then the hours, minutes, seconds left.
     QStringList tickTexts() const
@@ -50,12 +38,11 @@ struct Rig : WindowRig
 
 } // namespace
 
-class TestFrmTintel : public QObject
+class TestFrmTintel : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void layoutTexts_data();
     void layoutTexts();
     void placedTopRightOnTop();
@@ -71,17 +58,9 @@ private Q_SLOTS:
     void closedFromOutsideIsRefused();
 };
 
-void TestFrmTintel::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
-
 void TestFrmTintel::layoutTexts_data()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QString>("expected");
-
+    addTextColumns();
     QTest::addRow("caption") << u"frmTintel"_s << QByteArray("windowTitle")
                              << u"Tintel journalière"_s;
     QTest::addRow("alarm time tip")
@@ -110,16 +89,9 @@ void TestFrmTintel::layoutTexts_data()
 
 void TestFrmTintel::layoutTexts()
 {
-    QFETCH(QString, object);
-    QFETCH(QByteArray, property);
-    QFETCH(QString, expected);
-
     // As loaded: showing the window runs a tick.
     Rig rig(u"Réunion"_s, false);
-    QObject* target =
-        object == u"frmTintel"_s ? &rig.window() : rig.window().findChild<QObject*>(object);
-    QVERIFY(target);
-    QCOMPARE(target->property(property.constData()).toString(), expected);
+    verifyTextOfRow(rig.window());
 }
 
 void TestFrmTintel::placedTopRightOnTop()
@@ -135,15 +107,13 @@ void TestFrmTintel::placedTopRightOnTop()
     QCOMPARE(call.pos, QPoint(0, 0));
     QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
     // Placed by its outer size before it is shown, and not moved once shown.
-    QCOMPARE(window.frameGeometry().right() + 1, 1280);
-    QCOMPARE(window.frameGeometry().top(), 0);
+    TINTEL_VERIFY_PLACED(window.frameGeometry(), Place::TopRight);
     const QPoint placed = window.pos();
 
     rig.forms.show<frmTintel>();
     QCoreApplication::processEvents();
     QCOMPARE(window.pos(), placed);
-    QCOMPARE(window.frameGeometry().right() + 1, 1280);
-    QCOMPARE(window.frameGeometry().top(), 0);
+    TINTEL_VERIFY_PLACED(window.frameGeometry(), Place::TopRight);
     QVERIFY(window.frameGeometry().width() > 0);
     QCOMPARE(window.size(), QSize(141, 66));
     // A title, and no button in the title bar: cmdReduire is the only way to minimise.
@@ -158,7 +128,7 @@ void TestFrmTintel::onTopToggles()
 {
     Rig rig;
     frmTintel& window = rig.window();
-    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    TINTEL_VERIFY_PLACED(settledFrame(window, Place::TopRight), Place::TopRight);
     const QPoint placed = window.pos();
     auto* cmdOnTop = rig.child<QPushButton>(u"cmdOnTop"_s);
     int before = int(rig.fp.windows.calls.size());
@@ -197,7 +167,7 @@ void TestFrmTintel::minimisedTitle()
     QCOMPARE(window.windowTitle(), title);
 
     // Still counting while minimised.
-    rig.fp.clock.set(QDateTime(kToday, QTime(7, 29, 58)));
+    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 58)));
     rig.fp.tickers.tickAll();
     QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
 
@@ -215,16 +185,16 @@ void TestFrmTintel::tickLabels_data()
     QTest::addColumn<QStringList>("labels");
 
     QTest::addRow("hours, minutes and seconds apart")
-        << true << QDateTime(kToday, QTime(5, 57, 57, 6)) << kToday
+        << true << QDateTime(kAlarmDay, QTime(5, 57, 57, 6)) << kAlarmDay
         << QStringList{u"05:57:57"_s, u"15/06/2026"_s, u"01"_s, u"32"_s, u"03"_s};
     QTest::addRow("one second before")
-        << true << QDateTime(kToday, QTime(7, 29, 59, 999)) << kToday
+        << true << QDateTime(kAlarmDay, QTime(7, 29, 59, 999)) << kAlarmDay
         << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
     QTest::addRow("alarm tomorrow, 23 hours before")
-        << true << QDateTime(kToday, QTime(8, 30, 0)) << kToday.addDays(1)
+        << true << QDateTime(kAlarmDay, QTime(8, 30, 0)) << kAlarmDay.addDays(1)
         << QStringList{u"08:30:00"_s, u"15/06/2026"_s, u"23"_s, u"00"_s, u"00"_s};
     QTest::addRow("hidden, past the alarm")
-        << false << QDateTime(kToday, QTime(8, 31, 1)) << kToday
+        << false << QDateTime(kAlarmDay, QTime(8, 31, 1)) << kAlarmDay
         << QStringList{u"08:31:01"_s, u"15/06/2026"_s, u"-1"_s, u"-1"_s, u"-1"_s};
     QTest::addRow("hidden, across new year")
         << false << QDateTime(QDate(2026, 12, 31), QTime(23, 0, 0)) << QDate(2027, 1, 1)
@@ -280,7 +250,7 @@ void TestFrmTintel::tickAsShown()
         QCOMPARE(rig.child(u"lblH"_s)->text(), u"-1"_s);
         rig.record.gHeureCible = u"07:30:00"_s;
     }
-    rig.fp.clock.set(QDateTime(kToday, shownAt));
+    rig.fp.clock.set(QDateTime(kAlarmDay, shownAt));
     rig.forms.show<frmTintel>();
 
     QCOMPARE(rig.tickTexts(), labels);
@@ -310,10 +280,9 @@ void TestFrmTintel::clicksDoNothing()
 
     Rig rig;
     frmTintel& window = rig.window();
-    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    TINTEL_VERIFY_PLACED(settledFrame(window, Place::TopRight), Place::TopRight);
     const QPoint placed = window.pos();
-    QWidget* widget = target == u"frmTintel"_s ? &window : rig.child<QWidget>(target);
-    QVERIFY(widget);
+    QWidget* widget = rig.child<QWidget>(target);
     // The background point is clear of every control.
     const QPoint at = widget == &window ? QPoint(2, 2) : widget->rect().center();
     QCOMPARE(window.childAt(QPoint(2, 2)), nullptr);
@@ -353,7 +322,7 @@ void TestFrmTintel::closedFromOutsideIsRefused()
 {
     Rig rig;
     frmTintel& window = rig.window();
-    QTRY_COMPARE(window.frameGeometry().right() + 1, 1280);
+    TINTEL_VERIFY_PLACED(settledFrame(window, Place::TopRight), Place::TopRight);
     const QPoint placed = window.pos();
 
     QVERIFY(!window.close());
@@ -361,21 +330,16 @@ void TestFrmTintel::closedFromOutsideIsRefused()
     QCOMPARE(rig.forms.loaded<frmTintel>(), &window);
     QVERIFY(window.isVisible());
     QCOMPARE(window.pos(), placed);
-    rig.fp.clock.set(QDateTime(kToday, QTime(7, 29, 59)));
+    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 59)));
     rig.fp.tickers.tickAll();
     QCOMPARE(rig.child(u"lblS"_s)->text(), u"01"_s);
 
     QString delivered;
-    QTimer answer;
-    answer.setInterval(5);
-    connect(&answer, &QTimer::timeout, this, [&delivered] {
-        if (auto* message = qobject_cast<frmMessage*>(QApplication::activeModalWidget())) {
-            delivered = message->windowTitle();
-            message->cmdOK_Click();
-        }
+    rig.whenModal<frmMessage>([&delivered](frmMessage& message) {
+        delivered = message.windowTitle();
+        message.cmdOK_Click();
     });
-    answer.start();
-    rig.fp.clock.set(QDateTime(kToday, QTime(7, 30, 0)));
+    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 30, 0)));
     rig.fp.tickers.tickAll();
 
     QCOMPARE(delivered, u"votre message de 07:30:00"_s);

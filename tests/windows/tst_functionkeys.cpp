@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTimer>
 
 using namespace tintel;
 using namespace tintel::test;
@@ -22,6 +21,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 enum class Window { Nouveau, Tintel, Question, Message };
+const struct
+{
+    const char* name;
+    Window window;
+} kWindows[] = {{"new alarm", Window::Nouveau},
+                {"countdown", Window::Tintel},
+                {"what next", Window::Question},
+                {"message", Window::Message}};
 
 struct Rig : WindowRig
 {
@@ -57,6 +64,16 @@ struct Rig : WindowRig
         return window;
     }
 
+    // Answers the about window with Enter from inside its modal loop, noting whether it was up
+    // above the window underneath.
+    void answerAbout(QWidget* underneath, bool& seen)
+    {
+        whenModal<frmAbout>([underneath, &seen](frmAbout& about) {
+            seen = about.isVisible() && underneath->isVisible();
+            QTest::keyClick(&about, Qt::Key_Return);
+        });
+    }
+
     void closeAll()
     {
         forms.unload<frmAbout>();
@@ -73,35 +90,13 @@ QWidget* target(QWidget* window)
     return window->focusWidget() ? window->focusWidget() : window;
 }
 
-// Answers the about window from inside its modal loop, noting what was on screen.
-struct AboutAnswer
-{
-    bool sawAbout = false;
-    QWidget* underneath = nullptr;
-    void arm(QWidget* expectedUnderneath)
-    {
-        underneath = expectedUnderneath;
-        QTimer::singleShot(0, [this] {
-            (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; },
-                                  2000);
-            auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
-            sawAbout = about && about->isVisible() && underneath->isVisible();
-            if (about)
-                QTest::keyClick(about, Qt::Key_Return);
-            else if (QApplication::activeModalWidget())
-                QApplication::activeModalWidget()->close();
-        });
-    }
-};
-
 } // namespace
 
-class tst_FunctionKeys : public QObject
+class tst_FunctionKeys : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void shellKeys_data();
     void shellKeys();
     void missingHelpShowsTheFolderAsGiven_data();
@@ -121,11 +116,6 @@ private Q_SLOTS:
     void helpFolderIsNotAFile();
 };
 
-void tst_FunctionKeys::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
-
 void tst_FunctionKeys::shellKeys_data()
 {
     QTest::addColumn<int>("window");
@@ -138,21 +128,13 @@ void tst_FunctionKeys::shellKeys_data()
     const struct
     {
         const char* name;
-        Window window;
-    } windows[] = {{"new alarm", Window::Nouveau},
-                   {"countdown", Window::Tintel},
-                   {"what next", Window::Question},
-                   {"message", Window::Message}};
-    const struct
-    {
-        const char* name;
         int modifiers;
     } mods[] = {{"", Qt::NoModifier},
                 {" with Shift", Qt::ShiftModifier},
                 {" with Ctrl", Qt::ControlModifier},
                 {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
                 {" with Alt", Qt::AltModifier}};
-    for (const auto& w : windows) {
+    for (const auto& w : kWindows) {
         for (const auto& m : mods) {
             QTest::addRow("F1 help in %s%s", w.name, m.name)
                 << int(w.window) << int(Qt::Key_F1) << m.modifiers << help;
@@ -214,10 +196,8 @@ void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove_data()
 {
     QTest::addColumn<int>("window");
-    QTest::addRow("new alarm") << int(Window::Nouveau);
-    QTest::addRow("countdown") << int(Window::Tintel);
-    QTest::addRow("what next") << int(Window::Question);
-    QTest::addRow("message") << int(Window::Message);
+    for (const auto& w : kWindows)
+        QTest::addRow("%s", w.name) << int(w.window);
 }
 
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove()
@@ -226,10 +206,10 @@ void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove()
     Rig rig;
     Form* form = rig.open(Window(window));
     for (int round = 0; round < 2; ++round) {
-        AboutAnswer answer;
-        answer.arm(form);
+        bool sawAbout = false;
+        rig.answerAbout(form, sawAbout);
         QTest::keyClick(target(form), Qt::Key_F2, round ? Qt::ControlModifier : Qt::NoModifier);
-        QVERIFY(answer.sawAbout);
+        QVERIFY(sawAbout);
         // Back to the window underneath, still loaded and shown; the next F2 loads afresh.
         QVERIFY(!rig.forms.isLoaded<frmAbout>());
         QVERIFY(form->isVisible());
@@ -338,10 +318,10 @@ void tst_FunctionKeys::linkClickRunsItsKey()
     QCOMPARE(rig.fp.shell.owners.first().data(), nouveau);
 
     // The about link does what F2 does.
-    AboutAnswer answer;
-    answer.arm(nouveau);
+    bool sawAbout = false;
+    rig.answerAbout(nouveau, sawAbout);
     QTest::mouseClick(nouveau->Label3(1), Qt::LeftButton);
-    QVERIFY(answer.sawAbout);
+    QVERIFY(sawAbout);
     rig.closeAll();
 }
 

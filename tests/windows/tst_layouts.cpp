@@ -155,7 +155,7 @@ QString clash(const Item& a, const Item& b)
 
 } // namespace
 
-class tst_Layouts : public QObject
+class tst_Layouts : public WindowTest
 {
     Q_OBJECT
 

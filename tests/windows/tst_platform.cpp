@@ -8,6 +8,7 @@
 #include "platform/ticker.h"
 #include "platform/windowmanager.h"
 #include "tests/support/logcapture.h"
+#include "tests/support/windowrig.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,7 +19,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
 #include <csignal>
@@ -30,9 +30,10 @@
 #include <unistd.h>
 
 using namespace tintel;
+using namespace tintel::test;
 using namespace Qt::StringLiterals;
 
-class tst_Platform : public QObject
+class tst_Platform : public WindowTest
 {
     Q_OBJECT
 
@@ -353,15 +354,15 @@ void tst_Platform::yesNoBoxSpeaksFrench()
     QFETCH(int, expected);
     QStringList captions;
     QString title;
-    QTimer::singleShot(0, [&] {
-        QTRY_VERIFY(QApplication::activeModalWidget());
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box);
+    bool openAfterEscape = false;
+    QObject context;
+    actInModal(&context, &QApplication::activeModalWidget, [&](QWidget& window) {
+        auto* box = qobject_cast<QMessageBox*>(&window);
         title = box->windowTitle();
         for (QAbstractButton* button : box->buttons())
             captions << button->text();
         QTest::keyClick(box, Qt::Key_Escape);
-        QVERIFY(box->isVisible());
+        openAfterEscape = box->isVisible();
         QTest::keyClick(box, Qt::Key_Return);
     });
     QtMessageBoxes boxes;
@@ -370,6 +371,7 @@ void tst_Platform::yesNoBoxSpeaksFrench()
                              Message::Buttons::YesNo, Message::Icon::Information,
                              Message::Answer(defaultButton)});
     QCOMPARE(int(answer), expected);
+    QVERIFY(openAfterEscape);
     QCOMPARE(title, u"TINTEL"_s);
     captions.sort();
     QCOMPARE(captions, (QStringList{u"Non"_s, u"Oui"_s}));
@@ -392,12 +394,11 @@ void tst_Platform::boxAboveItsParent()
     parent.show();
     QWidget* owner = nullptr;
     bool onTop = !parentOnTop;
-    QTimer::singleShot(0, [&] {
-        QTRY_VERIFY(QApplication::activeModalWidget());
-        QWidget* box = QApplication::activeModalWidget();
-        owner = box->parentWidget();
-        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-        QTest::keyClick(box, Qt::Key_Return);
+    QObject context;
+    actInModal(&context, &QApplication::activeModalWidget, [&](QWidget& box) {
+        owner = box.parentWidget();
+        onTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        QTest::keyClick(&box, Qt::Key_Return);
     });
     QtMessageBoxes boxes;
     boxes.show(control, {u"Une erreur est intervenue dans le programme."_s, u"Erreur..."_s,

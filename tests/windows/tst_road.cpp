@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -23,9 +22,7 @@ using namespace tintel::test;
 
 namespace {
 
-const QDate kToday(2026, 6, 15);
-
-QDateTime at(int h, int m, int s, int ms = 6, QDate day = kToday)
+QDateTime at(int h, int m, int s, int ms = 6, QDate day = kAlarmDay)
 {
     return QDateTime(day, QTime(h, m, s, ms));
 }
@@ -44,13 +41,9 @@ struct Delivered
 
 struct Rig : WindowRig
 {
-
     frmNouveau& nouveau() const { return *forms.loaded<frmNouveau>(); }
     frmTintel& tintel() const { return *forms.loaded<frmTintel>(); }
-    QString tintelLabel(const QString& name) const
-    {
-        return tintel().findChild<QLabel*>(name)->text();
-    }
+    QString tintelLabel(const QString& name) const { return child<QLabel>(tintel(), name)->text(); }
     QStringList countdown() const
     {
         return {tintelLabel(u"lblH"_s), tintelLabel(u"lblM"_s), tintelLabel(u"lblS"_s)};
@@ -59,8 +52,8 @@ struct Rig : WindowRig
     // Types the alarm into a shown new-alarm window and presses Enter.
     void enterAlarm(const QString& time, const QStringList& lines)
     {
-        auto* txtHeure = nouveau().findChild<QLineEdit*>(u"txtHeure"_s);
-        auto* txtMessage = nouveau().findChild<QPlainTextEdit*>(u"txtMessage"_s);
+        auto* txtHeure = child<QLineEdit>(nouveau(), u"txtHeure"_s);
+        auto* txtMessage = child<QPlainTextEdit>(nouveau(), u"txtMessage"_s);
         typeText(txtHeure, time);
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (i > 0)
@@ -70,30 +63,13 @@ struct Rig : WindowRig
         QTest::keyClick(txtMessage, Qt::Key_Return);
     }
 
-    // Runs `action` inside T's modal loop once T is the modal window. Each call has its own
-    // timer: a timer does not fire again while its own handler waits in a nested loop.
-    template <typename T>
-    void whenModal(std::function<void(T&)> action)
-    {
-        auto* poll = new QTimer(&context);
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, action] {
-            T* window = forms.loaded<T>();
-            if (!window || QApplication::activeModalWidget() != window)
-                return;
-            poll->stop();
-            action(*window);
-        });
-        poll->start();
-    }
-
     // Answers the message window with Enter on its focused control, noting what it showed.
     void answerMessage(Delivered& seen, std::function<void()> whileShown = {})
     {
         whenModal<frmMessage>([this, &seen, whileShown](frmMessage& message) {
             ++seen.count;
             seen.title = message.windowTitle();
-            auto* txtTexte = message.findChild<QPlainTextEdit*>(u"txtTexte"_s);
+            auto* txtTexte = child<QPlainTextEdit>(message, u"txtTexte"_s);
             seen.text = txtTexte->toPlainText();
             seen.readOnly = txtTexte->isReadOnly();
             seen.focus = message.focusWidget() ? message.focusWidget()->objectName() : QString();
@@ -117,11 +93,6 @@ struct Rig : WindowRig
         enterAlarm(u"07:30"_s, lines);
     }
 
-    void clickAlarmTime()
-    {
-        QTest::mouseClick(tintel().findChild<QLabel*>(u"txtTintel"_s), Qt::LeftButton);
-    }
-
     // Every top-level window of the program that is loaded or still alive.
     QList<Form*> liveForms() const
     {
@@ -137,18 +108,17 @@ struct Rig : WindowRig
 
 void chooseInDialog(frmQuestion& dialog, int index)
 {
-    dialog.findChild<QRadioButton*>(u"optChoix_%1"_s.arg(index))->click();
-    dialog.findChild<QPushButton*>(u"cmdValider"_s)->click();
+    child<QRadioButton>(dialog, u"optChoix_%1"_s.arg(index))->click();
+    child<QPushButton>(dialog, u"cmdValider"_s)->click();
 }
 
 } // namespace
 
-class TestRoad : public QObject
+class TestRoad : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void wholeRoad();
     void messageCentredOnTop();
     void messageCloseBoxIsOk();
@@ -159,11 +129,6 @@ private Q_SLOTS:
     void firesWhileDialogOpen_data();
     void firesWhileDialogOpen();
 };
-
-void TestRoad::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
 
 void TestRoad::wholeRoad()
 {
@@ -203,19 +168,15 @@ void TestRoad::wholeRoad()
 
     QVERIFY(!rig.forms.isLoaded<frmMessage>());
     QVERIFY(!rig.forms.isLoaded<frmTintel>());
-    frmNouveau* fresh = rig.forms.loaded<frmNouveau>();
-    QVERIFY(fresh);
-    QVERIFY(fresh->isVisible());
-    QCOMPARE(fresh->findChild<QLineEdit*>(u"txtHeure"_s)->text(), QString());
-    QCOMPARE(fresh->findChild<QPlainTextEdit*>(u"txtMessage"_s)->toPlainText(), QString());
-    QCOMPARE(fresh->findChild<QLabel*>(u"lblHeure"_s)->text(), u"00:00:00"_s);
+    QCOMPARE(rig.newAlarmWindowState(), u"shown, empty"_s);
+    QCOMPARE(child<QLabel>(rig.nouveau(), u"lblHeure"_s)->text(), u"00:00:00"_s);
     QCOMPARE(rig.record.gHeureCible, u"07:30:00"_s);
     QCOMPARE(rig.record.gTexteMessage, u"Réunion\n  salle 2 "_s);
 
     // Nothing repeats the alarm: not the rest of the second, not the next day.
     rig.fp.clock.set(at(7, 30, 0, 999));
     rig.fp.tickers.tickAll();
-    rig.fp.clock.set(at(7, 30, 0, 6, kToday.addDays(1)));
+    rig.fp.clock.set(at(7, 30, 0, 6, kAlarmDay.addDays(1)));
     rig.fp.tickers.tickAll();
     QTRY_VERIFY(!countdown);
     rig.fp.tickers.tickAll();
@@ -233,8 +194,7 @@ void TestRoad::wholeRoad()
     QCOMPARE(rig.fp.windows.calls.size(), 1);
     QCOMPARE(rig.tintelLabel(u"txtTintel"_s), u"08:15"_s);
     QCOMPARE(rig.tintelLabel(u"lblS"_s), u"00"_s);
-    QTRY_COMPARE(next.frameGeometry().right() + 1, 1280);
-    QCOMPARE(next.frameGeometry().top(), 0);
+    TINTEL_VERIFY_PLACED(settledFrame(next, Place::TopRight), Place::TopRight);
 }
 
 void TestRoad::messageCentredOnTop()
@@ -247,17 +207,11 @@ void TestRoad::messageCentredOnTop()
     Qt::WindowFlags flags;
     rig.whenModal<frmMessage>([&](frmMessage& message) {
         flags = message.windowFlags();
-        // The frame is known once the window is up, and the window may move into place then.
-        const bool settled = QTest::qWaitFor([&] {
-            const QRect f = message.frameGeometry();
-            return f.size() != message.size() && std::abs(2 * f.x() + f.width() - 1280) <= 1;
-        });
-        Q_UNUSED(settled);
-        frame = message.frameGeometry();
+        frame = settledFrame(message, Place::Centred);
         size = message.size();
         for (const FakeWindowManager::Call& call : rig.fp.windows.calls)
             onTopAsked |= call.window == &message && call.onTop;
-        message.findChild<QPushButton*>(u"cmdOK"_s)->click();
+        child<QPushButton>(message, u"cmdOK"_s)->click();
         if (message.isVisible())
             message.hide();
     });
@@ -270,10 +224,7 @@ void TestRoad::messageCentredOnTop()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                        Qt::WindowContextHelpButtonHint)));
-    QVERIFY2(std::abs(2 * frame.x() + frame.width() - 1280) <= 1,
-             qPrintable(u"%1 %2"_s.arg(frame.x()).arg(frame.width())));
-    QVERIFY2(std::abs(2 * frame.y() + frame.height() - 1024) <= 1,
-             qPrintable(u"%1 %2"_s.arg(frame.y()).arg(frame.height())));
+    TINTEL_VERIFY_PLACED(frame, Place::Centred);
 }
 
 void TestRoad::messageCloseBoxIsOk()
@@ -429,7 +380,7 @@ void TestRoad::firesWhileDialogOpen()
     Delivered seen;
     bool dialogShownWithMessage = true;
     rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
-        dialog.findChild<QRadioButton*>(u"optChoix_%1"_s.arg(choice))->click();
+        child<QRadioButton>(dialog, u"optChoix_%1"_s.arg(choice))->click();
         rig.answerMessage(seen, [&] {
             dialogShownWithMessage = rig.forms.isLoaded<frmQuestion>() || dialog.isVisible();
         });

@@ -59,12 +59,11 @@ struct Rig : WindowRig
 
 } // namespace
 
-class tst_Startup : public QObject
+class tst_Startup : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
     void firstRunKeysAreWrittenBeforeTheSplashShows();
     void splashLayout();
     void versionLabel_data();
@@ -77,11 +76,6 @@ private Q_SLOTS:
     void desktopFacesHaveStandIns_data();
     void desktopFacesHaveStandIns();
 };
-
-void tst_Startup::cleanup()
-{
-    QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
-}
 
 void tst_Startup::firstRunKeysAreWrittenBeforeTheSplashShows()
 {
@@ -123,26 +117,15 @@ void tst_Startup::splashLayout()
 
 void tst_Startup::versionLabel_data()
 {
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("expected");
-    QTest::addRow("this release") << 1 << 0 << 0 << u"Version 1.0.0"_s;
-    QTest::addRow("two-digit revision") << 2 << 3 << 15 << u"Version 2.3.15"_s;
+    addVersionRows();
 }
 
 void tst_Startup::versionLabel()
 {
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, expected);
     Rig rig;
-    rig.fp.program.major = major;
-    rig.fp.program.minor = minor;
-    rig.fp.program.revision = revision;
+    const QString expected = useVersionOfRow(rig.fp.program);
     rig.forms.show<frmIntro>();
-    auto* label = rig.forms.loaded<frmIntro>()->findChild<QLabel*>(u"lblVersion"_s);
+    auto* label = child<QLabel>(*rig.forms.loaded<frmIntro>(), u"lblVersion"_s);
     QCOMPARE(label->text(), expected);
     // The whole text shows, not only the design word.
     QVERIFY(label->fontMetrics().horizontalAdvance(expected) <= label->width());
@@ -208,33 +191,25 @@ void tst_Startup::unsavedSettingsAreLoggedNotShown()
     qputenv("XDG_CONFIG_HOME", blocker.toLocal8Bit());
     const auto restore = qScopeGuard([&config] { qputenv("XDG_CONFIG_HOME", config); });
 
-    FakePlatform fp;
     IniSettingsStore store;
-    Platform platform{fp.clock,  fp.tickers, store,      fp.instance,   fp.boxes,
-                      fp.beeper, fp.program, fp.screen,  fp.terminator, fp.shell,
-                      fp.files,  fp.windows, fp.registry};
-    AlarmRecord record;
-    Forms forms(platform, record);
-    forms.setQuitHandler([] {});
+    WindowRig rig(store);
     LogCapture log(u"tintel.*=true"_s);
-    forms.show<frmIntro>();
+    rig.forms.show<frmIntro>();
 
     // Three first-run values lost: a line each for the developer, no box for the user.
-    QVERIFY(forms.loaded<frmIntro>()->isVisible());
-    QCOMPARE(fp.boxes.shown.size(), 0);
+    QVERIFY(rig.forms.loaded<frmIntro>()->isVisible());
+    QCOMPARE(rig.fp.boxes.shown.size(), 0);
     QCOMPARE(log.lines().size(), 3);
     for (const QString& line : log.lines())
         QVERIFY2(line.startsWith(u"tintel.platform: settings not saved to "_s), qPrintable(line));
-    forms.unload<frmIntro>();
+    rig.forms.unload<frmIntro>();
 }
 
 void tst_Startup::functionKeysDoNothingOnTheSplash_data()
 {
     QTest::addColumn<int>("key");
-    QTest::addRow("F1") << int(Qt::Key_F1);
-    QTest::addRow("F2") << int(Qt::Key_F2);
-    QTest::addRow("F3") << int(Qt::Key_F3);
-    QTest::addRow("F4") << int(Qt::Key_F4);
+    for (int n = 1; n <= 4; ++n)
+        QTest::addRow("F%d", n) << int(Qt::Key_F1) + n - 1;
 }
 
 void tst_Startup::functionKeysDoNothingOnTheSplash()

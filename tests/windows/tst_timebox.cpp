@@ -82,7 +82,7 @@ bool pasteFromMenu(QWidget* widget)
 
 } // namespace
 
-class tst_TimeBox : public QObject
+class tst_TimeBox : public WindowTest
 {
     Q_OBJECT
 
