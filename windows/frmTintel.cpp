@@ -3,6 +3,7 @@
 
 #include "core/countdown.h"
 #include "core/entry.h"
+#include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
@@ -12,7 +13,6 @@
 #include "startup/frmQuestion.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
-#include "forms/look.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -147,11 +147,7 @@ void frmTintel::tick(bool mayFire)
     m_ui->lbljour->setText(dateText(today));
 
     const AlarmRecord& alarm = record();
-    // A hidden window waits for its activation to complete and never fires. A shown one whose
-    // second was missed (suspend, clock set forward, a late tick) fires late rather than never.
-    const bool due = HeureAtteinte(today, time, alarm.gDateCible, alarm.gHeureCible) ||
-                     targetPassed(now, alarm.gDateCible, alarm.gHeureCible);
-    if (mayFire && due && isVisible() && !m_fired) {
+    if (mayFire && shouldFire(now, alarm.gDateCible, alarm.gHeureCible, isVisible(), m_fired)) {
         fire();
         return;
     }
