@@ -1,11 +1,12 @@
 #include "core/alarmrecord.h"
+#include "core/registry.h"
+#include "forms/look.h"
+#include "forms/messagebox.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
-#include "core/registry.h"
 #include "platform/screen.h"
 #include "platform/session.h"
 #include "platform/settingsstore.h"
@@ -15,7 +16,6 @@
 #include "platform/ticker.h"
 #include "platform/windowmanager.h"
 #include "startup/frmIntro.h"
-#include "forms/look.h"
 
 #include <QApplication>
 

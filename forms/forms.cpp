@@ -2,7 +2,7 @@
 
 #include "forms/keys.h"
 #include "forms/look.h"
-#include "platform/modaldepth.h"
+#include "forms/modalscope.h"
 #include "platform/screen.h"
 #include "platform/terminator.h"
 #include "platform/windowmanager.h"
