@@ -140,6 +140,35 @@ void Form::showEvent(QShowEvent* event)
     });
 }
 
+void Form::centreOnScreen(Precision precision)
+{
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
+    if (precision == Precision::Single) {
+        moveTwips(centredOffset(float(screen.width()), float(window.width())),
+                  centredOffset(float(screen.height()), float(window.height())));
+    } else {
+        moveTwips(centredOffset(screen.width(), window.width()),
+                  centredOffset(screen.height(), window.height()));
+    }
+}
+
+void Form::placeTopRight()
+{
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
+    moveTwips(screen.width() - window.width(), 0);
+}
+
+void Form::centreInWholePixels()
+{
+    const QRectF twips = platform().screen.geometryTwips();
+    const QRect screen =
+        QRectF(pixelsFromTwips(twips.topLeft()), pixelsFromTwips(twips.size())).toRect();
+    move(screen.x() + centredOffset(screen.width(), width()),
+         screen.y() + centredOffset(screen.height(), height()));
+}
+
 void Form::moveTwips(double left, double top)
 {
     const QPointF origin = platform().screen.geometryTwips(this).topLeft();
