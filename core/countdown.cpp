@@ -65,4 +65,13 @@ bool targetPassed(const QDateTime& now, QDate gDateCible, const QString& gHeureC
     return alarmTimeOfDay(gHeureCible) && TempsRestant(now, gDateCible, gHeureCible).s < 0;
 }
 
+bool shouldFire(const QDateTime& now, QDate gDateCible, const QString& gHeureCible, bool shown,
+                bool alreadyFired)
+{
+    if (!shown || alreadyFired)
+        return false;
+    return HeureAtteinte(now.date(), now.time(), gDateCible, gHeureCible) ||
+           targetPassed(now, gDateCible, gHeureCible);
+}
+
 } // namespace tintel

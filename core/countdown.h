@@ -25,4 +25,10 @@ Remaining TempsRestant(const QDateTime& now, QDate gDateCible, const QString& gH
 // Whether the alarm second is behind `now`, so that a missed second can still fire once, late.
 bool targetPassed(const QDateTime& now, QDate gDateCible, const QString& gHeureCible);
 
+// Whether a tick at `now` fires the alarm. A hidden countdown is still being activated and never
+// fires; a shown one fires at the alarm second or, once that second was missed (suspend, the
+// clock set forward, a late tick), late rather than never; one activation fires once.
+bool shouldFire(const QDateTime& now, QDate gDateCible, const QString& gHeureCible, bool shown,
+                bool alreadyFired);
+
 } // namespace tintel

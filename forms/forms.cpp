@@ -2,7 +2,7 @@
 
 #include "forms/keys.h"
 #include "forms/look.h"
-#include "platform/modaldepth.h"
+#include "forms/modalscope.h"
 #include "platform/screen.h"
 #include "platform/terminator.h"
 #include "platform/windowmanager.h"
@@ -138,6 +138,35 @@ void Form::showEvent(QShowEvent* event)
         if (platform().windows.outerSizeTwips(this) != m_placedOuter)
             placeWindow();
     });
+}
+
+void Form::centreOnScreen(Precision precision)
+{
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
+    if (precision == Precision::Single) {
+        moveTwips(centredOffset(float(screen.width()), float(window.width())),
+                  centredOffset(float(screen.height()), float(window.height())));
+    } else {
+        moveTwips(centredOffset(screen.width(), window.width()),
+                  centredOffset(screen.height(), window.height()));
+    }
+}
+
+void Form::placeTopRight()
+{
+    const QSizeF screen = screenSizeTwips();
+    const QSizeF window = outerSizeTwips();
+    moveTwips(screen.width() - window.width(), 0);
+}
+
+void Form::centreInWholePixels()
+{
+    const QRectF twips = platform().screen.geometryTwips();
+    const QRect screen =
+        QRectF(pixelsFromTwips(twips.topLeft()), pixelsFromTwips(twips.size())).toRect();
+    move(screen.x() + centredOffset(screen.width(), width()),
+         screen.y() + centredOffset(screen.height(), height()));
 }
 
 void Form::moveTwips(double left, double top)

@@ -15,6 +15,15 @@ namespace tintel {
 
 class Forms;
 
+// The offset that centres a window on a screen, both sizes in one unit, computed in the number
+// type the window's placement uses: float and double part by a device pixel at some fractional
+// display scales, and whole pixels drop a half.
+template <typename T>
+constexpr T centredOffset(T screen, T window)
+{
+    return (screen - window) / T(2);
+}
+
 // A window of the program: one instance per class, loaded on first use, unloaded by the
 // registry.
 class Form : public QDialog
@@ -55,6 +64,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Escape has no meaning of its own: only a window with a cancel button takes it.
     virtual void escapePressed() {}
+
+    enum class Precision { Double, Single };
+    // Centres the window's outer frame on its screen, the offsets in twips computed in the given
+    // floating-point precision.
+    void centreOnScreen(Precision precision = Precision::Double);
+    // Puts the window's outer frame in the top right-hand corner of its screen.
+    void placeTopRight();
+    // Centres the client area on the primary screen in whole pixels, for a frameless window
+    // placed before it has a native window.
+    void centreInWholePixels();
 
     // The size of the screen the window is on, in twips.
     QSizeF screenSizeTwips() const;

@@ -7,7 +7,6 @@
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"
-#include "platform/screen.h"
 
 #include <algorithm>
 #include <exception>
@@ -69,11 +68,7 @@ void frmAbout::Form_Load()
 
 void frmAbout::placeWindow()
 {
-    const QSizeF screen = screenSizeTwips();
-    const QSizeF window = outerSizeTwips();
-    const float top = (float(screen.height()) - float(window.height())) / 2.0f;
-    const float left = (float(screen.width()) - float(window.width())) / 2.0f;
-    moveTwips(left, top);
+    centreOnScreen(Precision::Single);
 }
 
 void frmAbout::escapePressed()

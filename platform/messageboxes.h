@@ -14,11 +14,4 @@ public:
     virtual Message::Answer show(QWidget* parent, const Message& message) = 0;
 };
 
-// QMessageBox with French captions, as on the desktop the texts are written for.
-class QtMessageBoxes final : public MessageBoxes
-{
-public:
-    Message::Answer show(QWidget* parent, const Message& message) override;
-};
-
 } // namespace tintel

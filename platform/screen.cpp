@@ -6,7 +6,35 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <cmath>
+
 namespace tintel {
+
+QPointF twipsFromPixels(QPointF pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
+
+QSizeF twipsFromPixels(QSizeF pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
+
+QPointF pixelsFromTwips(QPointF twips)
+{
+    return twips / kTwipsPerPixel;
+}
+
+QSizeF pixelsFromTwips(QSizeF twips)
+{
+    return twips / kTwipsPerPixel;
+}
+
+QPoint roundHalfEven(QPointF point)
+{
+    return QPoint(static_cast<int>(std::nearbyint(point.x())),
+                  static_cast<int>(std::nearbyint(point.y())));
+}
 
 QRectF QtScreen::geometryTwips(const QWidget* window) const
 {
@@ -18,7 +46,7 @@ QRectF QtScreen::geometryTwips(const QWidget* window) const
     QRectF pixels = screen->geometry();
     if (const std::optional<QSize> device = x11::screenSize(screen))
         pixels.setSize(QSizeF(*device) / screen->devicePixelRatio());
-    return QRectF(pixels.topLeft() * kTwipsPerPixel, pixels.size() * kTwipsPerPixel);
+    return QRectF(twipsFromPixels(pixels.topLeft()), twipsFromPixels(pixels.size()));
 }
 
 } // namespace tintel

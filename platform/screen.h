@@ -1,12 +1,21 @@
 #pragma once
 
+#include <QPoint>
 #include <QRectF>
 
 class QWidget;
 
 namespace tintel {
 
+// Twips and device-independent pixels, at the fixed 15 twips a pixel of a 96 dpi display: the
+// program's one conversion between the two.
 inline constexpr int kTwipsPerPixel = 15;
+QPointF twipsFromPixels(QPointF pixels);
+QSizeF twipsFromPixels(QSizeF pixels);
+QPointF pixelsFromTwips(QPointF twips);
+QSizeF pixelsFromTwips(QSizeF twips);
+// To the nearest integer, a half to the even neighbour.
+QPoint roundHalfEven(QPointF point);
 
 class Screen
 {

@@ -7,19 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <cmath>
-
 namespace tintel {
-namespace {
-
-// To the nearest integer, a half to the even neighbour.
-QPoint roundHalfEven(QPointF point)
-{
-    return QPoint(static_cast<int>(std::nearbyint(point.x())),
-                  static_cast<int>(std::nearbyint(point.y())));
-}
-
-} // namespace
 
 void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
 {
@@ -53,12 +41,12 @@ QSizeF QtWindowManager::outerSizeTwips(QWidget* window)
     } else {
         pixels = window->size().grownBy(handle ? handle->frameMargins() : QMargins());
     }
-    return pixels * kTwipsPerPixel;
+    return twipsFromPixels(pixels);
 }
 
 void QtWindowManager::moveOuterTwips(QWidget* window, QPointF twips)
 {
-    const QPointF pixels = twips / kTwipsPerPixel;
+    const QPointF pixels = pixelsFromTwips(twips);
     window->winId();
     if (!x11::clientSize(window)) {
         window->move(roundHalfEven(pixels));

@@ -6,7 +6,6 @@
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"
-#include "platform/screen.h"
 #include "platform/singleinstance.h"
 #include "platform/ticker.h"
 #include "windows/frmNouveau.h"
@@ -27,11 +26,7 @@ frmIntro::frmIntro(Forms& forms)
     setFocusPolicy(Qt::NoFocus);
     connect(m_timer, &Ticker::tick, this, &frmIntro::Timer1_Timer);
 
-    const QRect screen = QRectF(platform().screen.geometryTwips().topLeft() / kTwipsPerPixel,
-                                platform().screen.geometryTwips().size() / kTwipsPerPixel)
-                             .toRect();
-    move(screen.x() + (screen.width() - width()) / 2,
-         screen.y() + (screen.height() - height()) / 2);
+    centreInWholePixels();
     fitLabels(this);
 }
 

@@ -3,7 +3,6 @@
 
 #include "forms/look.h"
 #include "info/functionkeys.h"
-#include "platform/screen.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
@@ -48,11 +47,7 @@ void frmQuestion::Form_Load()
 
 void frmQuestion::placeWindow()
 {
-    const QSizeF screen = screenSizeTwips();
-    const QSizeF window = outerSizeTwips();
-    const float top = float(screen.height()) / 2.0f - float(window.height()) / 2.0f;
-    const float left = float(screen.width()) / 2.0f - float(window.width()) / 2.0f;
-    moveTwips(left, top);
+    centreOnScreen(Precision::Single);
 }
 
 void frmQuestion::optChoix_Click(qint16 Index)

@@ -3,7 +3,6 @@
 
 #include "forms/look.h"
 #include "info/functionkeys.h"
-#include "platform/screen.h"
 #include "platform/windowmanager.h"
 
 #include <QApplication>
@@ -68,11 +67,7 @@ void frmMessage::askForAttention()
 
 void frmMessage::placeWindow()
 {
-    const QSizeF screen = screenSizeTwips();
-    const QSizeF window = outerSizeTwips();
-    const double top = (screen.height() - window.height()) / 2.0;
-    const double left = (screen.width() - window.width()) / 2.0;
-    moveTwips(left, top);
+    centreOnScreen();
 }
 
 void frmMessage::cmdOK_Click()

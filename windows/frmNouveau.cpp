@@ -9,7 +9,6 @@
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
 #include "platform/programinfo.h"
-#include "platform/screen.h"
 #include "platform/ticker.h"
 #include "windows/frmTintel.h"
 
@@ -103,10 +102,7 @@ void frmNouveau::Form_Unload()
 
 void frmNouveau::placeWindow()
 {
-    const QSizeF screen = screenSizeTwips();
-    const QSizeF window = outerSizeTwips();
-    moveTwips(screen.width() / 2.0 - window.width() / 2.0,
-              screen.height() / 2.0 - window.height() / 2.0);
+    centreOnScreen();
 }
 
 void frmNouveau::Form_QueryUnload(bool&)

@@ -21,8 +21,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cmath>
-
 namespace tintel {
 
 frmTintel::frmTintel(Forms& forms)
@@ -56,11 +54,8 @@ frmTintel::~frmTintel() = default;
 
 void frmTintel::SetOnTop(Platform& platform, QWidget* window, bool on_top)
 {
-    const double left = window->x() * double(kTwipsPerPixel);
-    const double top = window->y() * double(kTwipsPerPixel);
-    const QPoint pixels(static_cast<int>(std::nearbyint(left / kTwipsPerPixel)),
-                        static_cast<int>(std::nearbyint(top / kTwipsPerPixel)));
-    platform.windows.setOnTop(window, on_top, pixels);
+    const QPointF twips = twipsFromPixels(QPointF(window->pos()));
+    platform.windows.setOnTop(window, on_top, roundHalfEven(pixelsFromTwips(twips)));
 }
 
 void frmTintel::Form_KeyDown(qint16& KeyCode, qint16& Shift)
@@ -116,7 +111,7 @@ void frmTintel::Form_Unload()
 
 void frmTintel::placeWindow()
 {
-    moveTwips(screenSizeTwips().width() - outerSizeTwips().width(), 0);
+    placeTopRight();
 }
 
 void frmTintel::setAlarmTime(const QString& text)
@@ -147,11 +142,7 @@ void frmTintel::tick(bool mayFire)
     m_ui->lbljour->setText(dateText(today));
 
     const AlarmRecord& alarm = record();
-    // A hidden window waits for its activation to complete and never fires. A shown one whose
-    // second was missed (suspend, clock set forward, a late tick) fires late rather than never.
-    const bool due = HeureAtteinte(today, time, alarm.gDateCible, alarm.gHeureCible) ||
-                     targetPassed(now, alarm.gDateCible, alarm.gHeureCible);
-    if (mayFire && due && isVisible() && !m_fired) {
+    if (mayFire && shouldFire(now, alarm.gDateCible, alarm.gHeureCible, isVisible(), m_fired)) {
         fire();
         return;
     }

@@ -1,6 +1,6 @@
 #include "windows/timebox.h"
 
-#include "platform/modaldepth.h"
+#include "forms/modalscope.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void heureAtteinte();
     void targetPassed_data();
     void targetPassed();
+    void shouldFire_data();
+    void shouldFire();
 };
 
 void TestCountdown::initTestCase()
@@ -163,6 +165,47 @@ void TestCountdown::targetPassed()
     QFETCH(QDateTime, now);
     QFETCH(bool, passed);
     QCOMPARE(tintel::targetPassed(now, kDay, u"12:00:00"_s), passed);
+}
+
+void TestCountdown::shouldFire_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("gHeureCible");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("alreadyFired");
+    QTest::addColumn<bool>("fires");
+
+    const QString noon = u"12:00:00"_s;
+    QTest::addRow("on the second") << at(kDay, 12, 0, 0) << noon << true << false << true;
+    QTest::addRow("late in the second") << at(kDay, 12, 0, 0, 999) << noon << true << false << true;
+    QTest::addRow("short form on the second")
+        << at(kDay, 12, 0, 0) << u"12:00"_s << true << false << true;
+    QTest::addRow("one second before") << at(kDay, 11, 59, 59) << noon << true << false << false;
+    QTest::addRow("second missed by a suspend")
+        << at(kDay, 12, 7, 30) << noon << true << false << true;
+    QTest::addRow("next day, earlier time of day")
+        << at(kDay.addDays(1), 11, 0, 0) << noon << true << false << true;
+    QTest::addRow("day before, same second")
+        << at(kDay.addDays(-1), 12, 0, 0) << noon << true << false << false;
+    QTest::addRow("day before, later time of day")
+        << at(kDay.addDays(-1), 13, 0, 0) << noon << true << false << false;
+    QTest::addRow("hidden on the second") << at(kDay, 12, 0, 0) << noon << false << false << false;
+    QTest::addRow("hidden after the second")
+        << at(kDay, 12, 0, 5) << noon << false << false << false;
+    QTest::addRow("fired, on the second") << at(kDay, 12, 0, 0) << noon << true << true << false;
+    QTest::addRow("fired, after the second") << at(kDay, 12, 0, 1) << noon << true << true << false;
+    QTest::addRow("unreadable alarm time")
+        << at(kDay, 12, 0, 0) << u"midi"_s << true << false << false;
+}
+
+void TestCountdown::shouldFire()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QString, gHeureCible);
+    QFETCH(bool, shown);
+    QFETCH(bool, alreadyFired);
+    QFETCH(bool, fires);
+    QCOMPARE(tintel::shouldFire(now, kDay, gHeureCible, shown, alreadyFired), fires);
 }
 
 QTEST_GUILESS_MAIN(TestCountdown)

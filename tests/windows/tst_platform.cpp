@@ -1,5 +1,5 @@
+#include "forms/messagebox.h"
 #include "platform/clock.h"
-#include "platform/messageboxes.h"
 #include "platform/session.h"
 #include "platform/settingsstore.h"
 #include "platform/shell.h"

@@ -1,4 +1,4 @@
-#include "platform/modaldepth.h"
+#include "forms/modalscope.h"
 
 namespace tintel {
 namespace {

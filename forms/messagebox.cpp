@@ -1,5 +1,6 @@
-#include "platform/messageboxes.h"
-#include "platform/modaldepth.h"
+#include "forms/messagebox.h"
+
+#include "forms/modalscope.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
