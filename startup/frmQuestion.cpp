@@ -8,7 +8,8 @@
 
 namespace tintel {
 
-frmQuestion::frmQuestion(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmQuestion>())
+frmQuestion::frmQuestion(Forms& forms)
+    : FunctionKeyForm(forms), m_ui(std::make_unique<Ui::frmQuestion>())
 {
     m_ui->setupUi(this);
     m_optChoix = {m_ui->optChoix_0, m_ui->optChoix_1, m_ui->optChoix_2};
@@ -32,11 +33,6 @@ QRadioButton* frmQuestion::optChoix(qint16 index) const
 {
     return index >= 0 && std::size_t(index) < m_optChoix.size() ? m_optChoix[std::size_t(index)]
                                                                 : nullptr;
-}
-
-void frmQuestion::Form_KeyDown(qint16& KeyCode, qint16& Shift)
-{
-    FunctionKeyDown(*this, KeyCode, Shift);
 }
 
 void frmQuestion::Form_Load()

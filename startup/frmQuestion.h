@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/forms.h"
+#include "info/functionkeys.h"
 
 #include <array>
 #include <memory>
@@ -14,7 +14,7 @@ class QRadioButton;
 namespace tintel {
 
 // What next, asked from the countdown window: a new alarm, keep this one, or quit.
-class frmQuestion final : public Form
+class frmQuestion final : public FunctionKeyForm
 {
     Q_OBJECT
 public:
@@ -22,7 +22,6 @@ public:
     ~frmQuestion() override;
 
     void Form_Load() override;
-    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void optChoix_Click(qint16 Index);
     void cmdValider_Click();
 

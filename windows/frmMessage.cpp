@@ -10,7 +10,8 @@
 
 namespace tintel {
 
-frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::frmMessage>())
+frmMessage::frmMessage(Forms& forms)
+    : FunctionKeyForm(forms), m_ui(std::make_unique<Ui::frmMessage>())
 {
     m_ui->setupUi(this);
     setKeyPreview(true);
@@ -26,11 +27,6 @@ frmMessage::frmMessage(Forms& forms) : Form(forms), m_ui(std::make_unique<Ui::fr
 }
 
 frmMessage::~frmMessage() = default;
-
-void frmMessage::Form_KeyDown(qint16& KeyCode, qint16& Shift)
-{
-    FunctionKeyDown(*this, KeyCode, Shift);
-}
 
 void frmMessage::Form_Load()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/forms.h"
+#include "info/functionkeys.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ class frmMessage;
 namespace tintel {
 
 // Delivers the alarm: its message in a yellow box, centred and in front of everything.
-class frmMessage final : public Form
+class frmMessage final : public FunctionKeyForm
 {
     Q_OBJECT
 public:
@@ -19,7 +19,6 @@ public:
     ~frmMessage() override;
 
     void Form_Load() override;
-    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void cmdOK_Click();
 
     Ui::frmMessage& ui() const { return *m_ui; }

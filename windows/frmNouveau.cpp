@@ -38,7 +38,7 @@ QString typedText(const QPlainTextEdit* box)
 } // namespace
 
 frmNouveau::frmNouveau(Forms& forms)
-    : Form(forms), m_ui(std::make_unique<Ui::frmNouveau>()),
+    : FunctionKeyForm(forms), m_ui(std::make_unique<Ui::frmNouveau>()),
       m_timer(platform().tickers.create(TickerKind::WallSecond, this))
 {
     m_ui->setupUi(this);
@@ -79,11 +79,6 @@ frmNouveau::frmNouveau(Forms& forms)
 }
 
 frmNouveau::~frmNouveau() = default;
-
-void frmNouveau::Form_KeyDown(qint16& KeyCode, qint16& Shift)
-{
-    FunctionKeyDown(*this, KeyCode, Shift);
-}
 
 void frmNouveau::Form_Load()
 {

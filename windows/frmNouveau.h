@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/forms.h"
+#include "info/functionkeys.h"
 
 #include <array>
 #include <memory>
@@ -17,7 +17,7 @@ namespace tintel {
 class Ticker;
 
 // Where the user enters an alarm: a time, a message, a live clock.
-class frmNouveau final : public Form
+class frmNouveau final : public FunctionKeyForm
 {
     Q_OBJECT
 public:
@@ -25,7 +25,6 @@ public:
     ~frmNouveau() override;
 
     void Form_Load() override;
-    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void Form_Unload() override;
     void Form_QueryUnload(bool& cancel) override;
     void Timer1_Timer();

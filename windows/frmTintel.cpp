@@ -24,7 +24,7 @@
 namespace tintel {
 
 frmTintel::frmTintel(Forms& forms)
-    : Form(forms), m_ui(std::make_unique<Ui::frmTintel>()),
+    : FunctionKeyForm(forms), m_ui(std::make_unique<Ui::frmTintel>()),
       m_timer(platform().tickers.create(TickerKind::WallSecond, this))
 {
     m_ui->setupUi(this);
@@ -56,11 +56,6 @@ void frmTintel::SetOnTop(Platform& platform, QWidget* window, bool on_top)
 {
     const QPointF twips = twipsFromPixels(QPointF(window->pos()));
     platform.windows.setOnTop(window, on_top, roundHalfEven(pixelsFromTwips(twips)));
-}
-
-void frmTintel::Form_KeyDown(qint16& KeyCode, qint16& Shift)
-{
-    FunctionKeyDown(*this, KeyCode, Shift);
 }
 
 void frmTintel::Form_Load()

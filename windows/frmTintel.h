@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/forms.h"
+#include "info/functionkeys.h"
 
 #include <memory>
 
@@ -15,7 +15,7 @@ namespace tintel {
 class Ticker;
 
 // The countdown window in the top right-hand corner, always on top until told otherwise.
-class frmTintel final : public Form
+class frmTintel final : public FunctionKeyForm
 {
     Q_OBJECT
 public:
@@ -26,7 +26,6 @@ public:
     static void SetOnTop(Platform& platform, QWidget* window, bool on_top);
 
     void Form_Load() override;
-    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void Form_Unload() override;
     void Form_QueryUnload(bool& cancel) override;
     void Form_Resize();
