@@ -147,6 +147,16 @@ public:
     QtWindowManager real;
 };
 
+// A replacement that implements none of the interfaces would silently be ignored.
+template <typename T>
+concept replacesAFake = std::is_base_of_v<Clock, T> || std::is_base_of_v<TickerFactory, T> ||
+    std::is_base_of_v<SettingsStore, T> || std::is_base_of_v<SingleInstance, T> ||
+    std::is_base_of_v<MessageBoxes, T> || std::is_base_of_v<Beeper, T> ||
+    std::is_base_of_v<ProgramInfo, T> || std::is_base_of_v<Screen, T> ||
+    std::is_base_of_v<Terminator, T> || std::is_base_of_v<Shell, T> ||
+    std::is_base_of_v<Files, T> || std::is_base_of_v<WindowManager, T> ||
+    std::is_base_of_v<Registry, T>;
+
 // The fake for `Interface`, or the last of the replacements that implements it.
 template <typename Interface, typename... Replacements>
 Interface& pick(Interface& fake, Replacements&... replacements)
@@ -166,7 +176,7 @@ Interface& pick(Interface& fake, Replacements&... replacements)
 struct FakePlatform
 {
     template <typename... Replacements>
-    explicit FakePlatform(Replacements&... replacements)
+    requires(replacesAFake<Replacements>&&...) explicit FakePlatform(Replacements&... replacements)
         : platform{pick<Clock>(clock, replacements...),
                    pick<TickerFactory>(tickers, replacements...),
                    pick<SettingsStore>(settings, replacements...),
