@@ -197,16 +197,66 @@ echo "countdown shown, covered, minimised: done"
 kill "$tintel_pid"
 wait_exit "$tintel_pid"
 
+# --- the desktop sound ------------------------------------------------------------------------
+# The firing runs get a private sound server with a null sink, and the moment it creates the
+# stream of the bell sound is stamped on the real clock as pactl reports it. Without PulseAudio,
+# or with a program built without libcanberra, the sound goes unmeasured.
+SOUND_EVENTS=$WORK/sound-events
+start_sound_server() {
+  local tool i
+  for tool in pulseaudio pactl stdbuf; do
+    command -v "$tool" >/dev/null || return 1
+  done
+  [[ $(ldd "$TINTEL") == *libcanberra* ]] || return 1
+  mkdir -p "$WORK/pulse" "$WORK/home"
+  chmod 700 "$WORK/pulse"
+  printf '%s\n' "load-module module-native-protocol-unix auth-anonymous=1" \
+    "load-module module-null-sink sink_name=bench_null" "set-default-sink bench_null" \
+    >"$WORK/pulse.pa"
+  # -n leaves out the machine's own configuration; as root PulseAudio warns and runs.
+  PULSE_RUNTIME_PATH=$WORK/pulse HOME=$WORK/home pulseaudio -n --daemonize=no \
+    --exit-idle-time=-1 --disallow-exit --use-pid-file=no -F "$WORK/pulse.pa" \
+    --log-target=file:"$WORK/pulse.log" &
+  PIDS+=($!)
+  export PULSE_SERVER=unix:$WORK/pulse/native
+  for i in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  pactl info >/dev/null 2>&1 || return 1
+  stdbuf -oL pactl subscribe 2>/dev/null | python3 -u -c 'import sys, time
+for line in sys.stdin:
+    print(f"{time.time() * 1000:.3f} {line.strip()}", flush=True)' >"$SOUND_EVENTS" &
+  PIDS+=($!)
+}
+sound=no
+if start_sound_server; then
+  sound=yes
+else
+  export PULSE_SERVER=unix:$WORK/no-sound-server
+  echo "note: no sound server; the desktop sound is not measured" >&2
+fi
+# The instant (ms) of the first stream the sound server created after line $1 of its events.
+sound_started() {
+  local from=$1 i at
+  for i in $(seq 40); do
+    at=$(tail -n +$((from + 1)) "$SOUND_EVENTS" | awk "/'new' on sink-input/ { print \$1; exit }")
+    [[ -n $at ]] && { echo "$at"; return 0; }
+    sleep 0.05
+  done
+  echo none
+}
+
 # --- firing latency -----------------------------------------------------------------------
 # Waiting for a real whole minute for each alarm would cost minutes. Instead Tintel runs on a
 # clock a whole number of seconds ahead of the real one (libfaketime's relative offset; the
 # monotonic clock its timers use stays real), chosen so that a fake whole minute comes about 14 s
 # after the start. The alarm instant on the real clock is that fake minute minus the offset, to
 # the nanosecond, and the observer times the message window and the X bell on the real clock.
-# Sets FIRED and RANG, the latencies of the window and of the bell in ms; $2 hides the countdown
-# first.
+# Sets FIRED, RANG and SOUNDED, the latencies of the window, of the X bell and of the desktop
+# sound in ms; $2 hides the countdown first.
 fire() {
-  local n=$1 how=$2 now offset minute hhmm countdown waiter alarm_real_ms mapped bell
+  local n=$1 how=$2 now offset minute hhmm countdown waiter alarm_real_ms mapped bell events=0
   now=$(date +%s)
   offset=$(((46 - now % 60 + 60) % 60))
   minute=$((now + offset - 46 + 60))
@@ -219,6 +269,7 @@ fire() {
   hhmm=$(date -d "@$minute" +%H:%M)
   countdown=$(set_alarm "$hhmm" "Banc essai $n")
   hide "$countdown" "$how"
+  [[ $sound == yes ]] && events=$(wc -l <"$SOUND_EVENTS")
   rm -f "$WORK/ready"
   "$OBSERVER" waitmap --title "votre message de $hhmm:00" --timeout 30 --ready "$WORK/ready" \
     --bell >"$WORK/mapped" &
@@ -234,20 +285,29 @@ fire() {
   RANG=$bell
   [[ $bell == none ]] ||
     RANG=$(python3 "$ROOT/scripts/benchstats.py" latency "$bell" "$alarm_real_ms")
+  SOUNDED=none
+  if [[ $sound == yes ]]; then
+    SOUNDED=$(sound_started "$events")
+    [[ $SOUNDED == none ]] ||
+      SOUNDED=$(python3 "$ROOT/scripts/benchstats.py" latency "$SOUNDED" "$alarm_real_ms")
+  fi
   press "$(wait_window "votre message de $hhmm:00" 2)" Return
   unhide "$how"
   stop_tintel
 }
 latencies=()
 bells=()
+sounds=()
 for n in $(seq "$ALARMS"); do
   fire "$n" shown
   latencies+=("$FIRED")
   bells+=("$RANG")
+  sounds+=("$SOUNDED")
 done
-echo "firing latency ms: ${latencies[*]}; X bell ms: ${bells[*]}"
+echo "firing latency ms: ${latencies[*]}; X bell ms: ${bells[*]}; desktop sound ms: ${sounds[*]}"
 record latencies "${latencies[@]}"
 record bells "${bells[@]}"
+[[ $sound == yes ]] && record sounds "${sounds[@]}"
 for how in minimised covered; do
   fire "$how" "$how"
   echo "firing latency, countdown $how, ms: $FIRED"
