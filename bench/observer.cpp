@@ -3,8 +3,9 @@
 //
 //   observer ticks --seconds N --out FILE NAME=WINDOW...
 //       Prints, for each window, when its picture changed relative to the wall-clock second.
-//   observer waitmap --title TITLE --timeout S [--ready FILE]
-//       Prints the wall-clock instant (ms since the epoch) a window of that title was mapped.
+//   observer waitmap --title TITLE --timeout S [--ready FILE] [--bell]
+//       Prints the wall-clock instant (ms since the epoch) a window of that title was mapped;
+//       with --bell, then the instant the X bell rang around it ("none" if it did not).
 //   observer launch --title TITLE --timeout S -- PROGRAM ARGS...
 //       Prints the ms from starting PROGRAM to its window of that title being mapped.
 
@@ -50,9 +51,11 @@ Nanos realtimeNow()
     std::exit(2);
 }
 
-// The DAMAGE extension, spoken directly: Debian ships its xcb binding only in a -dev package the
-// project does not otherwise need, and three requests and one event are all this tool uses.
+// The DAMAGE and XKEYBOARD extensions, spoken directly: Debian ships their xcb bindings only in
+// -dev packages the project does not otherwise need, and a few requests and two events are all
+// this tool uses.
 xcb_extension_t damageExtension = {"DAMAGE", 0};
+xcb_extension_t xkbExtension = {"XKEYBOARD", 0};
 constexpr std::uint8_t kDamageQueryVersion = 0;
 constexpr std::uint8_t kDamageCreate = 1;
 constexpr std::uint8_t kDamageReportRawRectangles = 0;
@@ -90,11 +93,40 @@ struct DamageNotifyEvent
 };
 static_assert(sizeof(DamageNotifyEvent) == 32);
 
-template <typename Request>
-unsigned sendExtensionRequest(xcb_connection_t* c, std::uint8_t minor, Request& request,
-                              bool isVoid, int flags)
+constexpr std::uint8_t kXkbUseExtension = 0;
+constexpr std::uint8_t kXkbSelectEvents = 1;
+constexpr std::uint16_t kXkbUseCoreKeyboard = 0x100;
+constexpr std::uint16_t kXkbBellNotifyMask = 1 << 8;
+constexpr std::uint8_t kXkbBellNotify = 8;
+
+struct XkbUseExtensionRequest
 {
-    const xcb_protocol_request_t info = {2, &damageExtension, minor, std::uint8_t(isVoid ? 1 : 0)};
+    std::uint8_t majorOpcode;
+    std::uint8_t minorOpcode;
+    std::uint16_t length;
+    std::uint16_t wantedMajor;
+    std::uint16_t wantedMinor;
+};
+
+// With every detail of the one event selected, the request carries no detail lists.
+struct XkbSelectEventsRequest
+{
+    std::uint8_t majorOpcode;
+    std::uint8_t minorOpcode;
+    std::uint16_t length;
+    std::uint16_t deviceSpec;
+    std::uint16_t affectWhich;
+    std::uint16_t clear;
+    std::uint16_t selectAll;
+    std::uint16_t affectMap;
+    std::uint16_t map;
+};
+
+template <typename Request>
+unsigned sendExtensionRequest(xcb_connection_t* c, xcb_extension_t& extension, std::uint8_t minor,
+                              Request& request, bool isVoid, int flags)
+{
+    const xcb_protocol_request_t info = {2, &extension, minor, std::uint8_t(isVoid ? 1 : 0)};
     iovec parts[4];
     parts[2].iov_base = &request;
     parts[2].iov_len = sizeof(Request);
@@ -140,12 +172,43 @@ public:
         DamageQueryVersionRequest query{};
         query.clientMajor = 1;
         query.clientMinor = 1;
-        const unsigned cookie = sendExtensionRequest(m_c, kDamageQueryVersion, query, false, 0);
+        const unsigned cookie =
+            sendExtensionRequest(m_c, damageExtension, kDamageQueryVersion, query, false, 0);
         xcb_generic_error_t* error = nullptr;
         void* reply = xcb_wait_for_reply(m_c, cookie, &error);
         if (!reply)
             die("DAMAGE refused its version query");
         std::free(reply);
+        return ext->first_event;
+    }
+
+    // Asks for a notice each time the core keyboard's bell rings; returns the extension's first
+    // event number.
+    std::uint8_t watchBell()
+    {
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(m_c, &xkbExtension);
+        if (!ext || !ext->present)
+            die("the X server has no XKEYBOARD extension");
+        XkbUseExtensionRequest use{};
+        use.wantedMajor = 1;
+        use.wantedMinor = 0;
+        const unsigned cookie =
+            sendExtensionRequest(m_c, xkbExtension, kXkbUseExtension, use, false, 0);
+        xcb_generic_error_t* error = nullptr;
+        void* reply = xcb_wait_for_reply(m_c, cookie, &error);
+        if (!reply)
+            die("XKEYBOARD refused its version");
+        std::free(reply);
+        XkbSelectEventsRequest select{};
+        select.deviceSpec = kXkbUseCoreKeyboard;
+        select.affectWhich = kXkbBellNotifyMask;
+        select.selectAll = kXkbBellNotifyMask;
+        const unsigned sequence = sendExtensionRequest(m_c, xkbExtension, kXkbSelectEvents, select,
+                                                       true, XCB_REQUEST_CHECKED);
+        if (xcb_generic_error_t* failed = xcb_request_check(m_c, xcb_void_cookie_t{sequence})) {
+            std::free(failed);
+            die("cannot watch the bell");
+        }
         return ext->first_event;
     }
 
@@ -155,8 +218,8 @@ public:
         create.damage = xcb_generate_id(m_c);
         create.drawable = window;
         create.level = kDamageReportRawRectangles;
-        const unsigned sequence =
-            sendExtensionRequest(m_c, kDamageCreate, create, true, XCB_REQUEST_CHECKED);
+        const unsigned sequence = sendExtensionRequest(m_c, damageExtension, kDamageCreate, create,
+                                                       true, XCB_REQUEST_CHECKED);
         if (xcb_generic_error_t* error = xcb_request_check(m_c, xcb_void_cookie_t{sequence})) {
             std::free(error);
             die("cannot watch window " + std::to_string(window));
@@ -408,6 +471,7 @@ struct MapWaitOptions
     std::string title;
     double timeout = 10;
     std::string ready;
+    bool bell = false;
     std::vector<char*> command;
 };
 
@@ -422,6 +486,8 @@ MapWaitOptions parseMapWait(int argc, char** argv, bool wantsCommand)
             options.timeout = std::atof(argv[++i]);
         else if (arg == "--ready" && i + 1 < argc)
             options.ready = argv[++i];
+        else if (arg == "--bell" && !wantsCommand)
+            options.bell = true;
         else if (arg == "--" && wantsCommand) {
             options.command.assign(argv + i + 1, argv + argc);
             break;
@@ -434,15 +500,37 @@ MapWaitOptions parseMapWait(int argc, char** argv, bool wantsCommand)
     return options;
 }
 
+// The bell's event number once it is watched, and the first time it rang.
+struct BellWatch
+{
+    std::uint8_t event = 0;
+    std::optional<Nanos> rang;
+
+    bool take(const xcb_generic_event_t* e, Nanos now)
+    {
+        if (event == 0 || (e->response_type & 0x7f) != event)
+            return false;
+        // XKEYBOARD sends all its events under one number, told apart by the second byte.
+        if (reinterpret_cast<const std::uint8_t*>(e)[1] == kXkbBellNotify && !rang)
+            rang = now;
+        return true;
+    }
+};
+
 // Returns when a window carrying the title is mapped, or nothing at the deadline. A frame mapped
 // before the program's window is inside it, or named, is watched until it is.
-std::optional<Nanos> waitForMap(Display& display, const std::string& title, Nanos deadline)
+std::optional<Nanos> waitForMap(Display& display, const std::string& title, Nanos deadline,
+                                BellWatch* bell = nullptr)
 {
     std::vector<xcb_window_t> frames;
     while (xcb_generic_event_t* event = display.nextEvent(deadline)) {
         const Nanos now = realtimeNow();
         const std::uint8_t type = event->response_type & 0x7f;
         xcb_window_t top = 0;
+        if (bell && bell->take(event, now)) {
+            std::free(event);
+            continue;
+        }
         if (type == XCB_MAP_NOTIFY) {
             const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
             top = map->event == display.root() ? map->window : map->event;
@@ -468,16 +556,36 @@ int waitmap(int argc, char** argv)
 {
     const MapWaitOptions options = parseMapWait(argc, argv, false);
     Display display;
+    BellWatch bell;
+    if (options.bell)
+        bell.event = display.watchBell();
     display.selectRootMaps();
     // The round trip makes sure the server applied the selection before anyone is told.
     std::free(xcb_get_input_focus_reply(display.c(), xcb_get_input_focus(display.c()), nullptr));
     if (!options.ready.empty())
         std::ofstream(options.ready) << "ready\n";
     const Nanos deadline = realtimeNow() + Nanos(options.timeout * double(kNanosPerSecond));
-    const auto mapped = waitForMap(display, options.title, deadline);
+    const auto mapped = waitForMap(display, options.title, deadline, &bell);
     if (!mapped)
         die("no window '" + options.title + "' mapped in time");
-    std::printf("%.3f\n", double(*mapped) / double(kNanosPerMs));
+    if (!options.bell) {
+        std::printf("%.3f\n", double(*mapped) / double(kNanosPerMs));
+        return 0;
+    }
+    // A bell that rings after the window is waited for a while: late is a figure too.
+    const Nanos bellDeadline = *mapped + 2 * kNanosPerSecond;
+    while (!bell.rang) {
+        xcb_generic_event_t* event = display.nextEvent(bellDeadline);
+        if (!event)
+            break;
+        bell.take(event, realtimeNow());
+        std::free(event);
+    }
+    if (bell.rang)
+        std::printf("%.3f %.3f\n", double(*mapped) / double(kNanosPerMs),
+                    double(*bell.rang) / double(kNanosPerMs));
+    else
+        std::printf("%.3f none\n", double(*mapped) / double(kNanosPerMs));
     return 0;
 }
 

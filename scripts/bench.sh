@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# make bench: Tintel and a plain Qt clock measured side by side in one private X server, watched
-# from outside by bench/observer.cpp. The samples go to build/bench/samples.txt, and the table
-# that scripts/benchstats.py makes of them to stdout and build/bench/results.md.
+# make bench: Tintel, a plain Qt clock and a bare xcb clock (the floor) measured side by side in
+# one private X server, watched from outside by bench/observer.cpp. The samples go to
+# build/bench/samples.txt, and the table that scripts/benchstats.py makes of them to stdout and
+# build/bench/results.md.
 #
-# BENCH_SECONDS shortens the tick runs while working on this script; the table is only worth
-# quoting at the default 120 s, on a quiet machine.
+# BENCH_SECONDS shortens the tick runs and BENCH_HIDDEN_SECONDS the runs of the countdown shown,
+# minimised and covered, while working on this script; the table is only worth quoting at the
+# defaults (120 s, 60 s), on a quiet machine.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,11 +15,13 @@ TINTEL=$BUILD/app/tintel
 BENCH_BIN=${BENCH_BIN:-$BUILD/bench}
 OBSERVER=$BENCH_BIN/tintel_bench_observer
 BASELINE=$BENCH_BIN/tintel_bench_baseline
+FLOOR=$BENCH_BIN/tintel_bench_floor
 OUT_DIR=$ROOT/build/bench
 RUN_SECONDS=${BENCH_SECONDS:-120}
+HIDDEN_SECONDS=${BENCH_HIDDEN_SECONDS:-60}
 STARTS=5
-ALARMS=3
-for f in "$TINTEL" "$OBSERVER" "$BASELINE"; do
+ALARMS=5
+for f in "$TINTEL" "$OBSERVER" "$BASELINE" "$FLOOR"; do
   [[ -x $f ]] || { echo "missing $f: run 'make build' first" >&2; exit 1; }
 done
 mkdir -p "$OUT_DIR"
@@ -36,6 +40,7 @@ record started "$(date '+%Y-%m-%d %H:%M:%S %Z')"
 record cores "$(nproc)"
 record load "$load_at_start"
 record run_seconds "$RUN_SECONDS"
+record hidden_seconds "$HIDDEN_SECONDS"
 
 # The kernel writes it with two decimals.
 if ((10#${load_at_start/./} >= 50)); then
@@ -50,17 +55,23 @@ echo "display $DISPLAY, load average $load_at_start"
 launch() { "$OBSERVER" launch --timeout 20 --title "$@"; }
 launch Tintel -- "$TINTEL" >/dev/null
 launch "Baseline clock" -- "$BASELINE" >/dev/null
+launch "Floor clock" -- "$FLOOR" >/dev/null
 tintel_starts=()
 baseline_starts=()
+floor_starts=()
 for _ in $(seq "$STARTS"); do
   sleep 0.5
   tintel_starts+=("$(launch Tintel -- "$TINTEL")")
   sleep 0.5
   baseline_starts+=("$(launch "Baseline clock" -- "$BASELINE")")
+  sleep 0.5
+  floor_starts+=("$(launch "Floor clock" -- "$FLOOR")")
 done
 record starts tintel "${tintel_starts[@]}"
 record starts baseline "${baseline_starts[@]}"
-echo "start-up ms: tintel ${tintel_starts[*]} / baseline ${baseline_starts[*]}"
+record starts floor "${floor_starts[@]}"
+echo "start-up ms: tintel ${tintel_starts[*]} / baseline ${baseline_starts[*]}" \
+  "/ floor ${floor_starts[*]}"
 
 # --- tick phase, CPU and memory -------------------------------------------------------------
 # Tintel counts down to an alarm far enough away not to fire during the runs, on the real clock.
@@ -84,6 +95,10 @@ tintel_pid=$TINTEL_PID
 baseline_pid=$!
 PIDS+=("$baseline_pid")
 baseline_window=$(wait_window "Baseline clock" 10)
+"$FLOOR" >"$WORK/floor.log" 2>&1 &
+floor_pid=$!
+PIDS+=("$floor_pid")
+floor_window=$(wait_window "Floor clock" 10)
 sleep 2
 
 # utime + stime, all threads, in clock ticks.
@@ -92,17 +107,32 @@ cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 # the table uses, since a program idle for 120 s spends only a few of the 10 ms ticks above.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }'; }
 hwm_kib() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+# Context switches of each thread alive, as TID:VOLUNTARY:INVOLUNTARY: benchstats.py matches the
+# threads of two readings, since one born in between counts from zero.
+switches() {
+  local status tid
+  for status in /proc/"$1"/task/*/status; do
+    tid=${status%/status}
+    awk -v tid="${tid##*/}" '/^voluntary_ctxt_switches:/ { v = $2 }
+      /^nonvoluntary_ctxt_switches:/ { n = $2 }
+      END { if (v != "") printf "%s:%s:%s\n", tid, v, n }' "$status" 2>/dev/null || true
+  done | paste -sd' '
+}
 
-tintel_cpu0=$(cpu_ticks "$tintel_pid")
-baseline_cpu0=$(cpu_ticks "$baseline_pid")
-tintel_ns0=$(cpu_ns "$tintel_pid")
-baseline_ns0=$(cpu_ns "$baseline_pid")
+declare -A pid_of=([tintel]=$tintel_pid [baseline]=$baseline_pid [floor]=$floor_pid)
+declare -A cpu0 ns0
+for who in tintel baseline floor; do
+  cpu0[$who]=$(cpu_ticks "${pid_of[$who]}")
+  ns0[$who]=$(cpu_ns "${pid_of[$who]}")
+  record switches_before "$who" "$(switches "${pid_of[$who]}")"
+done
 idle=$("$OBSERVER" ticks --seconds "$RUN_SECONDS" --out "$OUT_DIR/ticks-idle.txt" \
-  tintel="$countdown" baseline="$baseline_window")
-record cpu_ticks tintel $(($(cpu_ticks "$tintel_pid") - tintel_cpu0))
-record cpu_ticks baseline $(($(cpu_ticks "$baseline_pid") - baseline_cpu0))
-record cpu_ns tintel $(($(cpu_ns "$tintel_pid") - tintel_ns0))
-record cpu_ns baseline $(($(cpu_ns "$baseline_pid") - baseline_ns0))
+  tintel="$countdown" baseline="$baseline_window" floor="$floor_window")
+for who in tintel baseline floor; do
+  record switches_after "$who" "$(switches "${pid_of[$who]}")"
+  record cpu_ticks "$who" $(($(cpu_ticks "${pid_of[$who]}") - cpu0[$who]))
+  record cpu_ns "$who" $(($(cpu_ns "${pid_of[$who]}") - ns0[$who]))
+done
 echo "$idle"
 sed 's/^/idle /' <<<"$idle" >>"$SAMPLES"
 
@@ -114,26 +144,119 @@ for _ in 1 2; do
   PIDS+=($!)
 done
 loaded=$("$OBSERVER" ticks --seconds "$RUN_SECONDS" --out "$OUT_DIR/ticks-loaded.txt" \
-  tintel="$countdown" baseline="$baseline_window")
+  tintel="$countdown" baseline="$baseline_window" floor="$floor_window")
 kill "${busy[@]}"
 wait "${busy[@]}" 2>/dev/null || true
 echo "$loaded"
 sed 's/^/loaded /' <<<"$loaded" >>"$SAMPLES"
 
-record hwm_kib tintel "$(hwm_kib "$tintel_pid")"
-record hwm_kib baseline "$(hwm_kib "$baseline_pid")"
-kill "$baseline_pid" "$tintel_pid"
-wait_exit "$tintel_pid"
+for who in tintel baseline floor; do
+  record hwm_kib "$who" "$(hwm_kib "${pid_of[$who]}")"
+done
+kill "$baseline_pid" "$floor_pid"
 wait_exit "$baseline_pid"
+wait_exit "$floor_pid"
+
+# --- the countdown shown, covered, minimised ------------------------------------------------
+# Tintel alone, the same countdown: a window nobody sees should cost less than one on screen.
+# The countdown keeps itself on top, so only a window outside the window manager's stacking can
+# cover it.
+hide() {
+  case $2 in
+    covered)
+      local left top right bottom
+      read -r left top right bottom < <(outer_frame "$1")
+      "$FLOOR" --cover "$left" "$top" $((right - left)) $((bottom - top)) &
+      COVER_PID=$!
+      PIDS+=("$COVER_PID")
+      wait_title "Floor cover" 5 >/dev/null
+      ;;
+    minimised)
+      xdotool windowminimize --sync "$1"
+      [[ $(xprop -id "$1" WM_STATE) == *Iconic* ]] || fail "the countdown window did not minimise"
+      ;;
+  esac
+}
+unhide() {
+  if [[ $1 == covered ]]; then
+    kill "$COVER_PID"
+    wait "$COVER_PID" 2>/dev/null || true
+  fi
+}
+for how in shown covered minimised; do
+  hide "$countdown" "$how"
+  sleep 1
+  ns_before=$(cpu_ns "$tintel_pid")
+  record "switches_before_$how" tintel "$(switches "$tintel_pid")"
+  sleep "$HIDDEN_SECONDS"
+  record "switches_after_$how" tintel "$(switches "$tintel_pid")"
+  record "cpu_ns_$how" tintel $(($(cpu_ns "$tintel_pid") - ns_before))
+  unhide "$how"
+done
+echo "countdown shown, covered, minimised: done"
+kill "$tintel_pid"
+wait_exit "$tintel_pid"
+
+# --- the desktop sound ------------------------------------------------------------------------
+# The firing runs get a private sound server with a null sink, and the moment it creates the
+# stream of the bell sound is stamped on the real clock as pactl reports it. Without PulseAudio,
+# or with a program built without libcanberra, the sound goes unmeasured.
+SOUND_EVENTS=$WORK/sound-events
+start_sound_server() {
+  local tool i
+  for tool in pulseaudio pactl stdbuf; do
+    command -v "$tool" >/dev/null || return 1
+  done
+  [[ $(ldd "$TINTEL") == *libcanberra* ]] || return 1
+  mkdir -p "$WORK/pulse" "$WORK/home"
+  chmod 700 "$WORK/pulse"
+  printf '%s\n' "load-module module-native-protocol-unix auth-anonymous=1" \
+    "load-module module-null-sink sink_name=bench_null" "set-default-sink bench_null" \
+    >"$WORK/pulse.pa"
+  # -n leaves out the machine's own configuration; as root PulseAudio warns and runs.
+  PULSE_RUNTIME_PATH=$WORK/pulse HOME=$WORK/home pulseaudio -n --daemonize=no \
+    --exit-idle-time=-1 --disallow-exit --use-pid-file=no -F "$WORK/pulse.pa" \
+    --log-target=file:"$WORK/pulse.log" &
+  PIDS+=($!)
+  export PULSE_SERVER=unix:$WORK/pulse/native
+  for i in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  pactl info >/dev/null 2>&1 || return 1
+  stdbuf -oL pactl subscribe 2>/dev/null | python3 -u -c 'import sys, time
+for line in sys.stdin:
+    print(f"{time.time() * 1000:.3f} {line.strip()}", flush=True)' >"$SOUND_EVENTS" &
+  PIDS+=($!)
+}
+sound=no
+if start_sound_server; then
+  sound=yes
+else
+  export PULSE_SERVER=unix:$WORK/no-sound-server
+  echo "note: no sound server; the desktop sound is not measured" >&2
+fi
+# The instant (ms) of the first stream the sound server created after line $1 of its events.
+sound_started() {
+  local from=$1 i at
+  for i in $(seq 40); do
+    at=$(tail -n +$((from + 1)) "$SOUND_EVENTS" | awk "/'new' on sink-input/ { print \$1; exit }")
+    [[ -n $at ]] && { echo "$at"; return 0; }
+    sleep 0.05
+  done
+  echo none
+}
 
 # --- firing latency -----------------------------------------------------------------------
-# Waiting for a real whole minute three times would cost three minutes. Instead Tintel runs on a
+# Waiting for a real whole minute for each alarm would cost minutes. Instead Tintel runs on a
 # clock a whole number of seconds ahead of the real one (libfaketime's relative offset; the
 # monotonic clock its timers use stays real), chosen so that a fake whole minute comes about 14 s
 # after the start. The alarm instant on the real clock is that fake minute minus the offset, to
-# the nanosecond, and the observer times the message window on the real clock.
-latencies=()
-for n in $(seq "$ALARMS"); do
+# the nanosecond, and the observer times the message window and the X bell on the real clock.
+# Sets FIRED, RANG and SOUNDED, the latencies of the window, of the X bell and of the desktop
+# sound in ms; $2 hides the countdown first.
+fire() {
+  local n=$1 how=$2 now offset minute hhmm countdown waiter alarm_real_ms mapped bell events=0
   now=$(date +%s)
   offset=$(((46 - now % 60 + 60) % 60))
   minute=$((now + offset - 46 + 60))
@@ -144,23 +267,52 @@ for n in $(seq "$ALARMS"); do
   fi
   start_faked "fire$n" "+$offset"
   hhmm=$(date -d "@$minute" +%H:%M)
-  set_alarm "$hhmm" "Banc essai $n" >/dev/null
+  countdown=$(set_alarm "$hhmm" "Banc essai $n")
+  hide "$countdown" "$how"
+  [[ $sound == yes ]] && events=$(wc -l <"$SOUND_EVENTS")
   rm -f "$WORK/ready"
   "$OBSERVER" waitmap --title "votre message de $hhmm:00" --timeout 30 --ready "$WORK/ready" \
-    >"$WORK/mapped" &
+    --bell >"$WORK/mapped" &
   waiter=$!
   for _ in $(seq 100); do
     [[ -s $WORK/ready ]] && break
     sleep 0.02
   done
-  wait "$waiter" || fail "no message window for alarm $n"
+  wait "$waiter" || fail "no message window for alarm $n ($how)"
   alarm_real_ms=$(((minute - offset) * 1000))
-  latencies+=("$(python3 "$ROOT/scripts/benchstats.py" latency "$(cat "$WORK/mapped")" "$alarm_real_ms")")
+  read -r mapped bell <"$WORK/mapped"
+  FIRED=$(python3 "$ROOT/scripts/benchstats.py" latency "$mapped" "$alarm_real_ms")
+  RANG=$bell
+  [[ $bell == none ]] ||
+    RANG=$(python3 "$ROOT/scripts/benchstats.py" latency "$bell" "$alarm_real_ms")
+  SOUNDED=none
+  if [[ $sound == yes ]]; then
+    SOUNDED=$(sound_started "$events")
+    [[ $SOUNDED == none ]] ||
+      SOUNDED=$(python3 "$ROOT/scripts/benchstats.py" latency "$SOUNDED" "$alarm_real_ms")
+  fi
   press "$(wait_window "votre message de $hhmm:00" 2)" Return
+  unhide "$how"
   stop_tintel
+}
+latencies=()
+bells=()
+sounds=()
+for n in $(seq "$ALARMS"); do
+  fire "$n" shown
+  latencies+=("$FIRED")
+  bells+=("$RANG")
+  sounds+=("$SOUNDED")
 done
-echo "firing latency ms: ${latencies[*]}"
+echo "firing latency ms: ${latencies[*]}; X bell ms: ${bells[*]}; desktop sound ms: ${sounds[*]}"
 record latencies "${latencies[@]}"
+record bells "${bells[@]}"
+[[ $sound == yes ]] && record sounds "${sounds[@]}"
+for how in minimised covered; do
+  fire "$how" "$how"
+  echo "firing latency, countdown $how, ms: $FIRED"
+  record "latency_$how" "$FIRED"
+done
 
 python3 "$ROOT/scripts/benchstats.py" table "$SAMPLES" >"$OUT_DIR/results.md"
 echo
