@@ -110,6 +110,11 @@ void verifyTextOfRow(QWidget& window);
 void addVersionRows();
 QString useVersionOfRow(FakeProgramInfo& program);
 
+// Rows of an index and the object name of the control an accessor gives for it, for the `count`
+// controls named `namePattern` with their index as %1, tagged `tagFormat` with the index plus
+// `tagBase`; with a row on each side of the range, where the name expected is empty.
+void addIndexRows(int count, const char* tagFormat, int tagBase, const QString& namePattern);
+
 // Types text into a widget key by key; QTest::keyClicks knows only ASCII, so other letters go
 // as their key with the text.
 void typeText(QWidget* widget, const QString& text);

@@ -6,6 +6,7 @@
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
+#include "tests/support/testtable.h"
 #include "ui_frmNouveau.h"
 
 #include <QApplication>
@@ -118,10 +119,7 @@ private Q_SLOTS:
 
 void tst_FunctionKeys::shellKeys_data()
 {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("opened");
+    addColumns<int, int, int, QString>({"window", "key", "modifiers", "opened"});
     const QString help = u"/opt/rappel du matin/aide.htm"_s;
     const QString web = u"http://www.example.org/kwj/index.html"_s;
     const QString mail = u"mailto:kwj@example.org?subject=Tintel journalière"_s;
@@ -148,10 +146,8 @@ void tst_FunctionKeys::shellKeys_data()
 
 void tst_FunctionKeys::shellKeys()
 {
-    QFETCH(int, window);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, opened);
+    const auto [window, key, modifiers, opened] =
+        fetchColumns<int, int, int, QString>({"window", "key", "modifiers", "opened"});
     Rig rig;
     rig.record.gCheminAide = u"/opt/rappel du matin/aide.htm"_s;
     rig.fp.files.normalFiles << rig.record.gCheminAide;
@@ -169,7 +165,7 @@ void tst_FunctionKeys::shellKeys()
 
 void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven_data()
 {
-    QTest::addColumn<QString>("folder");
+    addColumns<QString>({"folder"});
     QTest::addRow("folder with spaces") << u"/opt/rappel du matin"_s;
     QTest::addRow("root, no separator added") << u"/"_s;
     QTest::addRow("backslashes as given") << u"C:\\Outils\\Rappel"_s;
@@ -195,7 +191,7 @@ void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
 
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove_data()
 {
-    QTest::addColumn<int>("window");
+    addColumns<int>({"window"});
     for (const auto& w : kWindows)
         QTest::addRow("%s", w.name) << int(w.window);
 }
@@ -241,8 +237,7 @@ void tst_FunctionKeys::failureStopsTheActionWithItsMessage()
 
 void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("text");
+    addColumns<int, QString>({"key", "text"});
     QTest::addRow("F5") << int(Qt::Key_F5) << QString();
     QTest::addRow("F12") << int(Qt::Key_F12) << QString();
     QTest::addRow("letter") << int(Qt::Key_A) << u"a"_s;
@@ -250,8 +245,7 @@ void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
 
 void tst_FunctionKeys::otherKeysReachTheFocusedControl()
 {
-    QFETCH(int, key);
-    QFETCH(QString, text);
+    const auto [key, text] = fetchColumns<int, QString>({"key", "text"});
     Rig rig;
     auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
     QPlainTextEdit* message = nouveau->ui().txtMessage;
@@ -298,8 +292,7 @@ void tst_FunctionKeys::aboutWindowTakesNoFunctionKey()
 
 void tst_FunctionKeys::linkClickRunsItsKey_data()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("opened");
+    addColumns<int, QString>({"index", "opened"});
     QTest::addRow("F1: Aide") << 0 << u"/opt/rappel du matin/aide.htm"_s;
     QTest::addRow("F3: Site de K.W.J") << 2 << u"http://www.example.org/kwj/index.html"_s;
     QTest::addRow("F4: Mail à K.W.J")
@@ -308,8 +301,7 @@ void tst_FunctionKeys::linkClickRunsItsKey_data()
 
 void tst_FunctionKeys::linkClickRunsItsKey()
 {
-    QFETCH(int, index);
-    QFETCH(QString, opened);
+    const auto [index, opened] = fetchColumns<int, QString>({"index", "opened"});
     Rig rig;
     auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
     rig.fp.files.normalFiles << rig.record.gCheminAide;
