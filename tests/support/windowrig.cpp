@@ -130,6 +130,15 @@ void addIndexRows(int count, const char* tagFormat, int tagBase, const QString& 
     QTest::addRow("after the last") << count << QString();
 }
 
+qint16 verifyIndexRow(const std::function<const QObject*(qint16)>& accessor)
+{
+    const auto [index, name] = fetchColumns<int, QString>({"index", "name"});
+    const QObject* control = accessor(qint16(index));
+    // QCOMPARE returns from where it stands on failure: a lambda, so that this can return a value.
+    [&] { QCOMPARE(control ? control->objectName() : QString(), name); }();
+    return qint16(index);
+}
+
 void addVersionRows()
 {
     addColumns<int, int, int, QString>({"major", "minor", "revision", "expected"});

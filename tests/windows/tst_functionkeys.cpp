@@ -1,12 +1,12 @@
 #include "info/frmAbout.h"
 #include "info/functionkeys.h"
 #include "startup/frmQuestion.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
-#include "tests/support/testtable.h"
 #include "ui_frmNouveau.h"
 
 #include <QApplication>
@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+
+#include <utility>
 
 using namespace tintel;
 using namespace tintel::test;
@@ -123,23 +125,21 @@ void tst_FunctionKeys::shellKeys_data()
     const QString help = u"/opt/rappel du matin/aide.htm"_s;
     const QString web = u"http://www.example.org/kwj/index.html"_s;
     const QString mail = u"mailto:kwj@example.org?subject=Tintel journalière"_s;
-    const struct
-    {
-        const char* name;
-        int modifiers;
-    } mods[] = {{"", Qt::NoModifier},
-                {" with Shift", Qt::ShiftModifier},
-                {" with Ctrl", Qt::ControlModifier},
-                {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
-                {" with Alt", Qt::AltModifier}};
+    // The tag's ending, and the modifiers held.
+    const std::pair<const char*, int> mods[] = {
+        {"", Qt::NoModifier},
+        {" with Shift", Qt::ShiftModifier},
+        {" with Ctrl", Qt::ControlModifier},
+        {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
+        {" with Alt", Qt::AltModifier}};
     for (const auto& w : kWindows) {
-        for (const auto& m : mods) {
-            QTest::addRow("F1 help in %s%s", w.name, m.name)
-                << int(w.window) << int(Qt::Key_F1) << m.modifiers << help;
-            QTest::addRow("F3 web page in %s%s", w.name, m.name)
-                << int(w.window) << int(Qt::Key_F3) << m.modifiers << web;
-            QTest::addRow("F4 mail in %s%s", w.name, m.name)
-                << int(w.window) << int(Qt::Key_F4) << m.modifiers << mail;
+        for (const auto& [withMods, modifiers] : mods) {
+            QTest::addRow("F1 help in %s%s", w.name, withMods)
+                << int(w.window) << int(Qt::Key_F1) << modifiers << help;
+            QTest::addRow("F3 web page in %s%s", w.name, withMods)
+                << int(w.window) << int(Qt::Key_F3) << modifiers << web;
+            QTest::addRow("F4 mail in %s%s", w.name, withMods)
+                << int(w.window) << int(Qt::Key_F4) << modifiers << mail;
         }
     }
 }
