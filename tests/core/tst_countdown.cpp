@@ -1,4 +1,5 @@
 #include "core/countdown.h"
+#include "tests/support/testtable.h"
 
 #include <QTest>
 
@@ -6,6 +7,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace tintel;
+using namespace tintel::test;
 
 namespace {
 
@@ -46,14 +48,9 @@ void TestCountdown::initTestCase()
 
 void TestCountdown::tempsRestant_data()
 {
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QDate>("gDateCible");
-    QTest::addColumn<QString>("gHeureCible");
-    QTest::addColumn<qint32>("s");
-    QTest::addColumn<qint32>("h");
-    QTest::addColumn<qint32>("m");
-    QTest::addColumn<qint32>("r");
-    QTest::addColumn<QString>("texts"); // hText:mText:rText
+    // texts: hText:mText:rText
+    addColumns<QDateTime, QDate, QString, qint32, qint32, qint32, qint32, QString>(
+        {"now", "gDateCible", "gHeureCible", "s", "h", "m", "r", "texts"});
 
     const QString noon = u"12:00:00"_s;
     QTest::addRow("s = 0") << at(kDay, 12, 0, 0) << kDay << noon << 0 << 0 << 0 << 0
@@ -99,14 +96,9 @@ void TestCountdown::tempsRestant_data()
 
 void TestCountdown::tempsRestant()
 {
-    QFETCH(QDateTime, now);
-    QFETCH(QDate, gDateCible);
-    QFETCH(QString, gHeureCible);
-    QFETCH(qint32, s);
-    QFETCH(qint32, h);
-    QFETCH(qint32, m);
-    QFETCH(qint32, r);
-    QFETCH(QString, texts);
+    const auto [now, gDateCible, gHeureCible, s, h, m, r, texts] =
+        fetchColumns<QDateTime, QDate, QString, qint32, qint32, qint32, qint32, QString>(
+            {"now", "gDateCible", "gHeureCible", "s", "h", "m", "r", "texts"});
 
     const Remaining left = TempsRestant(now, gDateCible, gHeureCible);
     QCOMPARE(left.s, s);
@@ -118,10 +110,7 @@ void TestCountdown::tempsRestant()
 
 void TestCountdown::heureAtteinte_data()
 {
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<QTime>("timeOfDay");
-    QTest::addColumn<QString>("gHeureCible");
-    QTest::addColumn<bool>("fires");
+    addColumns<QDate, QTime, QString, bool>({"today", "timeOfDay", "gHeureCible", "fires"});
 
     const QString noon = u"12:00:00"_s;
     QTest::addRow("second 59 of the minute before") << kDay << QTime(11, 59, 59) << noon << false;
@@ -140,17 +129,14 @@ void TestCountdown::heureAtteinte_data()
 
 void TestCountdown::heureAtteinte()
 {
-    QFETCH(QDate, today);
-    QFETCH(QTime, timeOfDay);
-    QFETCH(QString, gHeureCible);
-    QFETCH(bool, fires);
+    const auto [today, timeOfDay, gHeureCible, fires] =
+        fetchColumns<QDate, QTime, QString, bool>({"today", "timeOfDay", "gHeureCible", "fires"});
     QCOMPARE(HeureAtteinte(today, timeOfDay, kDay, gHeureCible), fires);
 }
 
 void TestCountdown::targetPassed_data()
 {
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<bool>("passed");
+    addColumns<QDateTime, bool>({"now", "passed"});
 
     QTest::addRow("one second before") << at(kDay, 11, 59, 59) << false;
     QTest::addRow("at the alarm second") << at(kDay, 12, 0, 0) << false;
@@ -162,18 +148,14 @@ void TestCountdown::targetPassed_data()
 
 void TestCountdown::targetPassed()
 {
-    QFETCH(QDateTime, now);
-    QFETCH(bool, passed);
+    const auto [now, passed] = fetchColumns<QDateTime, bool>({"now", "passed"});
     QCOMPARE(tintel::targetPassed(now, kDay, u"12:00:00"_s), passed);
 }
 
 void TestCountdown::shouldFire_data()
 {
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QString>("gHeureCible");
-    QTest::addColumn<bool>("shown");
-    QTest::addColumn<bool>("alreadyFired");
-    QTest::addColumn<bool>("fires");
+    addColumns<QDateTime, QString, bool, bool, bool>(
+        {"now", "gHeureCible", "shown", "alreadyFired", "fires"});
 
     const QString noon = u"12:00:00"_s;
     QTest::addRow("on the second") << at(kDay, 12, 0, 0) << noon << true << false << true;
@@ -200,11 +182,9 @@ void TestCountdown::shouldFire_data()
 
 void TestCountdown::shouldFire()
 {
-    QFETCH(QDateTime, now);
-    QFETCH(QString, gHeureCible);
-    QFETCH(bool, shown);
-    QFETCH(bool, alreadyFired);
-    QFETCH(bool, fires);
+    const auto [now, gHeureCible, shown, alreadyFired, fires] =
+        fetchColumns<QDateTime, QString, bool, bool, bool>(
+            {"now", "gHeureCible", "shown", "alreadyFired", "fires"});
     QCOMPARE(tintel::shouldFire(now, kDay, gHeureCible, shown, alreadyFired), fires);
 }
 

@@ -1,9 +1,11 @@
 #include "core/entry.h"
+#include "tests/support/testtable.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace tintel;
+using namespace tintel::test;
 
 namespace {
 
@@ -50,8 +52,7 @@ private Q_SLOTS:
 
 void TestEntry::timeChar_data()
 {
-    QTest::addColumn<char16_t>("c");
-    QTest::addColumn<bool>("accepted");
+    addColumns<char16_t, bool>({"c", "accepted"});
 
     for (char16_t c = u'0'; c <= u'9'; ++c)
         QTest::addRow("digit %c", char(c)) << c << true;
@@ -82,15 +83,13 @@ void TestEntry::timeChar_data()
 
 void TestEntry::timeChar()
 {
-    QFETCH(char16_t, c);
-    QFETCH(bool, accepted);
+    const auto [c, accepted] = fetchColumns<char16_t, bool>({"c", "accepted"});
     QCOMPARE(isTimeCharAccepted(c), accepted);
 }
 
 void TestEntry::timeText_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("accepted");
+    addColumns<QString, bool>({"text", "accepted"});
 
     QTest::addRow("12:30") << u"12:30"_s << true;
     QTest::addRow("1:2:3") << u"1:2:3"_s << true;
@@ -105,15 +104,14 @@ void TestEntry::timeText_data()
 
 void TestEntry::timeText()
 {
-    QFETCH(QString, text);
-    QFETCH(bool, accepted);
+    const auto [text, accepted] = fetchColumns<QString, bool>({"text", "accepted"});
     QCOMPARE(isTimeTextAccepted(text), accepted);
 }
 
 void TestEntry::parse_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QTime>("expected"); // not valid: refused
+    // An invalid expected time: refused.
+    addColumns<QString, QTime>({"text", "expected"});
 
     QTest::addRow("7:5") << u"7:5"_s << QTime(7, 5);
     QTest::addRow("07:05") << u"07:05"_s << QTime(7, 5);
@@ -140,8 +138,7 @@ void TestEntry::parse_data()
 
 void TestEntry::parse()
 {
-    QFETCH(QString, text);
-    QFETCH(QTime, expected);
+    const auto [text, expected] = fetchColumns<QString, QTime>({"text", "expected"});
     const std::optional<QTime> parsed = parseAlarmTime(text);
     QCOMPARE(parsed.has_value(), expected.isValid());
     QCOMPARE(parsed.value_or(QTime()), expected);
@@ -149,9 +146,7 @@ void TestEntry::parse()
 
 void TestEntry::texts_data()
 {
-    QTest::addColumn<QTime>("time");
-    QTest::addColumn<QString>("shortText");
-    QTest::addColumn<QString>("longText");
+    addColumns<QTime, QString, QString>({"time", "shortText", "longText"});
 
     QTest::addRow("single digits padded") << QTime(7, 5) << u"07:05"_s << u"07:05:00"_s;
     QTest::addRow("afternoon on 24 hours") << QTime(19, 30, 45) << u"19:30"_s << u"19:30:45"_s;
@@ -161,17 +156,15 @@ void TestEntry::texts_data()
 
 void TestEntry::texts()
 {
-    QFETCH(QTime, time);
-    QFETCH(QString, shortText);
-    QFETCH(QString, longText);
+    const auto [time, shortText, longText] =
+        fetchColumns<QTime, QString, QString>({"time", "shortText", "longText"});
     QCOMPARE(shortTimeText(time), shortText);
     QCOMPARE(longTimeText(time), longText);
 }
 
 void TestEntry::dateTexts_data()
 {
-    QTest::addColumn<QDate>("date");
-    QTest::addColumn<QString>("text");
+    addColumns<QDate, QString>({"date", "text"});
 
     QTest::addRow("single-digit day and month") << QDate(2027, 3, 5) << u"05/03/2027"_s;
     QTest::addRow("day before month") << QDate(2026, 12, 31) << u"31/12/2026"_s;
@@ -179,18 +172,14 @@ void TestEntry::dateTexts_data()
 
 void TestEntry::dateTexts()
 {
-    QFETCH(QDate, date);
-    QFETCH(QString, text);
+    const auto [date, text] = fetchColumns<QDate, QString>({"date", "text"});
     QCOMPARE(dateText(date), text);
 }
 
 void TestEntry::activation_data()
 {
-    QTest::addColumn<QString>("timeText");
-    QTest::addColumn<QString>("messageText");
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<ActivationOutcome>("outcome");
-    QTest::addColumn<QString>("shortForm");
+    addColumns<QString, QString, QDateTime, ActivationOutcome, QString>(
+        {"timeText", "messageText", "now", "outcome", "shortForm"});
 
     using enum ActivationOutcome;
     const QString msg = u"Réunion"_s;
@@ -235,11 +224,9 @@ void TestEntry::activation_data()
 // today at second 00 with the message as typed, even when that minute has passed.
 void TestEntry::activation()
 {
-    QFETCH(QString, timeText);
-    QFETCH(QString, messageText);
-    QFETCH(QDateTime, now);
-    QFETCH(ActivationOutcome, outcome);
-    QFETCH(QString, shortForm);
+    const auto [timeText, messageText, now, outcome, shortForm] =
+        fetchColumns<QString, QString, QDateTime, ActivationOutcome, QString>(
+            {"timeText", "messageText", "now", "outcome", "shortForm"});
 
     const bool refused =
         outcome != ActivationOutcome::Accepted && outcome != ActivationOutcome::PastTime;
@@ -259,8 +246,7 @@ void TestEntry::activation()
 
 void TestEntry::refusalKeepsEarlierAlarm_data()
 {
-    QTest::addColumn<QString>("timeText");
-    QTest::addColumn<QString>("messageText");
+    addColumns<QString, QString>({"timeText", "messageText"});
 
     QTest::addRow("time missing") << QString() << u"deuxième"_s;
     QTest::addRow("message missing") << u"9:00"_s << QString();
@@ -269,8 +255,8 @@ void TestEntry::refusalKeepsEarlierAlarm_data()
 
 void TestEntry::refusalKeepsEarlierAlarm()
 {
-    QFETCH(QString, timeText);
-    QFETCH(QString, messageText);
+    const auto [timeText, messageText] =
+        fetchColumns<QString, QString>({"timeText", "messageText"});
 
     AlarmRecord record;
     QCOMPARE(checkActivation(u"7:05"_s, u"premier"_s, today(6, 0, 0), record).outcome,
@@ -285,8 +271,7 @@ void TestEntry::refusalKeepsEarlierAlarm()
 
 void TestEntry::acceptForTomorrow_data()
 {
-    QTest::addColumn<QDate>("date");
-    QTest::addColumn<QDate>("expected");
+    addColumns<QDate, QDate>({"date", "expected"});
 
     QTest::addRow("last day of the year") << QDate(2026, 12, 31) << QDate(2027, 1, 1);
     QTest::addRow("end of February") << QDate(2027, 2, 28) << QDate(2027, 3, 1);
@@ -297,8 +282,7 @@ void TestEntry::acceptForTomorrow_data()
 
 void TestEntry::acceptForTomorrow()
 {
-    QFETCH(QDate, date);
-    QFETCH(QDate, expected);
+    const auto [date, expected] = fetchColumns<QDate, QDate>({"date", "expected"});
 
     AlarmRecord record = earlierAlarm();
     record.gDateCible = date;
@@ -310,12 +294,8 @@ void TestEntry::acceptForTomorrow()
 
 void TestEntry::messages_data()
 {
-    QTest::addColumn<Message>("actual");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<Message::Buttons>("buttons");
-    QTest::addColumn<Message::Icon>("icon");
-    QTest::addColumn<Message::Answer>("defaultButton");
+    addColumns<Message, QString, QString, Message::Buttons, Message::Icon, Message::Answer>(
+        {"actual", "text", "title", "buttons", "icon", "defaultButton"});
 
     using B = Message::Buttons;
     using I = Message::Icon;
@@ -362,12 +342,9 @@ void TestEntry::messages_data()
 
 void TestEntry::messages()
 {
-    QFETCH(Message, actual);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    QFETCH(Message::Buttons, buttons);
-    QFETCH(Message::Icon, icon);
-    QFETCH(Message::Answer, defaultButton);
+    const auto [actual, text, title, buttons, icon, defaultButton] =
+        fetchColumns<Message, QString, QString, Message::Buttons, Message::Icon, Message::Answer>(
+            {"actual", "text", "title", "buttons", "icon", "defaultButton"});
 
     QCOMPARE(actual.text, text);
     QCOMPARE(actual.title, title);

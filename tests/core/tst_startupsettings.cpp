@@ -1,5 +1,6 @@
 #include "core/startupsettings.h"
 #include "tests/support/corefakes.h"
+#include "tests/support/testtable.h"
 
 #include <QTest>
 
@@ -36,9 +37,7 @@ private Q_SLOTS:
 
 void tst_StartupSettings::dossierApplication_data()
 {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QChar>("separator");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QChar, QString>({"folder", "separator", "expected"});
     QTest::addRow("folder gets one backslash")
         << u"C:\\Outils\\Rappel"_s << QChar(u'\\') << u"C:\\Outils\\Rappel\\"_s;
     QTest::addRow("drive root unchanged") << u"C:\\"_s << QChar(u'\\') << u"C:\\"_s;
@@ -51,18 +50,14 @@ void tst_StartupSettings::dossierApplication_data()
 
 void tst_StartupSettings::dossierApplication()
 {
-    QFETCH(QString, folder);
-    QFETCH(QChar, separator);
-    QFETCH(QString, expected);
+    const auto [folder, separator, expected] =
+        fetchColumns<QString, QChar, QString>({"folder", "separator", "expected"});
     QCOMPARE(DossierApplication(folder, separator), expected);
 }
 
 void tst_StartupSettings::writes_data()
 {
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<bool>("quit");
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<QStringList>("expected");
+    addColumns<QStringList, bool, QDate, QStringList>({"stored", "quit", "today", "expected"});
 
     const QStringList firstRun{u"date de debut=05/03/2026"_s, u"dossier application=/opt/tintel/"_s,
                                u"etat=actif"_s};
@@ -92,10 +87,9 @@ void tst_StartupSettings::writes_data()
 // What each step writes, in order: a key it leaves alone keeps the stored value.
 void tst_StartupSettings::writes()
 {
-    QFETCH(QStringList, stored);
-    QFETCH(bool, quit);
-    QFETCH(QDate, today);
-    QFETCH(QStringList, expected);
+    const auto [stored, quit, today, expected] =
+        fetchColumns<QStringList, bool, QDate, QStringList>(
+            {"stored", "quit", "today", "expected"});
 
     FakeSettingsStore store;
     for (const QString& row : inSection(stored))
@@ -123,20 +117,15 @@ void tst_StartupSettings::renamedExecutableIsANewApplication()
 
 void tst_StartupSettings::versionText_data()
 {
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("expected");
+    addColumns<int, int, int, QString>({"major", "minor", "revision", "expected"});
     QTest::addRow("this release") << 1 << 0 << 0 << u"Version 1.0.0"_s;
     QTest::addRow("no leading zeros") << 2 << 3 << 15 << u"Version 2.3.15"_s;
 }
 
 void tst_StartupSettings::versionText()
 {
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, expected);
+    const auto [major, minor, revision, expected] =
+        fetchColumns<int, int, int, QString>({"major", "minor", "revision", "expected"});
     QCOMPARE(tintel::versionText(major, minor, revision), expected);
 }
 

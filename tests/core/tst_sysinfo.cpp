@@ -1,6 +1,7 @@
 #include "core/failure.h"
 #include "core/sysinfo.h"
 #include "tests/support/corefakes.h"
+#include "tests/support/testtable.h"
 
 #include <QTest>
 
@@ -13,8 +14,6 @@ using namespace tintel::test;
 namespace {
 
 const QByteArray kKey = QByteArrayLiteral("SOFTWARE\\Tintel\\Essai");
-const QByteArray kProgramKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QByteArray kFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 
 // A buffer as the lookup hands it to the registry: 1024 bytes of 0, then the data written.
 QByteArray filledBuffer(const QByteArray& data)
@@ -29,9 +28,16 @@ QString openCall(const QByteArray& path)
     return u"open 80000002 %1 0 20019"_s.arg(QString::fromLatin1(path));
 }
 
+using OptionalValue = std::optional<FakeRegistry::Value>;
+
+// A value the registry holds, of that type.
+OptionalValue stored(quint32 type, const QByteArray& data)
+{
+    return FakeRegistry::Value{type, data};
+}
+
 } // namespace
 
-using OptionalValue = std::optional<FakeRegistry::Value>;
 Q_DECLARE_METATYPE(OptionalValue)
 
 class TestSysInfo : public QObject
@@ -50,9 +56,7 @@ private Q_SLOTS:
 
 void TestSysInfo::decodeRegistryText_data()
 {
-    QTest::addColumn<QByteArray>("buffer");
-    QTest::addColumn<quint32>("length");
-    QTest::addColumn<QString>("expected");
+    addColumns<QByteArray, quint32, QString>({"buffer", "length", "expected"});
 
     QTest::addRow("terminating zero dropped")
         << filledBuffer(QByteArrayLiteral("C:\\MSINFO\0")) << 10u << u"C:\\MSINFO"_s;
@@ -76,9 +80,8 @@ void TestSysInfo::decodeRegistryText_data()
 
 void TestSysInfo::decodeRegistryText()
 {
-    QFETCH(QByteArray, buffer);
-    QFETCH(quint32, length);
-    QFETCH(QString, expected);
+    const auto [buffer, length, expected] =
+        fetchColumns<QByteArray, quint32, QString>({"buffer", "length", "expected"});
 
     const QString text = tintel::decodeRegistryText(buffer, length);
     QCOMPARE(text, expected);
@@ -87,63 +90,54 @@ void TestSysInfo::decodeRegistryText()
 
 void TestSysInfo::getKeyValue_data()
 {
-    QTest::addColumn<bool>("keyExists");
-    QTest::addColumn<OptionalValue>("value");
-    QTest::addColumn<bool>("expectedAnswer");
-    QTest::addColumn<QString>("expectedKeyVal");
+    addColumns<bool, OptionalValue, bool, QString>(
+        {"keyExists", "value", "expectedAnswer", "expectedKeyVal"});
 
-    using V = FakeRegistry::Value;
     const QString passed = u"avant"_s;
 
     QTest::addRow("missing key") << false << OptionalValue() << false << QString();
     QTest::addRow("missing value") << true << OptionalValue() << false << QString();
     QTest::addRow("value over 1024 bytes")
-        << true << OptionalValue(V{Registry::kRegSz, QByteArray(1025, 'x')}) << false << QString();
+        << true << stored(Registry::kRegSz, QByteArray(1025, 'x')) << false << QString();
     QTest::addRow("value of exactly 1024 bytes")
-        << true << OptionalValue(V{Registry::kRegSz, QByteArray(1024, 'x')}) << true
-        << QString(1024, u'x');
-    QTest::addRow("string") << true
-                            << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Outils\0")})
+        << true << stored(Registry::kRegSz, QByteArray(1024, 'x')) << true << QString(1024, u'x');
+    QTest::addRow("string") << true << stored(Registry::kRegSz, QByteArrayLiteral("C:\\Outils\0"))
                             << true << u"C:\\Outils"_s;
     QTest::addRow("string without terminating zero")
-        << true << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Outils")}) << true
+        << true << stored(Registry::kRegSz, QByteArrayLiteral("C:\\Outils")) << true
         << u"C:\\Outils"_s;
     QTest::addRow("empty string value")
-        << true << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("\0")}) << true << QString();
+        << true << stored(Registry::kRegSz, QByteArrayLiteral("\0")) << true << QString();
     QTest::addRow("string of length 0")
-        << true << OptionalValue(V{Registry::kRegSz, {}}) << true << QString();
+        << true << stored(Registry::kRegSz, {}) << true << QString();
     QTest::addRow("number, one low byte")
-        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\x2A\0\0\0")}) << true
-        << u"42"_s;
+        << true << stored(Registry::kRegDword, QByteArrayLiteral("\x2A\0\0\0")) << true << u"42"_s;
     QTest::addRow("number, every byte")
-        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\x78\x56\x34\x12")})
-        << true << u"305419896"_s;
+        << true << stored(Registry::kRegDword, QByteArrayLiteral("\x78\x56\x34\x12")) << true
+        << u"305419896"_s;
     QTest::addRow("number, inner zero byte")
-        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\x05\0\x10\0")}) << true
+        << true << stored(Registry::kRegDword, QByteArrayLiteral("\x05\0\x10\0")) << true
         << u"1048581"_s;
     QTest::addRow("number above 2^31 is unsigned")
-        << true << OptionalValue(V{Registry::kRegDword, QByteArrayLiteral("\xFF\xFF\xFF\xFF")})
-        << true << u"4294967295"_s;
+        << true << stored(Registry::kRegDword, QByteArrayLiteral("\xFF\xFF\xFF\xFF")) << true
+        << u"4294967295"_s;
     QTest::addRow("number zero") << true
-                                 << OptionalValue(
-                                        V{Registry::kRegDword, QByteArrayLiteral("\0\0\0\0")})
+                                 << stored(Registry::kRegDword, QByteArrayLiteral("\0\0\0\0"))
                                  << true << u"0"_s;
     QTest::addRow("number of length 0")
-        << true << OptionalValue(V{Registry::kRegDword, {}}) << true << QString();
+        << true << stored(Registry::kRegDword, {}) << true << QString();
     QTest::addRow("expandable string leaves the text")
-        << true << OptionalValue(V{Registry::kRegExpandSz, QByteArrayLiteral("%SystemRoot%\0")})
-        << true << passed;
-    QTest::addRow("binary leaves the text")
-        << true << OptionalValue(V{Registry::kRegBinary, QByteArrayLiteral("\x01\x02")}) << true
+        << true << stored(Registry::kRegExpandSz, QByteArrayLiteral("%SystemRoot%\0")) << true
         << passed;
+    QTest::addRow("binary leaves the text")
+        << true << stored(Registry::kRegBinary, QByteArrayLiteral("\x01\x02")) << true << passed;
 }
 
 void TestSysInfo::getKeyValue()
 {
-    QFETCH(bool, keyExists);
-    QFETCH(OptionalValue, value);
-    QFETCH(bool, expectedAnswer);
-    QFETCH(QString, expectedKeyVal);
+    const auto [keyExists, value, expectedAnswer, expectedKeyVal] =
+        fetchColumns<bool, OptionalValue, bool, QString>(
+            {"keyExists", "value", "expectedAnswer", "expectedKeyVal"});
 
     FakeRegistry registry;
     if (keyExists)
@@ -177,38 +171,32 @@ void TestSysInfo::getKeyValueClosesTheKeyOnAFailure()
 
 void TestSysInfo::findSysInfoProgram_data()
 {
-    QTest::addColumn<OptionalValue>("first");
-    QTest::addColumn<OptionalValue>("second");
-    QTest::addColumn<QStringList>("normalFiles");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<QString>("expectedPath");
-    QTest::addColumn<QStringList>("expectedCalls");
+    addColumns<OptionalValue, OptionalValue, QStringList, bool, QString, QStringList>(
+        {"first", "second", "normalFiles", "found", "expectedPath", "expectedCalls"});
 
-    using V = FakeRegistry::Value;
-    const QStringList firstCalls{openCall(kProgramKey), u"query PATH"_s, u"close"_s};
-    const QStringList firstMissing{openCall(kProgramKey)};
-    const QStringList secondCalls{openCall(kFolderKey), u"query MSINFO"_s, u"close"_s};
-    const QStringList secondMissing{openCall(kFolderKey)};
+    const QStringList firstCalls{openCall(kSysInfoProgramKey), u"query PATH"_s, u"close"_s};
+    const QStringList firstMissing{openCall(kSysInfoProgramKey)};
+    const QStringList secondCalls{openCall(kSysInfoFolderKey), u"query MSINFO"_s, u"close"_s};
+    const QStringList secondMissing{openCall(kSysInfoFolderKey)};
 
     QTest::addRow("first lookup answers, no file test and no second lookup")
-        << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Absent\\msinfo32.exe\0")})
-        << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Info\0")})
+        << stored(Registry::kRegSz, QByteArrayLiteral("C:\\Absent\\msinfo32.exe\0"))
+        << stored(Registry::kRegSz, QByteArrayLiteral("C:\\Info\0"))
         << QStringList{u"C:\\Info\\MSINFO32.EXE"_s} << true << u"C:\\Absent\\msinfo32.exe"_s
         << firstCalls;
     QTest::addRow("first lookup of another type answers an empty path")
-        << OptionalValue(
-               V{Registry::kRegExpandSz, QByteArrayLiteral("%ProgramFiles%\\msinfo32.exe\0")})
+        << stored(Registry::kRegExpandSz, QByteArrayLiteral("%ProgramFiles%\\msinfo32.exe\0"))
         << OptionalValue() << QStringList() << true << QString() << firstCalls;
     QTest::addRow("second lookup with the file")
-        << OptionalValue() << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Info\0")})
+        << OptionalValue() << stored(Registry::kRegSz, QByteArrayLiteral("C:\\Info\0"))
         << QStringList{u"C:\\Info\\MSINFO32.EXE"_s} << true << u"C:\\Info\\MSINFO32.EXE"_s
         << firstMissing + secondCalls;
     QTest::addRow("second lookup without the file")
-        << OptionalValue() << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("C:\\Info\0")})
+        << OptionalValue() << stored(Registry::kRegSz, QByteArrayLiteral("C:\\Info\0"))
         << QStringList{u"C:\\Info\\msinfo32.exe"_s, u"C:\\InfoMSINFO32.EXE"_s} << false << QString()
         << firstMissing + secondCalls;
     QTest::addRow("second lookup folder ending with a separator")
-        << OptionalValue() << OptionalValue(V{Registry::kRegSz, QByteArrayLiteral("F\\\0")})
+        << OptionalValue() << stored(Registry::kRegSz, QByteArrayLiteral("F\\\0"))
         << QStringList{u"F\\\\MSINFO32.EXE"_s, u"F\\MSINFO32.EXE"_s} << true
         << u"F\\\\MSINFO32.EXE"_s << firstMissing + secondCalls;
     QTest::addRow("both lookups missing")
@@ -218,18 +206,12 @@ void TestSysInfo::findSysInfoProgram_data()
 
 void TestSysInfo::findSysInfoProgram()
 {
-    QFETCH(OptionalValue, first);
-    QFETCH(OptionalValue, second);
-    QFETCH(QStringList, normalFiles);
-    QFETCH(bool, found);
-    QFETCH(QString, expectedPath);
-    QFETCH(QStringList, expectedCalls);
+    const auto [first, second, normalFiles, found, expectedPath, expectedCalls] =
+        fetchColumns<OptionalValue, OptionalValue, QStringList, bool, QString, QStringList>(
+            {"first", "second", "normalFiles", "found", "expectedPath", "expectedCalls"});
 
     FakeRegistry registry;
-    if (first)
-        registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = *first;
-    if (second)
-        registry.keys[kFolderKey][QByteArrayLiteral("MSINFO")] = *second;
+    registry.setSysInfoValues(first, second);
     FakeFiles files;
     for (const QString& file : normalFiles)
         files.normalFiles.insert(file);

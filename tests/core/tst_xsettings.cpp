@@ -1,10 +1,12 @@
 #include "core/xsettings.h"
+#include "tests/support/testtable.h"
 
 #include <QTest>
 #include <QtEndian>
 
 using namespace Qt::StringLiterals;
 using namespace tintel;
+using namespace tintel::test;
 
 namespace {
 
@@ -70,8 +72,7 @@ private Q_SLOTS:
 
 void TestXSettings::themeName_data()
 {
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("expected");
+    addColumns<QByteArray, QString>({"data", "expected"});
 
     const Setting theme{1, kTheme, "Yaru"};
     QTest::addRow("alone, little endian") << blob(false, {theme}) << u"Yaru"_s;
@@ -119,8 +120,7 @@ void TestXSettings::themeName_data()
 
 void TestXSettings::themeName()
 {
-    QFETCH(QByteArray, data);
-    QFETCH(QString, expected);
+    const auto [data, expected] = fetchColumns<QByteArray, QString>({"data", "expected"});
     QCOMPARE(xsettingsString(data, kTheme), expected);
 }
 

@@ -63,6 +63,15 @@ long FakeRegistry::queryValue(Key key, const QByteArray& name, quint32& type, QB
     return 0;
 }
 
+void FakeRegistry::setSysInfoValues(const std::optional<Value>& path,
+                                    const std::optional<Value>& folder)
+{
+    if (path)
+        keys[kSysInfoProgramKey][QByteArrayLiteral("PATH")] = *path;
+    if (folder)
+        keys[kSysInfoFolderKey][QByteArrayLiteral("MSINFO")] = *folder;
+}
+
 void FakeRegistry::closeKey(Key)
 {
     calls << QStringLiteral("close");

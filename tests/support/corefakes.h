@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <optional>
+
 namespace tintel::test {
 
 class FakeSettingsStore final : public SettingsStore
@@ -62,6 +64,12 @@ public:
     bool failTest = false;
 };
 
+// The keys the search for the system-information program opens.
+inline const QByteArray kSysInfoProgramKey =
+    QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+inline const QByteArray kSysInfoFolderKey =
+    QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+
 // Keys and values as a test sets them up; records every call in order.
 class FakeRegistry final : public Registry
 {
@@ -76,6 +84,10 @@ public:
     long queryValue(Key key, const QByteArray& name, quint32& type, QByteArray& data,
                     quint32& length) override;
     void closeKey(Key key) override;
+
+    // The values the search for the system-information program reads, where given: the
+    // program's path, then the folder of the shared tools.
+    void setSysInfoValues(const std::optional<Value>& path, const std::optional<Value>& folder);
 
     // "path" -> value name -> value
     QMap<QByteArray, QMap<QByteArray, Value>> keys;

@@ -1,5 +1,6 @@
 #include "tests/support/windowrig.h"
 
+#include "tests/support/testtable.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
@@ -110,25 +111,37 @@ void WindowTest::cleanup()
 
 void addTextColumns()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QByteArray, QString>({"object", "property", "expected"});
 }
 
 void verifyTextOfRow(QWidget& window)
 {
-    QFETCH(QString, object);
-    QFETCH(QByteArray, property);
-    QFETCH(QString, expected);
+    const auto [object, property, expected] =
+        fetchColumns<QString, QByteArray, QString>({"object", "property", "expected"});
     QCOMPARE(child(window, object)->property(property.constData()).toString(), expected);
+}
+
+void addIndexRows(int count, const char* tagFormat, int tagBase, const QString& namePattern)
+{
+    addColumns<int, QString>({"index", "name"});
+    QTest::addRow("before the first") << -1 << QString();
+    for (int index = 0; index < count; ++index)
+        QTest::addRow(tagFormat, index + tagBase) << index << namePattern.arg(index);
+    QTest::addRow("after the last") << count << QString();
+}
+
+qint16 verifyIndexRow(const std::function<const QObject*(qint16)>& accessor)
+{
+    const auto [index, name] = fetchColumns<int, QString>({"index", "name"});
+    const QObject* control = accessor(qint16(index));
+    // QCOMPARE returns from where it stands on failure: a lambda, so that this can return a value.
+    [&] { QCOMPARE(control ? control->objectName() : QString(), name); }();
+    return qint16(index);
 }
 
 void addVersionRows()
 {
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("expected");
+    addColumns<int, int, int, QString>({"major", "minor", "revision", "expected"});
 
     QTest::addRow("this release") << 1 << 0 << 0 << QStringLiteral("Version 1.0.0");
     QTest::addRow("two-digit revision") << 2 << 3 << 15 << QStringLiteral("Version 2.3.15");
@@ -136,10 +149,8 @@ void addVersionRows()
 
 QString useVersionOfRow(FakeProgramInfo& program)
 {
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, expected);
+    const auto [major, minor, revision, expected] =
+        fetchColumns<int, int, int, QString>({"major", "minor", "revision", "expected"});
     program.major = major;
     program.minor = minor;
     program.revision = revision;

@@ -110,6 +110,14 @@ void verifyTextOfRow(QWidget& window);
 void addVersionRows();
 QString useVersionOfRow(FakeProgramInfo& program);
 
+// Rows of an index and the object name of the control an accessor gives for it, for the `count`
+// controls named `namePattern` with their index as %1, tagged `tagFormat` with the index plus
+// `tagBase`; with a row on each side of the range, where the name expected is empty.
+void addIndexRows(int count, const char* tagFormat, int tagBase, const QString& namePattern);
+// Checks the accessor against the current row: the control it gives for the index, by its
+// object name, or none. Returns the index.
+qint16 verifyIndexRow(const std::function<const QObject*(qint16)>& accessor);
+
 // Types text into a widget key by key; QTest::keyClicks knows only ASCII, so other letters go
 // as their key with the text.
 void typeText(QWidget* widget, const QString& text);

@@ -1,4 +1,5 @@
 #include "forms/look.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmNouveau.h"
 
@@ -52,7 +53,7 @@ void tst_Application::initTestCase()
 
 void tst_Application::textBoxMenusSpeakFrench_data()
 {
-    QTest::addColumn<QString>("entry");
+    addColumns<QString>({"entry"});
     for (const QString& entry :
          {u"Annuler"_s, u"Couper"_s, u"Copier"_s, u"Coller"_s, u"Tout sélectionner"_s})
         QTest::addRow("%s", qPrintable(entry)) << entry;
@@ -74,8 +75,7 @@ void tst_Application::textBoxMenusSpeakFrench()
 
 void tst_Application::standardButtonsSpeakFrench_data()
 {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("text");
+    addColumns<int, QString>({"button", "text"});
     QTest::addRow("Yes") << int(QMessageBox::Yes) << u"&Oui"_s;
     QTest::addRow("No") << int(QMessageBox::No) << u"&Non"_s;
     QTest::addRow("Cancel") << int(QMessageBox::Cancel) << u"Annuler"_s;
@@ -84,8 +84,7 @@ void tst_Application::standardButtonsSpeakFrench_data()
 
 void tst_Application::standardButtonsSpeakFrench()
 {
-    QFETCH(int, button);
-    QFETCH(QString, text);
+    const auto [button, text] = fetchColumns<int, QString>({"button", "text"});
     QMessageBox box;
     box.setStandardButtons(QMessageBox::StandardButton(button));
     QCOMPARE(box.button(QMessageBox::StandardButton(button))->text(), text);

@@ -1,4 +1,5 @@
 #include "forms/forms.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 
 #include <QApplication>
@@ -234,9 +235,7 @@ void whenModal(Rig& rig, std::function<void(T&)> action)
 
 void tst_Forms::modalAboveItsOpener_data()
 {
-    QTest::addColumn<bool>("openerOnTop");
-    QTest::addColumn<bool>("openerMinimised");
-    QTest::addColumn<bool>("transient");
+    addColumns<bool, bool, bool>({"openerOnTop", "openerMinimised", "transient"});
 
     QTest::addRow("always-on-top opener") << true << false << true;
     QTest::addRow("ordinary opener") << false << false << true;
@@ -246,9 +245,8 @@ void tst_Forms::modalAboveItsOpener_data()
 
 void tst_Forms::modalAboveItsOpener()
 {
-    QFETCH(bool, openerOnTop);
-    QFETCH(bool, openerMinimised);
-    QFETCH(bool, transient);
+    const auto [openerOnTop, openerMinimised, transient] =
+        fetchColumns<bool, bool, bool>({"openerOnTop", "openerMinimised", "transient"});
 
     Rig rig;
     Main& opener = rig.forms.form<Main>();

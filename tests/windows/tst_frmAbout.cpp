@@ -1,5 +1,6 @@
 #include "forms/forms.h"
 #include "info/frmAbout.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 
 #include <QApplication>
@@ -20,8 +21,6 @@ using namespace tintel::test;
 
 namespace {
 
-const QByteArray kProgramKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QByteArray kFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QString kUnavailable = u"Les informations système ne sont pas disponibles actuellement"_s;
 
 // Shows the about window modally as F2 does, runs `action` inside its modal loop and returns
@@ -83,8 +82,7 @@ private Q_SLOTS:
 
 void TestFrmAbout::texts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>({"name", "expected"});
 
     QTest::addRow("caption") << u"frmAbout"_s << u"À propos de Tintel"_s;
     QTest::addRow("title") << u"lblTitle"_s << u"Tintel"_s;
@@ -104,8 +102,7 @@ void TestFrmAbout::texts_data()
 
 void TestFrmAbout::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
+    const auto [name, expected] = fetchColumns<QString, QString>({"name", "expected"});
 
     WindowRig rig;
     frmAbout& about = rig.forms.form<frmAbout>();
@@ -146,11 +143,8 @@ void TestFrmAbout::version()
 
 void TestFrmAbout::fonts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("pointSize");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("wraps");
+    addColumns<QString, QString, double, bool, bool>(
+        {"name", "family", "pointSize", "bold", "wraps"});
 
     QTest::addRow("title") << u"lblTitle"_s << u"MS Sans Serif"_s << 13.5 << true << false;
     QTest::addRow("version in the window font")
@@ -162,11 +156,9 @@ void TestFrmAbout::fonts_data()
 
 void TestFrmAbout::fonts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, family);
-    QFETCH(double, pointSize);
-    QFETCH(bool, bold);
-    QFETCH(bool, wraps);
+    const auto [name, family, pointSize, bold, wraps] =
+        fetchColumns<QString, QString, double, bool, bool>(
+            {"name", "family", "pointSize", "bold", "wraps"});
 
     WindowRig rig;
     QLabel* label = child<QLabel>(rig.forms.form<frmAbout>(), name);
@@ -219,7 +211,7 @@ void TestFrmAbout::separator()
 
 void TestFrmAbout::close_data()
 {
-    QTest::addColumn<std::function<void(frmAbout&)>>("closeIt");
+    addColumns<std::function<void(frmAbout&)>>({"closeIt"});
 
     using Close = std::function<void(frmAbout&)>;
     QTest::addRow("Enter") << Close(
@@ -257,8 +249,7 @@ void TestFrmAbout::close()
 
 void TestFrmAbout::centred_data()
 {
-    QTest::addColumn<QSize>("screenTwips");
-    QTest::addColumn<QPoint>("atLoad");
+    addColumns<QSize, QPoint>({"screenTwips", "atLoad"});
 
     // The test platform frames a window with 2 pixels all round: 386 x 217 pixels outside.
     // (15360 - 3255) / 2 = 6052.5 twips is 403.5 pixels, to the even 404.
@@ -270,8 +261,7 @@ void TestFrmAbout::centred_data()
 
 void TestFrmAbout::centred()
 {
-    QFETCH(QSize, screenTwips);
-    QFETCH(QPoint, atLoad);
+    const auto [screenTwips, atLoad] = fetchColumns<QSize, QPoint>({"screenTwips", "atLoad"});
 
     WindowRig rig;
     rig.fp.screen.size = screenTwips;
@@ -296,12 +286,8 @@ void TestFrmAbout::centred()
 
 void TestFrmAbout::sysInfo_data()
 {
-    QTest::addColumn<OptionalValue>("first");
-    QTest::addColumn<OptionalValue>("second");
-    QTest::addColumn<QStringList>("normalFiles");
-    QTest::addColumn<bool>("startSucceeds");
-    QTest::addColumn<QStringList>("expectedStarted");
-    QTest::addColumn<bool>("unavailable");
+    addColumns<OptionalValue, OptionalValue, QStringList, bool, QStringList, bool>(
+        {"first", "second", "normalFiles", "startSucceeds", "expectedStarted", "unavailable"});
 
     using V = FakeRegistry::Value;
     const OptionalValue none;
@@ -333,18 +319,12 @@ void TestFrmAbout::sysInfo_data()
 
 void TestFrmAbout::sysInfo()
 {
-    QFETCH(OptionalValue, first);
-    QFETCH(OptionalValue, second);
-    QFETCH(QStringList, normalFiles);
-    QFETCH(bool, startSucceeds);
-    QFETCH(QStringList, expectedStarted);
-    QFETCH(bool, unavailable);
+    const auto [first, second, normalFiles, startSucceeds, expectedStarted, unavailable] =
+        fetchColumns<OptionalValue, OptionalValue, QStringList, bool, QStringList, bool>(
+            {"first", "second", "normalFiles", "startSucceeds", "expectedStarted", "unavailable"});
 
     WindowRig rig;
-    if (first)
-        rig.fp.registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = *first;
-    if (second)
-        rig.fp.registry.keys[kFolderKey][QByteArrayLiteral("MSINFO")] = *second;
+    rig.fp.registry.setSysInfoValues(first, second);
     for (const QString& file : normalFiles)
         rig.fp.files.normalFiles.insert(file);
     rig.fp.files.startSucceeds = startSucceeds;
@@ -370,8 +350,7 @@ void TestFrmAbout::sysInfo()
 
 void TestFrmAbout::eachPressSearchesAgain_data()
 {
-    QTest::addColumn<std::function<void(frmAbout&)>>("press");
-    QTest::addColumn<bool>("found");
+    addColumns<std::function<void(frmAbout&)>, bool>({"press", "found"});
 
     using Press = std::function<void(frmAbout&)>;
     const Press click = [](frmAbout& about) {
@@ -388,12 +367,12 @@ void TestFrmAbout::eachPressSearchesAgain_data()
 
 void TestFrmAbout::eachPressSearchesAgain()
 {
-    QFETCH(std::function<void(frmAbout&)>, press);
-    QFETCH(bool, found);
+    const auto [press, found] =
+        fetchColumns<std::function<void(frmAbout&)>, bool>({"press", "found"});
 
     WindowRig rig;
     if (found) {
-        rig.fp.registry.keys[kProgramKey][QByteArrayLiteral("PATH")] = {
+        rig.fp.registry.keys[kSysInfoProgramKey][QByteArrayLiteral("PATH")] = {
             1, QByteArrayLiteral("C:\\msinfo32.exe\0")};
     }
     // A mnemonic clicks after a short animation: each press is waited for before the next.

@@ -1,5 +1,6 @@
 #include "forms/forms.h"
 #include "platform/ticker.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
@@ -196,8 +197,7 @@ void TestFrmNouveau::clockLabels()
 
 void TestFrmNouveau::refusedCharacter_data()
 {
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("typed");
+    addColumns<QString, QString>({"before", "typed"});
 
     QTest::addRow("letter") << u"12"_s << u"a"_s;
     QTest::addRow("capital letter") << u"12"_s << u"H"_s;
@@ -210,8 +210,7 @@ void TestFrmNouveau::refusedCharacter_data()
 
 void TestFrmNouveau::refusedCharacter()
 {
-    QFETCH(QString, before);
-    QFETCH(QString, typed);
+    const auto [before, typed] = fetchColumns<QString, QString>({"before", "typed"});
 
     Rig rig;
     rig.show();
@@ -269,10 +268,8 @@ void TestFrmNouveau::sixthCharacter()
 
 void TestFrmNouveau::paste_data()
 {
-    QTest::addColumn<Qt::Key>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<QString>("clipboard");
-    QTest::addColumn<bool>("accepted");
+    addColumns<Qt::Key, Qt::KeyboardModifiers, QString, bool>(
+        {"key", "modifiers", "clipboard", "accepted"});
 
     const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
     const auto shift = Qt::KeyboardModifiers(Qt::ShiftModifier);
@@ -286,10 +283,9 @@ void TestFrmNouveau::paste_data()
 
 void TestFrmNouveau::paste()
 {
-    QFETCH(Qt::Key, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(QString, clipboard);
-    QFETCH(bool, accepted);
+    const auto [key, modifiers, clipboard, accepted] =
+        fetchColumns<Qt::Key, Qt::KeyboardModifiers, QString, bool>(
+            {"key", "modifiers", "clipboard", "accepted"});
 
     Rig rig;
     rig.show();
@@ -307,13 +303,9 @@ void TestFrmNouveau::paste()
 
 void TestFrmNouveau::refusedActivation_data()
 {
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<Route>("route");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-    // Empty: the focus stays where the route left it.
-    QTest::addColumn<QString>("focus");
+    // An empty focus: the focus stays where the route left it.
+    addColumns<QString, QString, Route, QString, QString, QString>(
+        {"time", "message", "route", "text", "title", "focus"});
 
     const QString timeMissing = u"Vous n'avez pas saisi l'heure pour la nouvelle alarme."_s;
     const QString messageMissing = u"Vous n'avez pas saisi le texte du message à afficher pour "
@@ -343,12 +335,9 @@ void TestFrmNouveau::refusedActivation_data()
 
 void TestFrmNouveau::refusedActivation()
 {
-    QFETCH(QString, time);
-    QFETCH(QString, message);
-    QFETCH(Route, route);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    QFETCH(QString, focus);
+    const auto [time, message, route, text, title, focus] =
+        fetchColumns<QString, QString, Route, QString, QString, QString>(
+            {"time", "message", "route", "text", "title", "focus"});
 
     Rig rig;
     const AlarmRecord earlier{u"08:30:00"_s, u"ancien"_s, QDate(2026, 1, 1), QString()};
@@ -390,11 +379,8 @@ void TestFrmNouveau::refusedActivation()
 
 void TestFrmNouveau::acceptedActivation_data()
 {
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<Route>("route");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("heureCible");
+    addColumns<QString, QString, Route, QString, QString>(
+        {"time", "message", "route", "label", "heureCible"});
 
     for (const auto& [routeName, route] : kRoutes) {
         QTest::addRow("7:5, %s", routeName)
@@ -413,11 +399,9 @@ void TestFrmNouveau::acceptedActivation_data()
 
 void TestFrmNouveau::acceptedActivation()
 {
-    QFETCH(QString, time);
-    QFETCH(QString, message);
-    QFETCH(Route, route);
-    QFETCH(QString, label);
-    QFETCH(QString, heureCible);
+    const auto [time, message, route, label, heureCible] =
+        fetchColumns<QString, QString, Route, QString, QString>(
+            {"time", "message", "route", "label", "heureCible"});
 
     Rig rig;
     const QDate today(2026, 6, 15);
@@ -501,10 +485,7 @@ void TestFrmNouveau::pastTimeNo()
 
 void TestFrmNouveau::pastTimeYes_data()
 {
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QDate>("dateCible");
+    addColumns<QDateTime, QString, QString, QDate>({"now", "time", "label", "dateCible"});
 
     QTest::addRow("last day of the year") << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 30))
                                           << u"0:00"_s << u"00:00"_s << QDate(2027, 1, 1);
@@ -516,10 +497,8 @@ void TestFrmNouveau::pastTimeYes_data()
 
 void TestFrmNouveau::pastTimeYes()
 {
-    QFETCH(QDateTime, now);
-    QFETCH(QString, time);
-    QFETCH(QString, label);
-    QFETCH(QDate, dateCible);
+    const auto [now, time, label, dateCible] =
+        fetchColumns<QDateTime, QString, QString, QDate>({"now", "time", "label", "dateCible"});
 
     Rig rig;
     rig.fp.clock.set(now);
@@ -568,12 +547,9 @@ void TestFrmNouveau::ctrlEnterBreaksLine()
 
 void TestFrmNouveau::quit_data()
 {
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<Qt::Key>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    // Empty: the confirmation's default button answers.
-    QTest::addColumn<QList<Message::Answer>>("answers");
-    QTest::addColumn<bool>("quits");
+    // No answers: the confirmation's default button answers.
+    addColumns<QString, Qt::Key, Qt::KeyboardModifiers, QList<Message::Answer>, bool>(
+        {"focus", "key", "modifiers", "answers", "quits"});
 
     const auto none = Qt::KeyboardModifiers();
     const auto alt = Qt::KeyboardModifiers(Qt::AltModifier);
@@ -596,11 +572,9 @@ void TestFrmNouveau::quit_data()
 
 void TestFrmNouveau::quit()
 {
-    QFETCH(QString, focus);
-    QFETCH(Qt::Key, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(QList<Message::Answer>, answers);
-    QFETCH(bool, quits);
+    const auto [focus, key, modifiers, answers, quits] =
+        fetchColumns<QString, Qt::Key, Qt::KeyboardModifiers, QList<Message::Answer>, bool>(
+            {"focus", "key", "modifiers", "answers", "quits"});
 
     Rig rig;
     frmNouveau& window = rig.show();
@@ -640,7 +614,7 @@ void TestFrmNouveau::quit()
 
 void TestFrmNouveau::outsideClose_data()
 {
-    QTest::addColumn<bool>("hiddenCountdown");
+    addColumns<bool>({"hiddenCountdown"});
 
     QTest::addRow("alone") << false;
     QTest::addRow("with a hidden countdown window") << true;
@@ -675,25 +649,17 @@ void TestFrmNouveau::outsideClose()
 
 void TestFrmNouveau::linkByIndex_data()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("name");
-    QTest::addRow("before the first") << -1 << QString();
-    for (int index = 0; index < 4; ++index)
-        QTest::addRow("F%d", index + 1) << index << u"Label3_%1"_s.arg(index);
-    QTest::addRow("after the last") << 4 << QString();
+    addIndexRows(4, "F%d", 1, u"Label3_%1"_s);
 }
 
 void TestFrmNouveau::linkByIndex()
 {
-    QFETCH(int, index);
-    QFETCH(QString, name);
     WindowRig rig;
     frmNouveau& nouveau = rig.forms.form<frmNouveau>();
-    const QLabel* link = nouveau.Label3(qint16(index));
-    QCOMPARE(link ? link->objectName() : QString(), name);
+    const qint16 index = verifyIndexRow([&nouveau](qint16 i) { return nouveau.Label3(i); });
     // A click on an index without a link runs no key (those with one are clicked elsewhere).
-    if (name.isEmpty()) {
-        nouveau.Label3_Click(qint16(index));
+    if (!nouveau.Label3(index)) {
+        nouveau.Label3_Click(index);
         QVERIFY(rig.fp.shell.opened.isEmpty());
         QVERIFY(rig.fp.boxes.shown.isEmpty());
     }

@@ -1,5 +1,6 @@
 #include "forms/forms.h"
 #include "startup/frmQuestion.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
@@ -37,6 +38,28 @@ QPushButton* valider(frmQuestion& dialog)
 }
 
 enum class Outcome { NewAlarm, Keep, Quit };
+
+using Choose = std::function<void(frmQuestion&)>;
+
+// Clicks the options in turn, then Valider.
+Choose clickThenValider(const QList<int>& options)
+{
+    return [options](frmQuestion& d) {
+        for (int index : options)
+            clickOption(d, index);
+        QTest::mouseClick(valider(d), Qt::LeftButton);
+    };
+}
+
+// Puts the focus on the first option, then presses the keys in turn where the focus is.
+Choose keysFromFirst(const QList<Qt::Key>& keys)
+{
+    return [keys](frmQuestion& d) {
+        option(d, 0)->setFocus();
+        for (Qt::Key key : keys)
+            QTest::keyClick(d.focusWidget(), key);
+    };
+}
 
 } // namespace
 
@@ -99,50 +122,29 @@ Q_DECLARE_METATYPE(Outcome)
 
 void TestFrmQuestion::choice_data()
 {
-    QTest::addColumn<std::function<void(frmQuestion&)>>("choose");
-    QTest::addColumn<qint16>("choix");
-    QTest::addColumn<bool>("validated");
-    QTest::addColumn<Outcome>("outcome");
+    addColumns<Choose, qint16, bool, Outcome>({"choose", "choix", "validated", "outcome"});
 
-    using Choose = std::function<void(frmQuestion&)>;
     QTest::addRow("Enter at once") << Choose([](frmQuestion& d) {
         QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, Qt::Key_Return);
     }) << qint16(0) << true << Outcome::NewAlarm;
-    QTest::addRow("click new alarm, Valider") << Choose([](frmQuestion& d) {
-        clickOption(d, 1);
-        clickOption(d, 0);
-        QTest::mouseClick(valider(d), Qt::LeftButton);
-    }) << qint16(0) << true << Outcome::NewAlarm;
-    QTest::addRow("click keep, Valider") << Choose([](frmQuestion& d) {
-        clickOption(d, 1);
-        QTest::mouseClick(valider(d), Qt::LeftButton);
-    }) << qint16(1) << true << Outcome::Keep;
+    QTest::addRow("click new alarm, Valider")
+        << clickThenValider({1, 0}) << qint16(0) << true << Outcome::NewAlarm;
+    QTest::addRow("click keep, Valider")
+        << clickThenValider({1}) << qint16(1) << true << Outcome::Keep;
     QTest::addRow("click keep, Enter") << Choose([](frmQuestion& d) {
         clickOption(d, 1);
         QTest::keyClick(option(d, 1), Qt::Key_Return);
     }) << qint16(1) << true << Outcome::Keep;
-    QTest::addRow("arrow down once, Enter") << Choose([](frmQuestion& d) {
-        option(d, 0)->setFocus();
-        QTest::keyClick(option(d, 0), Qt::Key_Down);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
-    }) << qint16(1) << true << Outcome::Keep;
-    QTest::addRow("arrow down twice, Enter") << Choose([](frmQuestion& d) {
-        option(d, 0)->setFocus();
-        QTest::keyClick(option(d, 0), Qt::Key_Down);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Down);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
-    }) << qint16(2) << true << Outcome::Quit;
-    QTest::addRow("arrow down twice, up, Enter") << Choose([](frmQuestion& d) {
-        option(d, 0)->setFocus();
-        QTest::keyClick(option(d, 0), Qt::Key_Down);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Down);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Up);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
-    }) << qint16(1) << true << Outcome::Keep;
-    QTest::addRow("click quit, Valider") << Choose([](frmQuestion& d) {
-        clickOption(d, 2);
-        QTest::mouseClick(valider(d), Qt::LeftButton);
-    }) << qint16(2) << true << Outcome::Quit;
+    QTest::addRow("arrow down once, Enter")
+        << keysFromFirst({Qt::Key_Down, Qt::Key_Return}) << qint16(1) << true << Outcome::Keep;
+    QTest::addRow("arrow down twice, Enter")
+        << keysFromFirst({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) << qint16(2) << true
+        << Outcome::Quit;
+    QTest::addRow("arrow down twice, up, Enter")
+        << keysFromFirst({Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Return}) << qint16(1)
+        << true << Outcome::Keep;
+    QTest::addRow("click quit, Valider")
+        << clickThenValider({2}) << qint16(2) << true << Outcome::Quit;
     QTest::addRow("closed from outside") << Choose([](frmQuestion& d) {
         clickOption(d, 2);
         d.close();
@@ -151,10 +153,8 @@ void TestFrmQuestion::choice_data()
 
 void TestFrmQuestion::choice()
 {
-    QFETCH(std::function<void(frmQuestion&)>, choose);
-    QFETCH(qint16, choix);
-    QFETCH(bool, validated);
-    QFETCH(Outcome, outcome);
+    const auto [choose, choix, validated, outcome] =
+        fetchColumns<Choose, qint16, bool, Outcome>({"choose", "choix", "validated", "outcome"});
 
     CountdownRig rig;
     QPointer<frmTintel> countdown = rig.forms.loaded<frmTintel>();
@@ -248,22 +248,14 @@ void TestFrmQuestion::reopenStartsFromFirstOption()
 
 void TestFrmQuestion::optionByIndex_data()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("name");
-    QTest::addRow("before the first") << -1 << QString();
-    for (int index = 0; index < 3; ++index)
-        QTest::addRow("option %d", index) << index << u"optChoix_%1"_s.arg(index);
-    QTest::addRow("after the last") << 3 << QString();
+    addIndexRows(3, "option %d", 0, u"optChoix_%1"_s);
 }
 
 void TestFrmQuestion::optionByIndex()
 {
-    QFETCH(int, index);
-    QFETCH(QString, name);
     WindowRig rig;
     frmQuestion& dialog = rig.forms.form<frmQuestion>();
-    const QRadioButton* button = dialog.optChoix(qint16(index));
-    QCOMPARE(button ? button->objectName() : QString(), name);
+    verifyIndexRow([&dialog](qint16 index) { return dialog.optChoix(index); });
     rig.forms.unload<frmQuestion>();
 }
 

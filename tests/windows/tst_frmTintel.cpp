@@ -1,5 +1,6 @@
 #include "forms/forms.h"
 #include "startup/frmQuestion.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
@@ -147,8 +148,7 @@ void TestFrmTintel::onTopToggles()
 
 void TestFrmTintel::minimisedTitle_data()
 {
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
+    addColumns<QString, QString>({"message", "title"});
 
     QTest::addRow("one line") << u"Réunion"_s << u"Tintel: 07:30 (Réunion)"_s;
     QTest::addRow("two lines") << u"Réunion\nsalle 2"_s << u"Tintel: 07:30 (Réunion\nsalle 2)"_s;
@@ -157,8 +157,7 @@ void TestFrmTintel::minimisedTitle_data()
 
 void TestFrmTintel::minimisedTitle()
 {
-    QFETCH(QString, message);
-    QFETCH(QString, title);
+    const auto [message, title] = fetchColumns<QString, QString>({"message", "title"});
 
     Rig rig(message);
     frmTintel& window = rig.window();
@@ -179,10 +178,7 @@ void TestFrmTintel::minimisedTitle()
 
 void TestFrmTintel::tickLabels_data()
 {
-    QTest::addColumn<bool>("shown");
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QDate>("dateCible");
-    QTest::addColumn<QStringList>("labels");
+    addColumns<bool, QDateTime, QDate, QStringList>({"shown", "now", "dateCible", "labels"});
 
     QTest::addRow("hours, minutes and seconds apart")
         << true << QDateTime(kAlarmDay, QTime(5, 57, 57, 6)) << kAlarmDay
@@ -203,10 +199,8 @@ void TestFrmTintel::tickLabels_data()
 
 void TestFrmTintel::tickLabels()
 {
-    QFETCH(bool, shown);
-    QFETCH(QDateTime, now);
-    QFETCH(QDate, dateCible);
-    QFETCH(QStringList, labels);
+    const auto [shown, now, dateCible, labels] =
+        fetchColumns<bool, QDateTime, QDate, QStringList>({"shown", "now", "dateCible", "labels"});
 
     Rig rig(u"Réunion"_s, shown);
     rig.record.gDateCible = dateCible;
@@ -221,9 +215,7 @@ void TestFrmTintel::tickLabels()
 
 void TestFrmTintel::tickAsShown_data()
 {
-    QTest::addColumn<QString>("hiddenAlarm");
-    QTest::addColumn<QTime>("shownAt");
-    QTest::addColumn<QStringList>("labels");
+    addColumns<QString, QTime, QStringList>({"hiddenAlarm", "shownAt", "labels"});
 
     QTest::addRow("first showing")
         << QString() << QTime(7, 0, 5)
@@ -238,9 +230,8 @@ void TestFrmTintel::tickAsShown_data()
 
 void TestFrmTintel::tickAsShown()
 {
-    QFETCH(QString, hiddenAlarm);
-    QFETCH(QTime, shownAt);
-    QFETCH(QStringList, labels);
+    const auto [hiddenAlarm, shownAt, labels] =
+        fetchColumns<QString, QTime, QStringList>({"hiddenAlarm", "shownAt", "labels"});
 
     Rig rig(u"Réunion"_s, false);
     if (!hiddenAlarm.isEmpty()) {
@@ -262,8 +253,7 @@ void TestFrmTintel::tickAsShown()
 
 void TestFrmTintel::clicksDoNothing_data()
 {
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<Qt::MouseButton>("button");
+    addColumns<QString, Qt::MouseButton>({"target", "button"});
 
     QTest::addRow("date") << u"lbljour"_s << Qt::LeftButton;
     QTest::addRow("current time") << u"lblHeure"_s << Qt::LeftButton;
@@ -275,8 +265,7 @@ void TestFrmTintel::clicksDoNothing_data()
 
 void TestFrmTintel::clicksDoNothing()
 {
-    QFETCH(QString, target);
-    QFETCH(Qt::MouseButton, button);
+    const auto [target, button] = fetchColumns<QString, Qt::MouseButton>({"target", "button"});
 
     Rig rig;
     frmTintel& window = rig.window();

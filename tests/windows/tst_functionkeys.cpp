@@ -1,6 +1,7 @@
 #include "info/frmAbout.h"
 #include "info/functionkeys.h"
 #include "startup/frmQuestion.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+
+#include <utility>
 
 using namespace tintel;
 using namespace tintel::test;
@@ -118,40 +121,33 @@ private Q_SLOTS:
 
 void tst_FunctionKeys::shellKeys_data()
 {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("opened");
+    addColumns<int, int, int, QString>({"window", "key", "modifiers", "opened"});
     const QString help = u"/opt/rappel du matin/aide.htm"_s;
     const QString web = u"http://www.example.org/kwj/index.html"_s;
     const QString mail = u"mailto:kwj@example.org?subject=Tintel journalière"_s;
-    const struct
-    {
-        const char* name;
-        int modifiers;
-    } mods[] = {{"", Qt::NoModifier},
-                {" with Shift", Qt::ShiftModifier},
-                {" with Ctrl", Qt::ControlModifier},
-                {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
-                {" with Alt", Qt::AltModifier}};
+    // The tag's ending, and the modifiers held.
+    const std::pair<const char*, int> mods[] = {
+        {"", Qt::NoModifier},
+        {" with Shift", Qt::ShiftModifier},
+        {" with Ctrl", Qt::ControlModifier},
+        {" with Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier},
+        {" with Alt", Qt::AltModifier}};
     for (const auto& w : kWindows) {
-        for (const auto& m : mods) {
-            QTest::addRow("F1 help in %s%s", w.name, m.name)
-                << int(w.window) << int(Qt::Key_F1) << m.modifiers << help;
-            QTest::addRow("F3 web page in %s%s", w.name, m.name)
-                << int(w.window) << int(Qt::Key_F3) << m.modifiers << web;
-            QTest::addRow("F4 mail in %s%s", w.name, m.name)
-                << int(w.window) << int(Qt::Key_F4) << m.modifiers << mail;
+        for (const auto& [withMods, modifiers] : mods) {
+            QTest::addRow("F1 help in %s%s", w.name, withMods)
+                << int(w.window) << int(Qt::Key_F1) << modifiers << help;
+            QTest::addRow("F3 web page in %s%s", w.name, withMods)
+                << int(w.window) << int(Qt::Key_F3) << modifiers << web;
+            QTest::addRow("F4 mail in %s%s", w.name, withMods)
+                << int(w.window) << int(Qt::Key_F4) << modifiers << mail;
         }
     }
 }
 
 void tst_FunctionKeys::shellKeys()
 {
-    QFETCH(int, window);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, opened);
+    const auto [window, key, modifiers, opened] =
+        fetchColumns<int, int, int, QString>({"window", "key", "modifiers", "opened"});
     Rig rig;
     rig.record.gCheminAide = u"/opt/rappel du matin/aide.htm"_s;
     rig.fp.files.normalFiles << rig.record.gCheminAide;
@@ -169,7 +165,7 @@ void tst_FunctionKeys::shellKeys()
 
 void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven_data()
 {
-    QTest::addColumn<QString>("folder");
+    addColumns<QString>({"folder"});
     QTest::addRow("folder with spaces") << u"/opt/rappel du matin"_s;
     QTest::addRow("root, no separator added") << u"/"_s;
     QTest::addRow("backslashes as given") << u"C:\\Outils\\Rappel"_s;
@@ -195,7 +191,7 @@ void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
 
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove_data()
 {
-    QTest::addColumn<int>("window");
+    addColumns<int>({"window"});
     for (const auto& w : kWindows)
         QTest::addRow("%s", w.name) << int(w.window);
 }
@@ -241,8 +237,7 @@ void tst_FunctionKeys::failureStopsTheActionWithItsMessage()
 
 void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("text");
+    addColumns<int, QString>({"key", "text"});
     QTest::addRow("F5") << int(Qt::Key_F5) << QString();
     QTest::addRow("F12") << int(Qt::Key_F12) << QString();
     QTest::addRow("letter") << int(Qt::Key_A) << u"a"_s;
@@ -250,8 +245,7 @@ void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
 
 void tst_FunctionKeys::otherKeysReachTheFocusedControl()
 {
-    QFETCH(int, key);
-    QFETCH(QString, text);
+    const auto [key, text] = fetchColumns<int, QString>({"key", "text"});
     Rig rig;
     auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
     QPlainTextEdit* message = nouveau->ui().txtMessage;
@@ -298,8 +292,7 @@ void tst_FunctionKeys::aboutWindowTakesNoFunctionKey()
 
 void tst_FunctionKeys::linkClickRunsItsKey_data()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("opened");
+    addColumns<int, QString>({"index", "opened"});
     QTest::addRow("F1: Aide") << 0 << u"/opt/rappel du matin/aide.htm"_s;
     QTest::addRow("F3: Site de K.W.J") << 2 << u"http://www.example.org/kwj/index.html"_s;
     QTest::addRow("F4: Mail à K.W.J")
@@ -308,8 +301,7 @@ void tst_FunctionKeys::linkClickRunsItsKey_data()
 
 void tst_FunctionKeys::linkClickRunsItsKey()
 {
-    QFETCH(int, index);
-    QFETCH(QString, opened);
+    const auto [index, opened] = fetchColumns<int, QString>({"index", "opened"});
     Rig rig;
     auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
     rig.fp.files.normalFiles << rig.record.gCheminAide;

@@ -2,6 +2,7 @@
 #include "info/frmAbout.h"
 #include "startup/frmIntro.h"
 #include "startup/frmQuestion.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
@@ -177,7 +178,7 @@ void tst_Layouts::initTestCase()
 
 void tst_Layouts::everyTextShowsWhole_data()
 {
-    QTest::addColumn<QString>("window");
+    addColumns<QString>({"window"});
     for (const char* name :
          {"frmIntro", "frmNouveau", "frmTintel", "frmQuestion", "frmMessage", "frmAbout"})
         QTest::newRow(name) << QString::fromLatin1(name);

@@ -1,11 +1,13 @@
 #include "forms/forms.h"
 #include "platform/screen.h"
+#include "tests/support/testtable.h"
 
 #include <QTest>
 
 #include <cmath>
 
 using namespace tintel;
+using namespace tintel::test;
 
 namespace {
 
@@ -38,11 +40,8 @@ private Q_SLOTS:
 
 void TestPlacement::centredOffset_data()
 {
-    QTest::addColumn<double>("ratio");
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<int>("window");
-    QTest::addColumn<int>("doublePixel");
-    QTest::addColumn<int>("singlePixel");
+    addColumns<double, int, int, int, int>(
+        {"ratio", "screen", "window", "doublePixel", "singlePixel"});
 
     // Sizes in device pixels. At a whole scale both precisions agree, a half pixel going to the
     // even neighbour; at 1.25 twips carry the noise of the division, and each precision rounds
@@ -58,11 +57,9 @@ void TestPlacement::centredOffset_data()
 
 void TestPlacement::centredOffset()
 {
-    QFETCH(double, ratio);
-    QFETCH(int, screen);
-    QFETCH(int, window);
-    QFETCH(int, doublePixel);
-    QFETCH(int, singlePixel);
+    const auto [ratio, screen, window, doublePixel, singlePixel] =
+        fetchColumns<double, int, int, int, int>(
+            {"ratio", "screen", "window", "doublePixel", "singlePixel"});
 
     const double s = twipsOf(screen, ratio);
     const double w = twipsOf(window, ratio);
@@ -93,9 +90,7 @@ void TestPlacement::writtenFormsAgree()
 
 void TestPlacement::wholePixels_data()
 {
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<int>("window");
-    QTest::addColumn<int>("offset");
+    addColumns<int, int, int>({"screen", "window", "offset"});
 
     // The splash drops the half pixel, toward zero, where twips would round it to even.
     QTest::addRow("even difference") << 1280 << 282 << 499;
@@ -106,9 +101,8 @@ void TestPlacement::wholePixels_data()
 
 void TestPlacement::wholePixels()
 {
-    QFETCH(int, screen);
-    QFETCH(int, window);
-    QFETCH(int, offset);
+    const auto [screen, window, offset] =
+        fetchColumns<int, int, int>({"screen", "window", "offset"});
     QCOMPARE(tintel::centredOffset(screen, window), offset);
 }
 

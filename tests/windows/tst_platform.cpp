@@ -8,6 +8,7 @@
 #include "platform/ticker.h"
 #include "platform/windowmanager.h"
 #include "tests/support/logcapture.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 
 #include <QApplication>
@@ -238,7 +239,7 @@ void killChild(pid_t child)
 
 void tst_Platform::copyIsRefusedWhateverTheRuntimeFolder_data()
 {
-    QTest::addColumn<QString>("runtime");
+    addColumns<QString>({"runtime"});
     QTest::newRow("same folder") << QString();
     QTest::newRow("another folder") << u"other"_s;
     // A path through a plain file: no one, root included, can write there.
@@ -340,8 +341,7 @@ void tst_Platform::wallSecondTickerTicksJustAfterEachSecond()
 
 void tst_Platform::yesNoBoxSpeaksFrench_data()
 {
-    QTest::addColumn<int>("defaultButton");
-    QTest::addColumn<int>("expected");
+    addColumns<int, int>({"defaultButton", "expected"});
     QTest::addRow("Enter takes No when No is the default")
         << int(Message::Answer::No) << int(Message::Answer::No);
     QTest::addRow("Enter takes Yes when Yes is the default")
@@ -350,8 +350,7 @@ void tst_Platform::yesNoBoxSpeaksFrench_data()
 
 void tst_Platform::yesNoBoxSpeaksFrench()
 {
-    QFETCH(int, defaultButton);
-    QFETCH(int, expected);
+    const auto [defaultButton, expected] = fetchColumns<int, int>({"defaultButton", "expected"});
     QStringList captions;
     QString title;
     bool openAfterEscape = false;
@@ -379,7 +378,7 @@ void tst_Platform::yesNoBoxSpeaksFrench()
 
 void tst_Platform::boxAboveItsParent_data()
 {
-    QTest::addColumn<bool>("parentOnTop");
+    addColumns<bool>({"parentOnTop"});
     QTest::addRow("always-on-top parent") << true;
     QTest::addRow("ordinary parent") << false;
 }
@@ -409,12 +408,8 @@ void tst_Platform::boxAboveItsParent()
 
 void tst_Platform::waylandSessionRunsOnXcb_data()
 {
-    QTest::addColumn<QString>("qtPlatform");
-    QTest::addColumn<QString>("sessionType");
-    QTest::addColumn<QString>("waylandDisplay");
-    QTest::addColumn<QString>("display");
-    QTest::addColumn<QString>("forced");
-    QTest::addColumn<bool>("display_found");
+    addColumns<QString, QString, QString, QString, QString, bool>(
+        {"qtPlatform", "sessionType", "waylandDisplay", "display", "forced", "display_found"});
     QTest::addRow("wayland with xwayland")
         << u""_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u"xcb"_s << true;
     QTest::addRow("wayland display only")
@@ -430,12 +425,9 @@ void tst_Platform::waylandSessionRunsOnXcb_data()
 
 void tst_Platform::waylandSessionRunsOnXcb()
 {
-    QFETCH(QString, qtPlatform);
-    QFETCH(QString, sessionType);
-    QFETCH(QString, waylandDisplay);
-    QFETCH(QString, display);
-    QFETCH(QString, forced);
-    QFETCH(bool, display_found);
+    const auto [qtPlatform, sessionType, waylandDisplay, display, forced, display_found] =
+        fetchColumns<QString, QString, QString, QString, QString, bool>(
+            {"qtPlatform", "sessionType", "waylandDisplay", "display", "forced", "display_found"});
     const Session session{qtPlatform, sessionType, waylandDisplay, display};
     QCOMPARE(forcedPlatform(session), forced);
     QCOMPARE(hasDisplay(session), display_found);
@@ -464,8 +456,7 @@ void tst_Platform::onTopKeepsTheNativeWindow()
 
 void tst_Platform::outerPlaceRoundsHalfToEven_data()
 {
-    QTest::addColumn<QPointF>("twips");
-    QTest::addColumn<QPoint>("frame");
+    addColumns<QPointF, QPoint>({"twips", "frame"});
 
     QTest::addRow("whole pixels") << QPointF(150, 300) << QPoint(10, 20);
     QTest::addRow("a half down to the even pixel") << QPointF(157.5, 307.5) << QPoint(10, 20);
@@ -475,8 +466,7 @@ void tst_Platform::outerPlaceRoundsHalfToEven_data()
 
 void tst_Platform::outerPlaceRoundsHalfToEven()
 {
-    QFETCH(QPointF, twips);
-    QFETCH(QPoint, frame);
+    const auto [twips, frame] = fetchColumns<QPointF, QPoint>({"twips", "frame"});
 
     QWidget window;
     window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);

@@ -1,5 +1,6 @@
 #include "forms/forms.h"
 #include "startup/frmQuestion.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
@@ -362,7 +363,7 @@ void TestRoad::dialogNewAlarm()
 
 void TestRoad::firesWhileDialogOpen_data()
 {
-    QTest::addColumn<int>("choice");
+    addColumns<int>({"choice"});
 
     QTest::addRow("Entrer une nouvelle alarme selected") << 0;
     QTest::addRow("Conserver l'alarme existante selected") << 1;

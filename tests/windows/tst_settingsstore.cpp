@@ -1,5 +1,6 @@
 #include "platform/settingsstore.h"
 #include "tests/support/logcapture.h"
+#include "tests/support/testtable.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 using namespace tintel;
+using namespace tintel::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -94,8 +96,7 @@ void tst_SettingsStore::init()
 
 void tst_SettingsStore::valueReadsBackAsWritten_data()
 {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
+    addColumns<QString, QString>({"key", "value"});
     QTest::addRow("date") << u"date de debut"_s << u"07/12/2026"_s;
     QTest::addRow("comma not a list") << u"date de debut"_s << u"7 déc., 2026"_s;
     QTest::addRow("quotes kept") << u"date de debut"_s << u"\"le 7\" 'déc'"_s;
@@ -108,8 +109,7 @@ void tst_SettingsStore::valueReadsBackAsWritten_data()
 
 void tst_SettingsStore::valueReadsBackAsWritten()
 {
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    const auto [key, value] = fetchColumns<QString, QString>({"key", "value"});
     IniSettingsStore store;
     store.write(app, section, key, value);
     QCOMPARE(store.read(app, section, key, u"absent"_s), value);
@@ -125,8 +125,7 @@ void tst_SettingsStore::valueWrittenByAnotherReaderReadsBack_data()
 
 void tst_SettingsStore::valueWrittenByAnotherReaderReadsBack()
 {
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    const auto [key, value] = fetchColumns<QString, QString>({"key", "value"});
     QDir().mkpath(QFileInfo(m_path).path());
     QCOMPARE(python(pythonWrite, {m_path, section, key, value}), QString());
     QCOMPARE(IniSettingsStore().read(app, section, key, u"absent"_s), value);
@@ -171,9 +170,7 @@ void tst_SettingsStore::whatOthersPutInTheFileIsKept()
 
 void tst_SettingsStore::earlierBuildsFileIsUnderstood_data()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
+    addColumns<QByteArray, QString, QString>({"line", "key", "value"});
     QTest::addRow("first-run date")
         << "date%20de%20debut=07/12/2026"_ba << u"date de debut"_s << u"07/12/2026"_s;
     QTest::addRow("quoted by QSettings") << "date%20de%20debut=\"7 d\xc3\xa9"
@@ -191,9 +188,8 @@ void tst_SettingsStore::earlierBuildsFileIsUnderstood_data()
 
 void tst_SettingsStore::earlierBuildsFileIsUnderstood()
 {
-    QFETCH(QByteArray, line);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    const auto [line, key, value] =
+        fetchColumns<QByteArray, QString, QString>({"line", "key", "value"});
     put(m_path, "[parametres]\n" + line + "\netat=inactif\n");
     IniSettingsStore store;
     QCOMPARE(store.read(app, section, key, u"absent"_s), value);
@@ -252,9 +248,7 @@ void tst_SettingsStore::writeReplacesTheFileWhole()
 
 void tst_SettingsStore::failedWriteIsLoggedWhenEnabled_data()
 {
-    QTest::addColumn<QString>("place");
-    QTest::addColumn<QString>("rules");
-    QTest::addColumn<QString>("logged");
+    addColumns<QString, QString, QString>({"place", "rules", "logged"});
     const QString all = u"tintel.*=true"_s;
     QTest::addRow("folder cannot be made") << u"blocked"_s << all << u"settings not saved to"_s;
     QTest::addRow("file not INI") << u"garbage"_s << all << u"cannot be read as INI"_s;
@@ -264,9 +258,8 @@ void tst_SettingsStore::failedWriteIsLoggedWhenEnabled_data()
 
 void tst_SettingsStore::failedWriteIsLoggedWhenEnabled()
 {
-    QFETCH(QString, place);
-    QFETCH(QString, rules);
-    QFETCH(QString, logged);
+    const auto [place, rules, logged] =
+        fetchColumns<QString, QString, QString>({"place", "rules", "logged"});
     // A configuration folder that is a file stops even root, unlike permissions.
     if (place == u"blocked"_s) {
         const QString blocker = m_dir->filePath(u"blocker"_s);

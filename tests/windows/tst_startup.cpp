@@ -2,6 +2,7 @@
 #include "platform/settingsstore.h"
 #include "startup/frmIntro.h"
 #include "tests/support/logcapture.h"
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "ui_frmIntro.h"
 #include "windows/frmNouveau.h"
@@ -207,7 +208,7 @@ void tst_Startup::unsavedSettingsAreLoggedNotShown()
 
 void tst_Startup::functionKeysDoNothingOnTheSplash_data()
 {
-    QTest::addColumn<int>("key");
+    addColumns<int>({"key"});
     for (int n = 1; n <= 4; ++n)
         QTest::addRow("F%d", n) << int(Qt::Key_F1) + n - 1;
 }
@@ -229,8 +230,7 @@ void tst_Startup::functionKeysDoNothingOnTheSplash()
 
 void tst_Startup::desktopFacesHaveStandIns_data()
 {
-    QTest::addColumn<QString>("face");
-    QTest::addColumn<QString>("standIn");
+    addColumns<QString, QString>({"face", "standIn"});
     QTest::addRow("splash title") << u"Tempus Sans ITC"_s << u"Comic Neue"_s;
     QTest::addRow("window font") << u"MS Sans Serif"_s << u"Liberation Sans"_s;
     QTest::addRow("countdown figures") << u"MS Serif"_s << u"Liberation Serif"_s;
@@ -239,8 +239,7 @@ void tst_Startup::desktopFacesHaveStandIns_data()
 
 void tst_Startup::desktopFacesHaveStandIns()
 {
-    QFETCH(QString, face);
-    QFETCH(QString, standIn);
+    const auto [face, standIn] = fetchColumns<QString, QString>({"face", "standIn"});
     installFontSubstitutions();
     QFont font(face);
     font.setPointSizeF(14.25);

@@ -1,3 +1,4 @@
+#include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 #include "ui_frmNouveau.h"
 #include "windows/frmNouveau.h"
@@ -94,10 +95,7 @@ private Q_SLOTS:
 
 void tst_TimeBox::textArrivingOtherThanByAKey_data()
 {
-    QTest::addColumn<QString>("road");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("refused");
+    addColumns<QString, QString, QString, bool>({"road", "text", "expected", "refused"});
     for (const QString& road : {u"drop"_s, u"input method"_s, u"context menu"_s}) {
         QTest::addRow("%s of 12:3a refused whole", qPrintable(road))
             << road << u"2:3a"_s << u"1"_s << true;
@@ -110,10 +108,8 @@ void tst_TimeBox::textArrivingOtherThanByAKey_data()
 
 void tst_TimeBox::textArrivingOtherThanByAKey()
 {
-    QFETCH(QString, road);
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QFETCH(bool, refused);
+    const auto [road, text, expected, refused] =
+        fetchColumns<QString, QString, QString, bool>({"road", "text", "expected", "refused"});
     Rig rig;
     if (road == u"drop"_s) {
         drop(rig.box, text);
