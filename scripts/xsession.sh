@@ -161,12 +161,28 @@ title_pattern() {
   printf '^%s$' "$(printf '%s' "$1" | sed 's/[][().*?+^$|\\{}]/\\&/g')"
 }
 
+# The ids of the windows whose title is exactly $1, one a line; further arguments go to xdotool
+# search. A window destroyed while xdotool walks the tree stops it with an X error before it has
+# listed anything, which would read as no window at all: the walk is then made again.
+search_titles() {
+  local title=$1 ids i
+  shift
+  for i in 1 2 3 4 5; do
+    if ids=$(xdotool search "$@" --name "$(title_pattern "$title")" 2>"$WORK/search.err"); then
+      printf '%s\n' "$ids"
+      return 0
+    fi
+    grep -q 'X Error' "$WORK/search.err" || return 0
+    sleep 0.02
+  done
+}
+
 # Waits for a window whose title is exactly $2 (visible only, unless $1 is "any"); prints its id.
 find_window() {
   local which=$1 title=$2 timeout=${3:-10} id i visible=(--onlyvisible)
   [[ $which == any ]] && visible=()
   for i in $(seq $((timeout * 20))); do
-    id=$(xdotool search "${visible[@]}" --name "$(title_pattern "$title")" 2>/dev/null | head -n1 || true)
+    id=$(search_titles "$title" "${visible[@]}" | head -n1)
     if [[ -n $id ]]; then
       echo "$id"
       return 0
@@ -181,9 +197,7 @@ wait_window() { find_window visible "$@"; }
 # As wait_window, for a window that may be minimised (unmapped) at the time.
 wait_title() { find_window any "$@"; }
 
-count_windows() {
-  xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | wc -l
-}
+count_windows() { search_titles "$1" --onlyvisible | wc -l; }
 
 wait_gone() {
   local title=$1 timeout=${2:-10} i

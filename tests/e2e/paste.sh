@@ -49,7 +49,7 @@ done
 printf '10:30' | xclip -selection primary
 click_at "$nouveau" 2 $TIME_BOX
 xdotool key Return
-tintel=$(wait_window "Tintel journalière" 5)
+tintel=$(wait_window "Tintel journalière" 10)
 sleep 0.5
 xdotool mousemove --window "$tintel" 120 58 click 1
 wait_title "Tintel: 10:30 (msg)" 5 >/dev/null
