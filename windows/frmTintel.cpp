@@ -20,6 +20,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <QWindowStateChangeEvent>
 
 namespace tintel {
 
@@ -136,21 +137,43 @@ void frmTintel::showEvent(QShowEvent* event)
 void frmTintel::tick(bool mayFire)
 {
     const QDateTime now = platform().clock.now();
-    const QDate today = now.date();
-    const QTime time = now.time();
-    m_ui->lblHeure->setText(longTimeText(time));
-    m_ui->lbljour->setText(dateText(today));
+    // A minimised window is out of sight: only the firing decision runs, and restoring it
+    // brings the labels up to date.
+    const bool drawn = !(isVisible() && isMinimized());
+    QRegion changed;
+    if (drawn) {
+        setLabel(m_ui->lblHeure, longTimeText(now.time()), changed);
+        const QDate today = now.date();
+        if (today != m_shownDate) {
+            m_shownDate = today;
+            setLabel(m_ui->lbljour, dateText(today), changed);
+        }
+    }
 
     const AlarmRecord& alarm = record();
     if (mayFire && shouldFire(now, alarm.gDateCible, alarm.gHeureCible, isVisible(), m_fired)) {
         fire();
         return;
     }
+    if (!drawn)
+        return;
 
     const Remaining left = TempsRestant(now, alarm.gDateCible, alarm.gHeureCible);
-    m_ui->lblH->setText(left.hText);
-    m_ui->lblM->setText(left.mText);
-    m_ui->lblS->setText(left.rText);
+    setLabel(m_ui->lblH, left.hText, changed);
+    setLabel(m_ui->lblM, left.mText, changed);
+    setLabel(m_ui->lblS, left.rText, changed);
+    // The new second on screen now, not after a trip through the event queue. The tick run as
+    // the window shows leaves the first picture to the show.
+    if (mayFire && !changed.isEmpty() && isVisible())
+        repaint(changed);
+}
+
+void frmTintel::setLabel(QLabel* label, const QString& text, QRegion& changed)
+{
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    changed += label->geometry();
 }
 
 void frmTintel::fire()
@@ -187,8 +210,13 @@ void frmTintel::Form_Resize()
 
 void frmTintel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
         Form_Resize();
+        // The labels were left as they were while minimised.
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !isMinimized())
+            tick(false);
+    }
     Form::changeEvent(event);
 }
 

@@ -2,12 +2,16 @@
 
 #include "forms/forms.h"
 
+#include <QDate>
+
 #include <memory>
 
 namespace Ui {
 class frmTintel;
 }
 
+class QLabel;
+class QRegion;
 class QScreen;
 
 namespace tintel {
@@ -50,6 +54,8 @@ protected:
 private:
     // One tick of the countdown; the tick run as the window is shown leaves firing to the timer.
     void tick(bool mayFire);
+    // Sets a label's text, adding where it lies to changed if the text is new.
+    static void setLabel(QLabel* label, const QString& text, QRegion& changed);
     void followScreen();
     void watchScreen(QScreen* screen);
     void fire();
@@ -60,6 +66,8 @@ private:
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
     QMetaObject::Connection m_screenWatch;
+    // The date lbljour shows, formatted again only when the day changes.
+    QDate m_shownDate;
 };
 
 } // namespace tintel

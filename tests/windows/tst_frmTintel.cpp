@@ -49,6 +49,8 @@ private Q_SLOTS:
     void onTopToggles();
     void minimisedTitle_data();
     void minimisedTitle();
+    void minimisedDrawsNothingButFires_data();
+    void minimisedDrawsNothingButFires();
     void tickLabels_data();
     void tickLabels();
     void tickAsShown_data();
@@ -166,15 +168,63 @@ void TestFrmTintel::minimisedTitle()
     QTRY_VERIFY(window.isMinimized());
     QCOMPARE(window.windowTitle(), title);
 
-    // Still counting while minimised.
+    // Still counting while minimised, shown once restored.
     rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 58)));
     rig.fp.tickers.tickAll();
-    QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
 
     // Restoring is the desktop's doing.
     window.setWindowState(Qt::WindowNoState);
     QTRY_VERIFY(!window.isMinimized());
     QCOMPARE(window.windowTitle(), u"Tintel journalière"_s);
+    QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
+}
+
+void TestFrmTintel::minimisedDrawsNothingButFires_data()
+{
+    QTest::addColumn<QTime>("tickAt");
+    QTest::addColumn<bool>("fires");
+    QTest::addColumn<QStringList>("restored");
+
+    QTest::addRow("minutes before")
+        << QTime(7, 1, 2) << false
+        << QStringList{u"07:01:02"_s, u"15/06/2026"_s, u"00"_s, u"28"_s, u"58"_s};
+    QTest::addRow("the last second")
+        << QTime(7, 29, 59) << false
+        << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
+    QTest::addRow("the alarm second") << QTime(7, 30, 0) << true << QStringList();
+}
+
+// Out of sight the labels are left alone, but the alarm still rings at its second.
+void TestFrmTintel::minimisedDrawsNothingButFires()
+{
+    QFETCH(QTime, tickAt);
+    QFETCH(bool, fires);
+    QFETCH(QStringList, restored);
+
+    Rig rig;
+    frmTintel& window = rig.window();
+    const QStringList before = rig.tickTexts();
+    window.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(window.isMinimized());
+    bool messageShown = false;
+    if (fires) {
+        rig.whenModal<frmMessage>([&](frmMessage& message) {
+            messageShown = true;
+            child<QPushButton>(message, u"cmdOK"_s)->click();
+        });
+    }
+    rig.fp.clock.set(QDateTime(kAlarmDay, tickAt));
+    rig.fp.tickers.tickAll();
+
+    QCOMPARE(messageShown, fires);
+    QCOMPARE(rig.fp.beeper.beeps, fires ? 1 : 0);
+    QCOMPARE(rig.forms.isLoaded<frmTintel>(), !fires);
+    if (fires)
+        return;
+    QCOMPARE(rig.tickTexts(), before);
+    window.setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!window.isMinimized());
+    QCOMPARE(rig.tickTexts(), restored);
 }
 
 void TestFrmTintel::tickLabels_data()
