@@ -46,9 +46,10 @@ public:
     bool isActive() const override { return m_active; }
 
 private:
-    // Past the second by one millisecond: the readings are whole milliseconds, so a wake-up on
-    // time is never before the second.
-    static constexpr int kMarginMs = 1;
+    // The readings are whole milliseconds, cut down, and the timer never wakes before its
+    // time: armed for the second itself, it wakes at or just after it. A wall clock that moved
+    // meanwhile is the early wake-up above.
+    static constexpr int kMarginMs = 0;
 
     void arm() { armFrom(m_clock.now().toMSecsSinceEpoch()); }
     void armFrom(qint64 now)
