@@ -16,6 +16,7 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -118,6 +119,41 @@ void frmTintel::placeWindow()
 void frmTintel::setAlarmTime(const QString& text)
 {
     m_ui->txtTintel->setText(text);
+    drawAlarmTime();
+}
+
+void frmTintel::drawAlarmTime()
+{
+    m_redrawScheduled = false;
+    QLabel* label = m_ui->txtTintel;
+    const qreal ratio = label->devicePixelRatioF();
+    QPixmap picture(label->size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    m_drawingAlarmTime = true;
+    label->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    m_drawingAlarmTime = false;
+    m_alarmTimePicture = picture;
+    m_alarmTimeDrawn = label->text();
+}
+
+bool frmTintel::paintAlarmTime()
+{
+    QLabel* label = m_ui->txtTintel;
+    // The seconds left over the black box damage the large label under them every second: its
+    // picture is put back rather than its text laid out and drawn again.
+    if (m_alarmTimePicture.isNull() || m_alarmTimeDrawn != label->text() ||
+        m_alarmTimePicture.devicePixelRatio() != label->devicePixelRatioF() ||
+        m_alarmTimePicture.deviceIndependentSize() != QSizeF(label->size())) {
+        // Drawn as ever this time, and kept for the next.
+        if (!m_redrawScheduled) {
+            m_redrawScheduled = true;
+            QTimer::singleShot(0, this, &frmTintel::drawAlarmTime);
+        }
+        return false;
+    }
+    QPainter painter(label);
+    painter.drawPixmap(0, 0, m_alarmTimePicture);
+    return true;
 }
 
 void frmTintel::Timer1_Timer()
@@ -228,6 +264,21 @@ void frmTintel::txtTintel_Click()
 
 bool frmTintel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_ui->txtTintel && !m_drawingAlarmTime) {
+        switch (event->type()) {
+        case QEvent::Paint:
+            if (paintAlarmTime())
+                return true;
+            break;
+        case QEvent::FontChange:
+        case QEvent::PaletteChange:
+        case QEvent::StyleChange:
+            m_alarmTimePicture = QPixmap();
+            break;
+        default:
+            break;
+        }
+    }
     if (watched == m_ui->txtTintel && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&

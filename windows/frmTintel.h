@@ -3,6 +3,7 @@
 #include "forms/forms.h"
 
 #include <QDate>
+#include <QPixmap>
 
 #include <memory>
 
@@ -59,6 +60,9 @@ private:
     void followScreen();
     void watchScreen(QScreen* screen);
     void fire();
+    // The picture of txtTintel, taken again when what it shows changes.
+    void drawAlarmTime();
+    bool paintAlarmTime();
 
     std::unique_ptr<Ui::frmTintel> m_ui;
     Ticker* m_timer;
@@ -68,6 +72,10 @@ private:
     QMetaObject::Connection m_screenWatch;
     // The date lbljour shows, formatted again only when the day changes.
     QDate m_shownDate;
+    QPixmap m_alarmTimePicture;
+    QString m_alarmTimeDrawn;
+    bool m_drawingAlarmTime = false;
+    bool m_redrawScheduled = false;
 };
 
 } // namespace tintel

@@ -51,6 +51,8 @@ private Q_SLOTS:
     void minimisedTitle();
     void minimisedDrawsNothingButFires_data();
     void minimisedDrawsNothingButFires();
+    void alarmTimeLooksAsAPlainLabel_data();
+    void alarmTimeLooksAsAPlainLabel();
     void tickLabels_data();
     void tickLabels();
     void tickAsShown_data();
@@ -225,6 +227,48 @@ void TestFrmTintel::minimisedDrawsNothingButFires()
     window.setWindowState(Qt::WindowNoState);
     QTRY_VERIFY(!window.isMinimized());
     QCOMPARE(rig.tickTexts(), restored);
+}
+
+void TestFrmTintel::alarmTimeLooksAsAPlainLabel_data()
+{
+    QTest::addColumn<QString>("alarmTime");
+    QTest::addColumn<bool>("fontChanged");
+
+    QTest::addRow("the alarm time the rig sets") << u"07:30"_s << false;
+    QTest::addRow("widest digits") << u"08:08"_s << false;
+    QTest::addRow("another alarm time") << u"23:59"_s << false;
+    QTest::addRow("font changed after") << u"07:30"_s << true;
+}
+
+// The large label's kept picture looks as the label would, whatever it shows.
+void TestFrmTintel::alarmTimeLooksAsAPlainLabel()
+{
+    QFETCH(QString, alarmTime);
+    QFETCH(bool, fontChanged);
+
+    Rig rig;
+    frmTintel& window = rig.window();
+    window.setAlarmTime(alarmTime);
+    auto* label = rig.child(u"txtTintel"_s);
+    if (fontChanged) {
+        QFont font = label->font();
+        font.setPointSizeF(20);
+        label->setFont(font);
+    }
+    // The same label, drawn by Qt alone.
+    QLabel plain(&window);
+    plain.hide();
+    plain.setFont(label->font());
+    plain.setPalette(label->palette());
+    plain.setAutoFillBackground(true);
+    plain.setAlignment(label->alignment());
+    plain.setGeometry(label->geometry());
+    plain.setText(label->text());
+    QTRY_COMPARE(label->grab().toImage(), plain.grab().toImage());
+    // Once the new picture is taken, too.
+    QTest::qWait(0);
+    QCOMPARE(label->grab().toImage(), plain.grab().toImage());
+    QCOMPARE(label->text(), alarmTime);
 }
 
 void TestFrmTintel::tickLabels_data()
