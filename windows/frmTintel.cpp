@@ -191,6 +191,12 @@ void frmTintel::tick(bool mayFire)
         fire();
         return;
     }
+    if (!m_messagePrepared &&
+        targetPassed(now.addSecs(kPrepareSeconds), alarm.gDateCible, alarm.gHeureCible)) {
+        m_messagePrepared = true;
+        // After this tick's picture, in the quiet of the second.
+        QTimer::singleShot(0, this, &frmTintel::prepareMessage);
+    }
     if (!drawn)
         return;
 
@@ -221,6 +227,17 @@ void frmTintel::fire()
     forms().showModal<frmMessage>(this);
     forms().unload(this);
     forms().show<frmNouveau>();
+}
+
+void frmTintel::prepareMessage()
+{
+    // The first message window of the program loads its fonts and lays out its text box, which
+    // takes milliseconds. A window built and dropped here loads them before the alarm second;
+    // the alarm still gets a window of its own, loaded afresh.
+    if (m_fired)
+        return;
+    frmMessage probe(forms());
+    probe.grab();
 }
 
 void frmTintel::cmdOnTop_Click()

@@ -60,6 +60,7 @@ private:
     void followScreen();
     void watchScreen(QScreen* screen);
     void fire();
+    void prepareMessage();
     // The picture of txtTintel, taken again when what it shows changes.
     void drawAlarmTime();
     bool paintAlarmTime();
@@ -69,6 +70,9 @@ private:
     bool m_mOnTop = false;
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
+    // How long before the alarm the message window's resources are loaded, in seconds.
+    static constexpr int kPrepareSeconds = 10;
+    bool m_messagePrepared = false;
     QMetaObject::Connection m_screenWatch;
     // The date lbljour shows, formatted again only when the day changes.
     QDate m_shownDate;

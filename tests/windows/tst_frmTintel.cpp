@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 using namespace tintel;
 using namespace tintel::test;
@@ -53,6 +55,8 @@ private Q_SLOTS:
     void minimisedDrawsNothingButFires();
     void alarmTimeLooksAsAPlainLabel_data();
     void alarmTimeLooksAsAPlainLabel();
+    void messagePreparedNotKept_data();
+    void messagePreparedNotKept();
     void tickLabels_data();
     void tickLabels();
     void tickAsShown_data();
@@ -269,6 +273,76 @@ void TestFrmTintel::alarmTimeLooksAsAPlainLabel()
     QTest::qWait(0);
     QCOMPARE(label->grab().toImage(), plain.grab().toImage());
     QCOMPARE(label->text(), alarmTime);
+}
+
+void TestFrmTintel::messagePreparedNotKept_data()
+{
+    QTest::addColumn<QTime>("lastTick");
+    QTest::addColumn<bool>("minimised");
+    QTest::addColumn<int>("prepared");
+
+    QTest::addRow("a minute before") << QTime(7, 29, 0) << false << 0;
+    QTest::addRow("eleven seconds before") << QTime(7, 29, 49) << false << 0;
+    QTest::addRow("nine seconds before") << QTime(7, 29, 51) << false << 1;
+    QTest::addRow("the last second") << QTime(7, 29, 59) << false << 1;
+    QTest::addRow("the last second, minimised") << QTime(7, 29, 59) << true << 1;
+}
+
+namespace {
+// The message windows that were laid out, by the one polish each gets before its first picture.
+struct PolishedMessages : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Polish && qobject_cast<frmMessage*>(watched))
+            ++count;
+        return false;
+    }
+    static bool anyAlive()
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](QWidget* w) { return qobject_cast<frmMessage*>(w) != nullptr; });
+    }
+};
+} // namespace
+
+// The message window's fonts and layout are loaded in the seconds before the alarm by a window
+// dropped at once: none is kept, and the alarm gets a window of its own.
+void TestFrmTintel::messagePreparedNotKept()
+{
+    QFETCH(QTime, lastTick);
+    QFETCH(bool, minimised);
+    QFETCH(int, prepared);
+
+    Rig rig;
+    PolishedMessages polished;
+    qApp->installEventFilter(&polished);
+    if (minimised) {
+        rig.window().setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(rig.window().isMinimized());
+    }
+    for (int tick = 0; tick < 3; ++tick) {
+        rig.fp.clock.set(QDateTime(kAlarmDay, lastTick.addSecs(tick - 2)));
+        rig.fp.tickers.tickAll();
+        QTest::qWait(0);
+    }
+    QCOMPARE(polished.count, prepared);
+    QVERIFY(!PolishedMessages::anyAlive());
+    QVERIFY(!rig.forms.isLoaded<frmMessage>());
+
+    QObject* shown = nullptr;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        shown = &message;
+        child<QPushButton>(message, u"cmdOK"_s)->click();
+    });
+    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 30, 0)));
+    rig.fp.tickers.tickAll();
+    qApp->removeEventFilter(&polished);
+    QVERIFY(shown);
+    QCOMPARE(polished.count, prepared + 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
 }
 
 void TestFrmTintel::tickLabels_data()
