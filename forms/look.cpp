@@ -219,10 +219,16 @@ void fitLabels(QWidget* window)
 
 QIcon programIcon()
 {
-    QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/icons/tintel-%1.png").arg(size), QSize(size, size));
-    return icon;
+    // One icon for every window, its pictures decoded once: each new window, the message of
+    // an alarm among them, hands them to the window manager as it is created. Never freed, so
+    // that no picture outlives the application object.
+    static const QIcon* const icon = [] {
+        auto* made = new QIcon;
+        for (int size : {16, 32, 48})
+            made->addFile(QStringLiteral(":/icons/tintel-%1.png").arg(size), QSize(size, size));
+        return made;
+    }();
+    return *icon;
 }
 
 } // namespace tintel

@@ -11,8 +11,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 #include <thread>
+#include <utility>
 #endif
 
 namespace tintel::x11 {
@@ -42,10 +45,18 @@ xcb_window_t rootWindow(xcb_connection_t* c)
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name, bool onlyIfExists = false)
 {
+    // An atom keeps its number for as long as the server runs: asked once, not at each alarm.
+    static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> known;
+    const auto key = std::make_pair(c, std::string(name));
+    if (const auto it = known.find(key); it != known.end())
+        return it->second;
     const auto length = static_cast<uint16_t>(std::strlen(name));
     Reply<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, onlyIfExists, length, name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    if (found != XCB_ATOM_NONE)
+        known.emplace(key, found);
+    return found;
 }
 
 std::optional<QMargins> readExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t extents)
@@ -103,11 +114,12 @@ std::optional<QMargins> frameExtents(QWidget* window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
-    // The window manager answers within milliseconds; a busy one gets a fifth of a second.
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    // The window manager answers within a millisecond or two, and the window waits for it when
+    // it is the message of an alarm: asked again often. A busy one gets a fifth of a second.
+    for (int attempt = 0; attempt < 800; ++attempt) {
         if (auto answered = readExtents(c, id, extents))
             return answered;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
     return std::nullopt;
 }

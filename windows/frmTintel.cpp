@@ -16,10 +16,12 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <QWindowStateChangeEvent>
 
 namespace tintel {
 
@@ -112,6 +114,41 @@ void frmTintel::placeWindow()
 void frmTintel::setAlarmTime(const QString& text)
 {
     m_ui->txtTintel->setText(text);
+    drawAlarmTime();
+}
+
+void frmTintel::drawAlarmTime()
+{
+    m_redrawScheduled = false;
+    QLabel* label = m_ui->txtTintel;
+    const qreal ratio = label->devicePixelRatioF();
+    QPixmap picture(label->size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    m_drawingAlarmTime = true;
+    label->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    m_drawingAlarmTime = false;
+    m_alarmTimePicture = picture;
+    m_alarmTimeDrawn = label->text();
+}
+
+bool frmTintel::paintAlarmTime()
+{
+    QLabel* label = m_ui->txtTintel;
+    // The seconds left over the black box damage the large label under them every second: its
+    // picture is put back rather than its text laid out and drawn again.
+    if (m_alarmTimePicture.isNull() || m_alarmTimeDrawn != label->text() ||
+        m_alarmTimePicture.devicePixelRatio() != label->devicePixelRatioF() ||
+        m_alarmTimePicture.deviceIndependentSize() != QSizeF(label->size())) {
+        // Drawn as ever this time, and kept for the next.
+        if (!m_redrawScheduled) {
+            m_redrawScheduled = true;
+            QTimer::singleShot(0, this, &frmTintel::drawAlarmTime);
+        }
+        return false;
+    }
+    QPainter painter(label);
+    painter.drawPixmap(0, 0, m_alarmTimePicture);
+    return true;
 }
 
 void frmTintel::Timer1_Timer()
@@ -131,21 +168,49 @@ void frmTintel::showEvent(QShowEvent* event)
 void frmTintel::tick(bool mayFire)
 {
     const QDateTime now = platform().clock.now();
-    const QDate today = now.date();
-    const QTime time = now.time();
-    m_ui->lblHeure->setText(longTimeText(time));
-    m_ui->lbljour->setText(dateText(today));
+    // A minimised window is out of sight: only the firing decision runs, and restoring it
+    // brings the labels up to date.
+    const bool drawn = !(isVisible() && isMinimized());
+    QRegion changed;
+    if (drawn) {
+        setLabel(m_ui->lblHeure, longTimeText(now.time()), changed);
+        const QDate today = now.date();
+        if (today != m_shownDate) {
+            m_shownDate = today;
+            setLabel(m_ui->lbljour, dateText(today), changed);
+        }
+    }
 
     const AlarmRecord& alarm = record();
     if (mayFire && shouldFire(now, alarm.gDateCible, alarm.gHeureCible, isVisible(), m_fired)) {
         fire();
         return;
     }
+    if (!m_messagePrepared &&
+        targetPassed(now.addSecs(kPrepareSeconds), alarm.gDateCible, alarm.gHeureCible)) {
+        m_messagePrepared = true;
+        // After this tick's picture, in the quiet of the second.
+        QTimer::singleShot(0, this, &frmTintel::prepareMessage);
+    }
+    if (!drawn)
+        return;
 
     const Remaining left = TempsRestant(now, alarm.gDateCible, alarm.gHeureCible);
-    m_ui->lblH->setText(left.hText);
-    m_ui->lblM->setText(left.mText);
-    m_ui->lblS->setText(left.rText);
+    setLabel(m_ui->lblH, left.hText, changed);
+    setLabel(m_ui->lblM, left.mText, changed);
+    setLabel(m_ui->lblS, left.rText, changed);
+    // The new second on screen now, not after a trip through the event queue. The tick run as
+    // the window shows leaves the first picture to the show.
+    if (mayFire && !changed.isEmpty() && isVisible())
+        repaint(changed);
+}
+
+void frmTintel::setLabel(QLabel* label, const QString& text, QRegion& changed)
+{
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    changed += label->geometry();
 }
 
 void frmTintel::fire()
@@ -157,6 +222,17 @@ void frmTintel::fire()
     forms().showModal<frmMessage>(this);
     forms().unload(this);
     forms().show<frmNouveau>();
+}
+
+void frmTintel::prepareMessage()
+{
+    // The first message window of the program loads its fonts and lays out its text box, which
+    // takes milliseconds. A window built and dropped here loads them before the alarm second;
+    // the alarm still gets a window of its own, loaded afresh.
+    if (m_fired)
+        return;
+    frmMessage probe(forms());
+    probe.grab();
 }
 
 void frmTintel::cmdOnTop_Click()
@@ -182,8 +258,13 @@ void frmTintel::Form_Resize()
 
 void frmTintel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
         Form_Resize();
+        // The labels were left as they were while minimised.
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !isMinimized())
+            tick(false);
+    }
     Form::changeEvent(event);
 }
 
@@ -195,6 +276,21 @@ void frmTintel::txtTintel_Click()
 
 bool frmTintel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_ui->txtTintel && !m_drawingAlarmTime) {
+        switch (event->type()) {
+        case QEvent::Paint:
+            if (paintAlarmTime())
+                return true;
+            break;
+        case QEvent::FontChange:
+        case QEvent::PaletteChange:
+        case QEvent::StyleChange:
+            m_alarmTimePicture = QPixmap();
+            break;
+        default:
+            break;
+        }
+    }
     if (watched == m_ui->txtTintel && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&

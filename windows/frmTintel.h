@@ -2,12 +2,17 @@
 
 #include "info/functionkeys.h"
 
+#include <QDate>
+#include <QPixmap>
+
 #include <memory>
 
 namespace Ui {
 class frmTintel;
 }
 
+class QLabel;
+class QRegion;
 class QScreen;
 
 namespace tintel {
@@ -49,16 +54,31 @@ protected:
 private:
     // One tick of the countdown; the tick run as the window is shown leaves firing to the timer.
     void tick(bool mayFire);
+    // Sets a label's text, adding where it lies to changed if the text is new.
+    static void setLabel(QLabel* label, const QString& text, QRegion& changed);
     void followScreen();
     void watchScreen(QScreen* screen);
     void fire();
+    void prepareMessage();
+    // The picture of txtTintel, taken again when what it shows changes.
+    void drawAlarmTime();
+    bool paintAlarmTime();
 
     std::unique_ptr<Ui::frmTintel> m_ui;
     Ticker* m_timer;
     bool m_mOnTop = false;
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
+    // How long before the alarm the message window's resources are loaded, in seconds.
+    static constexpr int kPrepareSeconds = 10;
+    bool m_messagePrepared = false;
     QMetaObject::Connection m_screenWatch;
+    // The date lbljour shows, formatted again only when the day changes.
+    QDate m_shownDate;
+    QPixmap m_alarmTimePicture;
+    QString m_alarmTimeDrawn;
+    bool m_drawingAlarmTime = false;
+    bool m_redrawScheduled = false;
 };
 
 } // namespace tintel

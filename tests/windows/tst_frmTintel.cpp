@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 using namespace tintel;
 using namespace tintel::test;
@@ -50,6 +52,12 @@ private Q_SLOTS:
     void onTopToggles();
     void minimisedTitle_data();
     void minimisedTitle();
+    void minimisedDrawsNothingButFires_data();
+    void minimisedDrawsNothingButFires();
+    void alarmTimeLooksAsAPlainLabel_data();
+    void alarmTimeLooksAsAPlainLabel();
+    void messagePreparedNotKept_data();
+    void messagePreparedNotKept();
     void tickLabels_data();
     void tickLabels();
     void tickAsShown_data();
@@ -165,15 +173,175 @@ void TestFrmTintel::minimisedTitle()
     QTRY_VERIFY(window.isMinimized());
     QCOMPARE(window.windowTitle(), title);
 
-    // Still counting while minimised.
+    // Still counting while minimised, shown once restored.
     rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 58)));
     rig.fp.tickers.tickAll();
-    QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
 
     // Restoring is the desktop's doing.
     window.setWindowState(Qt::WindowNoState);
     QTRY_VERIFY(!window.isMinimized());
     QCOMPARE(window.windowTitle(), u"Tintel journalière"_s);
+    QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
+}
+
+void TestFrmTintel::minimisedDrawsNothingButFires_data()
+{
+    QTest::addColumn<QTime>("tickAt");
+    QTest::addColumn<bool>("fires");
+    QTest::addColumn<QStringList>("restored");
+
+    QTest::addRow("minutes before")
+        << QTime(7, 1, 2) << false
+        << QStringList{u"07:01:02"_s, u"15/06/2026"_s, u"00"_s, u"28"_s, u"58"_s};
+    QTest::addRow("the last second")
+        << QTime(7, 29, 59) << false
+        << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
+    QTest::addRow("the alarm second") << QTime(7, 30, 0) << true << QStringList();
+}
+
+// Out of sight the labels are left alone, but the alarm still rings at its second.
+void TestFrmTintel::minimisedDrawsNothingButFires()
+{
+    QFETCH(QTime, tickAt);
+    QFETCH(bool, fires);
+    QFETCH(QStringList, restored);
+
+    Rig rig;
+    frmTintel& window = rig.window();
+    const QStringList before = rig.tickTexts();
+    window.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(window.isMinimized());
+    bool messageShown = false;
+    if (fires) {
+        rig.whenModal<frmMessage>([&](frmMessage& message) {
+            messageShown = true;
+            child<QPushButton>(message, u"cmdOK"_s)->click();
+        });
+    }
+    rig.fp.clock.set(QDateTime(kAlarmDay, tickAt));
+    rig.fp.tickers.tickAll();
+
+    QCOMPARE(messageShown, fires);
+    QCOMPARE(rig.fp.beeper.beeps, fires ? 1 : 0);
+    QCOMPARE(rig.forms.isLoaded<frmTintel>(), !fires);
+    if (fires)
+        return;
+    QCOMPARE(rig.tickTexts(), before);
+    window.setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!window.isMinimized());
+    QCOMPARE(rig.tickTexts(), restored);
+}
+
+void TestFrmTintel::alarmTimeLooksAsAPlainLabel_data()
+{
+    QTest::addColumn<QString>("alarmTime");
+    QTest::addColumn<bool>("fontChanged");
+
+    QTest::addRow("the alarm time the rig sets") << u"07:30"_s << false;
+    QTest::addRow("widest digits") << u"08:08"_s << false;
+    QTest::addRow("another alarm time") << u"23:59"_s << false;
+    QTest::addRow("font changed after") << u"07:30"_s << true;
+}
+
+// The large label's kept picture looks as the label would, whatever it shows.
+void TestFrmTintel::alarmTimeLooksAsAPlainLabel()
+{
+    QFETCH(QString, alarmTime);
+    QFETCH(bool, fontChanged);
+
+    Rig rig;
+    frmTintel& window = rig.window();
+    window.setAlarmTime(alarmTime);
+    auto* label = rig.child(u"txtTintel"_s);
+    if (fontChanged) {
+        QFont font = label->font();
+        font.setPointSizeF(20);
+        label->setFont(font);
+    }
+    // The same label, drawn by Qt alone.
+    QLabel plain(&window);
+    plain.hide();
+    plain.setFont(label->font());
+    plain.setPalette(label->palette());
+    plain.setAutoFillBackground(true);
+    plain.setAlignment(label->alignment());
+    plain.setGeometry(label->geometry());
+    plain.setText(label->text());
+    QTRY_COMPARE(label->grab().toImage(), plain.grab().toImage());
+    // Once the new picture is taken, too.
+    QTest::qWait(0);
+    QCOMPARE(label->grab().toImage(), plain.grab().toImage());
+    QCOMPARE(label->text(), alarmTime);
+}
+
+void TestFrmTintel::messagePreparedNotKept_data()
+{
+    QTest::addColumn<QTime>("lastTick");
+    QTest::addColumn<bool>("minimised");
+    QTest::addColumn<int>("prepared");
+
+    QTest::addRow("a minute before") << QTime(7, 29, 0) << false << 0;
+    QTest::addRow("eleven seconds before") << QTime(7, 29, 49) << false << 0;
+    QTest::addRow("nine seconds before") << QTime(7, 29, 51) << false << 1;
+    QTest::addRow("the last second") << QTime(7, 29, 59) << false << 1;
+    QTest::addRow("the last second, minimised") << QTime(7, 29, 59) << true << 1;
+}
+
+namespace {
+// The message windows that were laid out, by the one polish each gets before its first picture.
+struct PolishedMessages : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Polish && qobject_cast<frmMessage*>(watched))
+            ++count;
+        return false;
+    }
+    static bool anyAlive()
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](QWidget* w) { return qobject_cast<frmMessage*>(w) != nullptr; });
+    }
+};
+} // namespace
+
+// The message window's fonts and layout are loaded in the seconds before the alarm by a window
+// dropped at once: none is kept, and the alarm gets a window of its own.
+void TestFrmTintel::messagePreparedNotKept()
+{
+    QFETCH(QTime, lastTick);
+    QFETCH(bool, minimised);
+    QFETCH(int, prepared);
+
+    Rig rig;
+    PolishedMessages polished;
+    qApp->installEventFilter(&polished);
+    if (minimised) {
+        rig.window().setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(rig.window().isMinimized());
+    }
+    for (int tick = 0; tick < 3; ++tick) {
+        rig.fp.clock.set(QDateTime(kAlarmDay, lastTick.addSecs(tick - 2)));
+        rig.fp.tickers.tickAll();
+        QTest::qWait(0);
+    }
+    QCOMPARE(polished.count, prepared);
+    QVERIFY(!PolishedMessages::anyAlive());
+    QVERIFY(!rig.forms.isLoaded<frmMessage>());
+
+    QObject* shown = nullptr;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        shown = &message;
+        child<QPushButton>(message, u"cmdOK"_s)->click();
+    });
+    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 30, 0)));
+    rig.fp.tickers.tickAll();
+    qApp->removeEventFilter(&polished);
+    QVERIFY(shown);
+    QCOMPARE(polished.count, prepared + 1);
+    QCOMPARE(rig.fp.beeper.beeps, 1);
 }
 
 void TestFrmTintel::tickLabels_data()

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void anotherUsersCopyDoesNotCount();
     void programStartedByACopyDoesNotKeepItsName();
     void wallSecondTickerTicksJustAfterEachSecond();
+    void wallSecondTickerFollowsAClockChange_data();
+    void wallSecondTickerFollowsAClockChange();
     void yesNoBoxSpeaksFrench_data();
     void yesNoBoxSpeaksFrench();
     void boxAboveItsParent_data();
@@ -337,6 +339,57 @@ void tst_Platform::wallSecondTickerTicksJustAfterEachSecond()
     const int count = int(ticks.size());
     QTest::qWait(1200);
     QCOMPARE(ticks.size(), count);
+}
+
+namespace {
+// The real time moved by a shift that the test changes while the ticker runs, as a clock
+// slewed or set by hand would be.
+class ShiftedClock final : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(shift); }
+    qint64 shift = 0;
+};
+} // namespace
+
+void tst_Platform::wallSecondTickerFollowsAClockChange_data()
+{
+    QTest::addColumn<int>("shift");
+    // The first tick comes when the timer, on the monotonic clock, wakes for the second it was
+    // armed for: a clock set forward is read late in that second.
+    QTest::addColumn<int>("firstTickBefore");
+    QTest::addRow("set back 300 ms waits for the next second") << -300 << 100;
+    QTest::addRow("set forward 300 ms") << 300 << 400;
+    QTest::addRow("set back 5 s ticks at once in the new time") << -5000 << 100;
+}
+
+void tst_Platform::wallSecondTickerFollowsAClockChange()
+{
+    QFETCH(int, shift);
+    QFETCH(int, firstTickBefore);
+    ShiftedClock clock;
+    SystemTickerFactory factory(clock);
+    QObject owner;
+    Ticker* ticker = factory.create(TickerKind::WallSecond, &owner);
+    QList<QDateTime> ticks;
+    connect(ticker, &Ticker::tick, &owner, [&] { ticks << clock.now(); });
+    // Started in the middle of a second, so that no shift of the table moves the clock into
+    // another second before the timer wakes.
+    QTest::qWait(int((1500 - QTime::currentTime().msec()) % 1000));
+    ticker->start();
+    clock.shift = shift;
+    const QDateTime started = clock.now();
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 3, 5000);
+    ticker->stop();
+    // No second shown twice nor skipped: the first tick shows the second after the one the
+    // clock read as it changed, then one tick per second, each early in its second.
+    QCOMPARE(ticks[0].toSecsSinceEpoch(), started.toSecsSinceEpoch() + 1);
+    QVERIFY2(ticks[0].time().msec() < firstTickBefore,
+             qPrintable(ticks[0].toString(u"HH:mm:ss.zzz"_s)));
+    for (qsizetype i = 1; i < ticks.size(); ++i) {
+        QVERIFY2(ticks[i].time().msec() < 100, qPrintable(ticks[i].toString(u"HH:mm:ss.zzz"_s)));
+        QCOMPARE(ticks[i].toSecsSinceEpoch(), ticks[i - 1].toSecsSinceEpoch() + 1);
+    }
 }
 
 void tst_Platform::yesNoBoxSpeaksFrench_data()
