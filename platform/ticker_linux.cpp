@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/timerfd.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace tintel {
@@ -86,21 +85,20 @@ private:
     }
 
     // The readings are whole milliseconds, cut down, so the instant armed is never before the
-    // second, and at most a millisecond after it.
+    // second, and at most a millisecond after it. The wait is relative: a faked or stepped
+    // clock in this process then agrees with the kernel's on how long it is.
     void armTimer(qint64 untilSecondMs)
     {
         if (m_fd < 0) {
             m_fallback.start(int(untilSecondMs) + 1);
             return;
         }
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const qint64 due = qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec +
-                           std::max<qint64>(untilSecondMs, 0) * 1'000'000;
-        itimerspec at{};
-        at.it_value.tv_sec = time_t(due / 1'000'000'000);
-        at.it_value.tv_nsec = long(due % 1'000'000'000);
-        timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &at, nullptr);
+        // Zero would disarm the timer.
+        const qint64 wait = std::max<qint64>(untilSecondMs, 0) * 1'000'000 + 1;
+        itimerspec in{};
+        in.it_value.tv_sec = time_t(wait / 1'000'000'000);
+        in.it_value.tv_nsec = long(wait % 1'000'000'000);
+        timerfd_settime(m_fd, 0, &in, nullptr);
     }
     void arm() { armFrom(m_clock.now().toMSecsSinceEpoch()); }
     void armFrom(qint64 now)
