@@ -79,7 +79,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-urw-base35, fonts-liberation2, fonts-comic-neue")
 # The program works without these: Qt's own texts in French, the function keys through the
 # desktop's opener, and the beep through the sound theme (the X bell otherwise). The sound
-# library itself is linked, so dpkg-shlibdeps declares it.
+# library is opened by name when an alarm draws near, so dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-translations-l10n, xdg-utils, sound-theme-freedesktop, libcanberra-pulse")
+    "qt6-translations-l10n, xdg-utils, libcanberra0, sound-theme-freedesktop, libcanberra-pulse")
 include(CPack)

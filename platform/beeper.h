@@ -8,20 +8,24 @@ class Beeper
 {
 public:
     virtual ~Beeper() = default;
+    // Gets ready what the beep needs, some seconds before it; a beep without it still sounds.
+    virtual void prepare() {}
     virtual void beep() = 0;
 };
 
 // The X bell alone is muted on many desktops, so the "bell" event sound of the user's sound theme
-// is played as well through libcanberra when the program was built with it.
+// is played as well through libcanberra when the program was built with it and the library is
+// installed. The library and the sound server's client behind it are loaded only when the first
+// alarm draws near: a countdown spends its hours without them.
 class DesktopBeeper final : public Beeper
 {
 public:
-    // Build it before any window: the sound server is reached from here on, so that the first
-    // beep finds everything ready.
     DesktopBeeper();
     ~DesktopBeeper() override;
     DesktopBeeper(const DesktopBeeper&) = delete;
     DesktopBeeper& operator=(const DesktopBeeper&) = delete;
+    // Loads the library, reaches the sound server and caches the sound, all off the main thread.
+    void prepare() override;
     void beep() override;
 
 private:

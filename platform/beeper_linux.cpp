@@ -7,9 +7,11 @@
 
 #if TINTEL_HAVE_CANBERRA
 #include <canberra.h>
+#include <dlfcn.h>
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 #endif
 
@@ -20,12 +22,59 @@ namespace tintel {
 namespace {
 
 // The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
-// Read once at start-up: the beep itself asks the X server nothing.
+// Read as the sound is prepared: the beep itself asks the X server nothing.
 [[maybe_unused]] QString desktopSoundTheme()
 {
     const QString theme = xsettingsString(x11::xsettings(), "Net/SoundThemeName");
     return theme.isEmpty() ? u"freedesktop"_s : theme;
 }
+
+#if TINTEL_HAVE_CANBERRA
+// libcanberra, opened by name rather than linked: with the sound server's client library and the
+// codecs it brings, it weighs some 2 MiB that a countdown does not need until its last seconds.
+struct Canberra
+{
+    decltype(&ca_context_create) create;
+    decltype(&ca_context_change_props) changeProps;
+    decltype(&ca_context_open) open;
+    decltype(&ca_context_cache) cache;
+    decltype(&ca_context_play) play;
+    decltype(&ca_context_destroy) destroy;
+    decltype(&ca_strerror) strerror;
+
+    // Not closed again: the sound server's client keeps threads of its own in there.
+    static std::optional<Canberra> load()
+    {
+        void* library = dlopen(TINTEL_CANBERRA_SONAME, RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            qCInfo(lcPlatform, "no desktop sound: %s", dlerror());
+            return std::nullopt;
+        }
+        Canberra ca{};
+        const bool found = resolve(library, "ca_context_create", ca.create) &&
+                           resolve(library, "ca_context_change_props", ca.changeProps) &&
+                           resolve(library, "ca_context_open", ca.open) &&
+                           resolve(library, "ca_context_cache", ca.cache) &&
+                           resolve(library, "ca_context_play", ca.play) &&
+                           resolve(library, "ca_context_destroy", ca.destroy) &&
+                           resolve(library, "ca_strerror", ca.strerror);
+        if (!found) {
+            qCInfo(lcPlatform, "no desktop sound: %s", dlerror());
+            dlclose(library);
+            return std::nullopt;
+        }
+        return ca;
+    }
+
+private:
+    template <typename Function>
+    static bool resolve(void* library, const char* name, Function& function)
+    {
+        function = reinterpret_cast<Function>(dlsym(library, name));
+        return function != nullptr;
+    }
+};
+#endif
 
 } // namespace
 
@@ -63,39 +112,40 @@ private:
     ca_context* open() const
     {
         ca_context* context = nullptr;
-        if (const int status = ca_context_create(&context); status != CA_SUCCESS) {
-            qCInfo(lcPlatform, "no sound context: %s", ca_strerror(status));
+        if (const int status = m_ca->create(&context); status != CA_SUCCESS) {
+            qCInfo(lcPlatform, "no sound context: %s", m_ca->strerror(status));
             return nullptr;
         }
         // The server names the stream after these, and the desktop finds the program's entry and
         // icon from them; they must be set before the connection is made.
-        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
+        m_ca->changeProps(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
                                 "org.example.tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
                                 CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
                                 static_cast<const char*>(nullptr));
         // The sample goes to the server's cache now, so that the alarm plays it without a theme
         // lookup or a file to decode.
-        if (const int status = ca_context_open(context); status == CA_SUCCESS)
-            ca_context_cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
+        if (const int status = m_ca->open(context); status == CA_SUCCESS)
+            m_ca->cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
                              static_cast<const char*>(nullptr));
         else
-            qCInfo(lcPlatform, "no sound server: %s", ca_strerror(status));
+            qCInfo(lcPlatform, "no sound server: %s", m_ca->strerror(status));
         return context;
     }
 
-    static int play(ca_context* context)
+    int play(ca_context* context) const
     {
-        const int status = ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
+        const int status = m_ca->play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
                                            "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
                                            static_cast<const char*>(nullptr));
         if (status != CA_SUCCESS)
-            qCInfo(lcPlatform, "bell sound not played: %s", ca_strerror(status));
+            qCInfo(lcPlatform, "bell sound not played: %s", m_ca->strerror(status));
         return status;
     }
 
     void run()
     {
-        ca_context* context = open();
+        m_ca = Canberra::load();
+        ca_context* context = m_ca ? open() : nullptr;
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [this] { return m_stopping || m_pending > 0; });
@@ -103,11 +153,15 @@ private:
                 break;
             --m_pending;
             lock.unlock();
+            if (!m_ca) {
+                lock.lock();
+                continue;
+            }
             // libcanberra does not reconnect by itself: a sound server that was restarted since
             // the start, or came up after it, gets a fresh connection.
             if (!context || play(context) != CA_SUCCESS) {
                 if (context)
-                    ca_context_destroy(context);
+                    m_ca->destroy(context);
                 context = open();
                 if (context)
                     play(context);
@@ -116,10 +170,11 @@ private:
         }
         lock.unlock();
         if (context)
-            ca_context_destroy(context);
+            m_ca->destroy(context);
     }
 
     const QByteArray m_theme;
+    std::optional<Canberra> m_ca; // the thread's own
     std::mutex m_mutex;
     std::condition_variable m_wake;
     int m_pending = 0;
@@ -127,12 +182,21 @@ private:
     std::thread m_thread; // last: it starts running as soon as it is built
 };
 
-DesktopBeeper::DesktopBeeper() : m_sound(std::make_unique<EventSound>(desktopSoundTheme())) {}
+DesktopBeeper::DesktopBeeper() = default;
 DesktopBeeper::~DesktopBeeper() = default;
+
+void DesktopBeeper::prepare()
+{
+    if (!m_sound)
+        m_sound = std::make_unique<EventSound>(desktopSoundTheme());
+}
 
 void DesktopBeeper::beep()
 {
     QApplication::beep();
+    // An alarm that came without its seconds of warning (the clock set forward past it) still
+    // sounds, a little late.
+    prepare();
     m_sound->play();
 }
 
@@ -143,6 +207,7 @@ class DesktopBeeper::EventSound
 
 DesktopBeeper::DesktopBeeper() = default;
 DesktopBeeper::~DesktopBeeper() = default;
+void DesktopBeeper::prepare() {}
 void DesktopBeeper::beep()
 {
     QApplication::beep();

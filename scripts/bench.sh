@@ -207,7 +207,7 @@ start_sound_server() {
   for tool in pulseaudio pactl stdbuf; do
     command -v "$tool" >/dev/null || return 1
   done
-  [[ $(ldd "$TINTEL") == *libcanberra* ]] || return 1
+  plays_desktop_sound || return 1
   mkdir -p "$WORK/pulse" "$WORK/home"
   chmod 700 "$WORK/pulse"
   printf '%s\n' "load-module module-native-protocol-unix auth-anonymous=1" \

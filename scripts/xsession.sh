@@ -141,6 +141,9 @@ start_faked() {
   PIDS+=($TINTEL_PID)
 }
 
+# Whether the program plays the desktop's bell sound: it opens libcanberra by name when built to.
+plays_desktop_sound() { grep -qaF libcanberra.so.0 "$TINTEL"; }
+
 # Stops the program, waiting for it to end.
 stop_tintel() {
   kill "$TINTEL_PID" 2>/dev/null || true

@@ -231,6 +231,8 @@ void frmTintel::prepareMessage()
     // the alarm still gets a window of its own, loaded afresh.
     if (m_fired)
         return;
+    // The sound loads on a thread of its own meanwhile.
+    platform().beeper.prepare();
     frmMessage probe(forms());
     probe.grab();
 }

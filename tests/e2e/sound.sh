@@ -10,7 +10,7 @@ skip() {
 for tool in pulseaudio pactl parecord python3; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
-[[ $(ldd "$TINTEL") == *libcanberra* ]] || skip "the program was built without libcanberra"
+plays_desktop_sound || skip "the program was built without libcanberra"
 
 RATE=48000
 mkdir -p "$WORK/pulse" "$WORK/home"
@@ -122,6 +122,8 @@ print(" ".join(f"{b * 1000:.0f}" for b in bursts))
 PY
 }
 
+sound_loaded() { grep -qE '/libcanberra\.so|/libpulse\.so' "/proc/$TINTEL_PID/maps"; }
+
 # Fires an alarm in a fresh program; with "restart", the sound server is replaced while the alarm
 # counts down, as after a crash or a user's session restart.
 fire() {
@@ -134,6 +136,9 @@ fire() {
   alarm_real=$((alarm_fake - offset))
   start_faked "$round" "$(printf %+d "$offset")"
   local message
+  # The sound libraries wait for the alarm to draw near.
+  wait_window "Nouvelle alarme" 10 >/dev/null
+  sound_loaded && fail "$round: the sound libraries are loaded before any alarm"
   set_alarm 12:00 "Bip" >/dev/null
   if [[ $round == restart ]]; then
     kill "$SERVER"
@@ -143,6 +148,7 @@ fire() {
   fi
   start_recorder
   message=$(wait_window "votre message de 12:00:00" 12)
+  sound_loaded || fail "$round: the alarm rang without the sound libraries"
   sleep 2
   press "$message" Return
   wait_window "Nouvelle alarme" 5 >/dev/null

@@ -99,7 +99,9 @@ public:
 class FakeBeeper final : public Beeper
 {
 public:
+    void prepare() override { ++prepares; }
     void beep() override { ++beeps; }
+    int prepares = 0;
     int beeps = 0;
 };
 

@@ -328,6 +328,8 @@ void TestFrmTintel::messagePreparedNotKept()
         QTest::qWait(0);
     }
     QCOMPARE(polished.count, prepared);
+    QCOMPARE(rig.fp.beeper.prepares, prepared);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(!PolishedMessages::anyAlive());
     QVERIFY(!rig.forms.isLoaded<frmMessage>());
 
