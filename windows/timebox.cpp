@@ -10,15 +10,33 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QRegularExpressionValidator>
+#include <QValidator>
+
+#include <algorithm>
 
 namespace tintel {
+
+namespace {
+// Digits and colons only. A regular expression would do, at the price of the regex engine's
+// code in memory for as long as the program runs.
+class DigitsAndColons final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        const bool allowed = std::all_of(input.cbegin(), input.cend(), [](QChar c) {
+            return (c >= u'0' && c <= u'9') || c == u':';
+        });
+        return allowed ? Acceptable : Invalid;
+    }
+};
+} // namespace
 
 TimeBox::TimeBox(QWidget* parent) : QLineEdit(parent)
 {
     // Last guard for a road not covered below: such text is dropped without a word.
-    setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9:]*")), this));
+    setValidator(new DigitsAndColons(this));
 }
 
 void TimeBox::keyPressEvent(QKeyEvent* event)
