@@ -35,7 +35,16 @@ int main(int argc, char* argv[])
     if (const QString platform = tintel::forcedPlatform(session); !platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform.toLatin1());
 
+    // Qt's shared-memory painting under X11 makes a round trip to the X server before each
+    // picture that overlaps the last one: twice the wake-ups of a countdown that changes once a
+    // second, to save copying a few kilobytes over the socket. A user's own setting is kept, and
+    // the programs the function keys open inherit none from here.
+    const bool ownPainting = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (ownPainting)
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
+    if (ownPainting)
+        qunsetenv("QT_XCB_NO_MITSHM");
     // The program ends when its last window is unloaded, which the form registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
     tintel::setUpApplication();

@@ -119,14 +119,14 @@ private:
         // The server names the stream after these, and the desktop finds the program's entry and
         // icon from them; they must be set before the connection is made.
         m_ca->changeProps(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
-                                "org.example.tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
-                                CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
-                                static_cast<const char*>(nullptr));
+                          "org.example.tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
+                          CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
+                          static_cast<const char*>(nullptr));
         // The sample goes to the server's cache now, so that the alarm plays it without a theme
         // lookup or a file to decode.
         if (const int status = m_ca->open(context); status == CA_SUCCESS)
             m_ca->cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
-                             static_cast<const char*>(nullptr));
+                        static_cast<const char*>(nullptr));
         else
             qCInfo(lcPlatform, "no sound server: %s", m_ca->strerror(status));
         return context;
@@ -135,8 +135,8 @@ private:
     int play(ca_context* context) const
     {
         const int status = m_ca->play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
-                                           "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
-                                           static_cast<const char*>(nullptr));
+                                      "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
+                                      static_cast<const char*>(nullptr));
         if (status != CA_SUCCESS)
             qCInfo(lcPlatform, "bell sound not played: %s", m_ca->strerror(status));
         return status;

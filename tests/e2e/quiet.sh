@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# A countdown on screen costs the machine one wake-up a second: the tick. A program that waits on
+# the X server while it paints, or wakes before its second, blocks two to four times as often.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# Times a thread of the program gave up the processor of its own accord, all threads summed.
+voluntary_switches() {
+  cat /proc/"$1"/task/*/status | awk '/^voluntary_ctxt_switches:/ { s += $2 } END { print s }'
+}
+
+start_faked quiet "2026-06-01 10:00:00"
+set_alarm 10:30 "Calme" >/dev/null
+sleep 2
+SECONDS_WATCHED=8
+before=$(voluntary_switches "$TINTEL_PID")
+sleep "$SECONDS_WATCHED"
+after=$(voluntary_switches "$TINTEL_PID")
+per_second=$(awk -v n=$((after - before)) -v s=$SECONDS_WATCHED 'BEGIN { printf "%.2f", n / s }')
+echo "wake-ups a second with the countdown shown: $per_second"
+awk -v r="$per_second" 'BEGIN { exit !(r >= 0.75 && r <= 1.75) }' ||
+  fail "the countdown woke $per_second times a second, not about once"
+stop_tintel
+echo PASS
