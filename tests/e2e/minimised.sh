@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A countdown window out of sight, minimised by its own button or by the window manager, still
-# rings at its second, once, and the message stands on its own.
+# A countdown window out of sight, minimised by its own button or by the window manager, or
+# covered by a window above every other, still rings at its second, once, and the message stands
+# on its own. $TINTEL_COVER is the program that covers a rectangle of the screen.
 source "$(dirname "$0")/lib.sh"
 start_display
 
@@ -31,4 +32,48 @@ for how in button manager; do
   [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "$how: the alarm fired again"
   stop_tintel
 done
+
+# The countdown keeps itself on top: only a window that the window manager does not stack covers
+# it. Uncovered, it shows the time at once and goes on ticking.
+TINTEL_COVER=${TINTEL_COVER:-$(dirname "$TINTEL")/../bench/tintel_bench_floor}
+[[ -x $TINTEL_COVER ]] || fail "no covering program at $TINTEL_COVER"
+shot() { import -window "$1" "$WORK/$2.png"; }
+same() { [[ $(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1) == 0 ]]; }
+cover() {
+  local left top right bottom
+  read -r left top right bottom < <(outer_frame "$1")
+  "$TINTEL_COVER" --cover "$left" "$top" $((right - left)) $((bottom - top)) &
+  COVER_PID=$!
+  PIDS+=("$COVER_PID")
+  wait_title "Floor cover" 5 >/dev/null
+}
+uncover() {
+  kill "$COVER_PID"
+  wait "$COVER_PID" 2>/dev/null || true
+}
+start_faked covered "2026-06-01 11:58:00"
+tintel=$(set_alarm 12:00 "Cachee")
+sleep 0.5
+shot "$tintel" before
+cover "$tintel"
+sleep 2.5
+uncover
+sleep 0.3
+shot "$tintel" uncovered
+sleep 1.1
+shot "$tintel" later
+same before uncovered && fail "covered: the countdown showed its picture of before the cover"
+same uncovered later && fail "covered: the countdown stood still once uncovered"
+cover "$tintel"
+echo "@2026-06-01 11:59:57" >"$WORK/faketime"
+sleep 1.5
+[[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm rang early"
+message=$(wait_window "votre message de 12:00:00" 5)
+[[ $(count_windows "votre message de 12:00:00") -eq 1 ]] || fail "covered: more than one message window"
+uncover
+press "$message" Return
+wait_window "Nouvelle alarme" 5 >/dev/null
+sleep 2
+[[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm fired again"
+stop_tintel
 echo PASS
