@@ -51,8 +51,22 @@ uncover() {
   kill "$COVER_PID"
   wait "$COVER_PID" 2>/dev/null || true
 }
+# Whoever selects them on the window: here only the program does.
+hears_of_cover() { xwininfo -id "$1" -events | grep -q VisibilityChange; }
 start_faked covered "2026-06-01 11:58:00"
 tintel=$(set_alarm 12:00 "Cachee")
+hears_of_cover "$tintel" || fail "covered: the countdown does not ask to hear of being covered"
+# Qt writes the window's event mask afresh when its on-top state changes. cmdOnTop sits at
+# 128,52 (9 x 13).
+for state in off on; do
+  xdotool mousemove --window "$tintel" 132 58 click 1
+  for _ in $(seq 40); do
+    [[ $(always_on_top "$tintel" && echo on || echo off) == "$state" ]] && break
+    sleep 0.05
+  done
+  hears_of_cover "$tintel" || fail "covered: on top $state, the countdown no longer hears of being covered"
+done
+always_on_top "$tintel" || fail "covered: the countdown is not on top again"
 sleep 0.5
 shot "$tintel" before
 cover "$tintel"
