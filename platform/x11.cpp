@@ -117,8 +117,16 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_window && event->type() == QEvent::WinIdChange)
+        if (watched != m_window || event->type() != QEvent::WinIdChange)
+            return false;
+        if (m_window->internalWinId()) {
             renew();
+        } else {
+            // The native window is gone, perhaps with the widget on its way out: nothing to
+            // tell it.
+            m_id = XCB_NONE;
+            m_covered = false;
+        }
         return false;
     }
 
@@ -127,11 +135,22 @@ public:
         if (m_id == XCB_NONE || eventType != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_VISIBILITY_NOTIFY)
-            return false;
-        const auto* visibility = static_cast<const xcb_visibility_notify_event_t*>(message);
-        if (visibility->window == m_id)
-            setCovered(visibility->state == XCB_VISIBILITY_FULLY_OBSCURED);
+        switch (event->response_type & 0x7f) {
+        case XCB_VISIBILITY_NOTIFY: {
+            const auto* visibility = static_cast<const xcb_visibility_notify_event_t*>(message);
+            if (visibility->window == m_id)
+                setCovered(visibility->state == XCB_VISIBILITY_FULLY_OBSCURED);
+            break;
+        }
+        case XCB_UNMAP_NOTIFY:
+            // Out of sight, not covered: the server reports afresh when the window is mapped
+            // again, and a window shown meanwhile draws its first picture.
+            if (static_cast<const xcb_unmap_notify_event_t*>(message)->window == m_id)
+                setCovered(false);
+            break;
+        default:
+            break;
+        }
         return false;
     }
 

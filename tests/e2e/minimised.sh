@@ -78,6 +78,18 @@ sleep 1.1
 shot "$tintel" later
 same before uncovered && fail "covered: the countdown showed its picture of before the cover"
 same uncovered later && fail "covered: the countdown stood still once uncovered"
+# Minimised under the cover and restored once uncovered: the same, whatever it heard meanwhile.
+cover "$tintel"
+xdotool windowminimize --sync "$tintel"
+sleep 1.5
+uncover
+xdotool windowactivate --sync "$tintel"
+sleep 0.3
+shot "$tintel" restored
+sleep 1.1
+shot "$tintel" restored_later
+same later restored && fail "covered: the countdown showed an old picture once restored"
+same restored restored_later && fail "covered: the countdown stood still once restored"
 cover "$tintel"
 echo "@2026-06-01 11:59:57" >"$WORK/faketime"
 sleep 1.5
