@@ -19,9 +19,11 @@ void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
         // switches the state on the shown window as it is. The widget's flags follow.
         window->overrideWindowFlags(flags);
         handle->setFlags(flags);
+        x11::renewCoverWatch(window);
     } else if (flags != window->windowFlags()) {
         // Qt would recreate a hidden native window at its next showing all the same.
         window->setWindowFlags(flags);
+        x11::renewCoverWatch(window);
     }
     if (pixelPos != window->pos())
         window->move(pixelPos);
@@ -71,6 +73,11 @@ void QtWindowManager::moveOuterTwips(QWidget* window, QPointF twips)
         window->windowHandle()->setPosition(clientPixels);
     if (((QPointF(clientPixels) - origin) * ratio + origin).toPoint() != client)
         x11::moveClient(window, client);
+}
+
+void QtWindowManager::watchCovered(QWidget* window, std::function<void(bool)> covered)
+{
+    x11::watchCovered(window, std::move(covered));
 }
 
 } // namespace tintel

@@ -4,6 +4,8 @@
 #include <QPointF>
 #include <QSizeF>
 
+#include <functional>
+
 class QWidget;
 
 namespace tintel {
@@ -21,6 +23,10 @@ public:
     // Puts the frame's top-left corner at a point in twips, to the nearest device pixel with a
     // half to the even one.
     virtual void moveOuterTwips(QWidget* window, QPointF twips) = 0;
+    // Calls `covered` with true when other windows come to hide the whole window, and with false
+    // when a part of it shows again, for as long as the window lives. A desktop that cannot tell
+    // never calls it: the window then counts as seen.
+    virtual void watchCovered(QWidget* window, std::function<void(bool)> covered) = 0;
 };
 
 class QtWindowManager final : public WindowManager
@@ -29,6 +35,7 @@ public:
     void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) override;
     QSizeF outerSizeTwips(QWidget* window) override;
     void moveOuterTwips(QWidget* window, QPointF twips) override;
+    void watchCovered(QWidget* window, std::function<void(bool)> covered) override;
 };
 
 } // namespace tintel

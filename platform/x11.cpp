@@ -1,5 +1,7 @@
 #include "platform/x11.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -91,7 +93,113 @@ std::optional<QSize> geometry(xcb_connection_t* c, xcb_window_t window)
     return QSize(reply->width, reply->height);
 }
 
+// Watches one window for VisibilityNotify: the server sends one when the window's visible part
+// goes from some to none or back, and nothing in between.
+class CoverWatch final : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    CoverWatch(QWidget* window, std::function<void(bool)> report)
+        : QObject(window), m_window(window), m_report(std::move(report))
+    {
+        // A native window made anew (flags changed while hidden, a new screen) has no mask of ours.
+        window->installEventFilter(this);
+        qApp->installNativeEventFilter(this);
+        select();
+    }
+
+    void renew()
+    {
+        // What happened while no event was asked for is unknown; a window drawn for nothing
+        // costs little, one left stale on screen would show the wrong time.
+        setCovered(false);
+        select();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_window || event->type() != QEvent::WinIdChange)
+            return false;
+        if (m_window->internalWinId()) {
+            renew();
+        } else {
+            // The native window is gone, perhaps with the widget on its way out: nothing to
+            // tell it.
+            m_id = XCB_NONE;
+            m_covered = false;
+        }
+        return false;
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (m_id == XCB_NONE || eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        switch (event->response_type & 0x7f) {
+        case XCB_VISIBILITY_NOTIFY: {
+            const auto* visibility = static_cast<const xcb_visibility_notify_event_t*>(message);
+            if (visibility->window == m_id)
+                setCovered(visibility->state == XCB_VISIBILITY_FULLY_OBSCURED);
+            break;
+        }
+        case XCB_UNMAP_NOTIFY:
+            // Out of sight, not covered: the server reports afresh when the window is mapped
+            // again, and a window shown meanwhile draws its first picture.
+            if (static_cast<const xcb_unmap_notify_event_t*>(message)->window == m_id)
+                setCovered(false);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void select()
+    {
+        xcb_connection_t* c = connection();
+        m_id = c ? xcb_window_t(m_window->internalWinId()) : xcb_window_t(XCB_NONE);
+        if (m_id == XCB_NONE)
+            return;
+        // Changing the mask replaces the whole of this client's mask on the window, Qt's with it.
+        Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, m_id), nullptr));
+        if (!attributes || (attributes->your_event_mask & XCB_EVENT_MASK_VISIBILITY_CHANGE) != 0)
+            return;
+        const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
+        xcb_change_window_attributes(c, m_id, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(c);
+    }
+
+    void setCovered(bool covered)
+    {
+        if (covered == m_covered)
+            return;
+        m_covered = covered;
+        m_report(covered);
+    }
+
+    QWidget* m_window;
+    std::function<void(bool)> m_report;
+    xcb_window_t m_id = XCB_NONE;
+    bool m_covered = false;
+};
+
 } // namespace
+
+void watchCovered(QWidget* window, std::function<void(bool)> covered)
+{
+    if (connection())
+        new CoverWatch(window, std::move(covered));
+}
+
+void renewCoverWatch(QWidget* window)
+{
+    for (QObject* child : window->children()) {
+        if (auto* watch = dynamic_cast<CoverWatch*>(child))
+            watch->renew();
+    }
+}
 
 std::optional<QMargins> frameExtents(QWidget* window)
 {
@@ -202,6 +310,8 @@ bool moveClient(QWidget*, QPoint)
 {
     return false;
 }
+void watchCovered(QWidget*, std::function<void(bool)>) {}
+void renewCoverWatch(QWidget*) {}
 
 #endif
 

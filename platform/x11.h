@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <functional>
 #include <optional>
 
 class QScreen;
@@ -32,5 +33,14 @@ QByteArray xsettings();
 
 // Moves the client area to a place in device pixels; the window manager frames it there.
 bool moveClient(QWidget* window, QPoint devicePos);
+
+// Calls `covered` with true when other windows hide the whole of the window, and with false when
+// a part of it shows again, for as long as the window lives. X says so by itself, with no polling;
+// a compositing manager draws every window whole, so that the window is never covered there.
+void watchCovered(QWidget* window, std::function<void(bool)> covered);
+
+// Qt writes a native window's event mask afresh when its flags change, dropping the one
+// watchCovered asked for: asked for again here, and the window counted as seen meanwhile.
+void renewCoverWatch(QWidget* window);
 
 } // namespace tintel::x11

@@ -46,6 +46,7 @@ frmTintel::frmTintel(Forms& forms)
     applyFont(m_ui->Label1, QStringLiteral("MS Sans Serif"), 12, true);
     m_ui->txtTintel->installEventFilter(this);
 
+    platform().windows.watchCovered(this, [this](bool covered) { coveredChanged(covered); });
     connect(m_timer, &Ticker::tick, this, &frmTintel::Timer1_Timer);
     connect(m_ui->cmdOnTop, &QPushButton::clicked, this, &frmTintel::cmdOnTop_Click);
     connect(m_ui->cmdReduire, &QPushButton::clicked, this, &frmTintel::cmdReduire_Click);
@@ -168,9 +169,9 @@ void frmTintel::showEvent(QShowEvent* event)
 void frmTintel::tick(bool mayFire)
 {
     const QDateTime now = platform().clock.now();
-    // A minimised window is out of sight: only the firing decision runs, and restoring it
-    // brings the labels up to date.
-    const bool drawn = !(isVisible() && isMinimized());
+    // A minimised or covered window is out of sight: only the firing decision runs, and
+    // restoring or uncovering it brings the labels up to date.
+    const bool drawn = !(isVisible() && (isMinimized() || m_covered));
     QRegion changed;
     if (drawn) {
         setLabel(m_ui->lblHeure, longTimeText(now.time()), changed);
@@ -203,6 +204,16 @@ void frmTintel::tick(bool mayFire)
     // the window shows leaves the first picture to the show.
     if (mayFire && !changed.isEmpty() && isVisible())
         repaint(changed);
+}
+
+void frmTintel::coveredChanged(bool covered)
+{
+    const bool uncovered = m_covered && !covered;
+    m_covered = covered;
+    // The server tells before it asks for the uncovered part to be drawn again: that picture
+    // shows this second, not the one the labels were left at.
+    if (uncovered)
+        tick(false);
 }
 
 void frmTintel::setLabel(QLabel* label, const QString& text, QRegion& changed)

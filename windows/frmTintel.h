@@ -54,6 +54,8 @@ protected:
 private:
     // One tick of the countdown; the tick run as the window is shown leaves firing to the timer.
     void tick(bool mayFire);
+    // Other windows hide the whole of this one, or a part of it shows again.
+    void coveredChanged(bool covered);
     // Sets a label's text, adding where it lies to changed if the text is new.
     static void setLabel(QLabel* label, const QString& text, QRegion& changed);
     void followScreen();
@@ -69,6 +71,7 @@ private:
     bool m_mOnTop = false;
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
+    bool m_covered = false;
     // How long before the alarm the message window's resources are loaded, in seconds.
     static constexpr int kPrepareSeconds = 10;
     bool m_messagePrepared = false;

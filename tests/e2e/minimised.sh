@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A countdown window out of sight, minimised by its own button or by the window manager, still
-# rings at its second, once, and the message stands on its own.
+# A countdown window out of sight, minimised by its own button or by the window manager, or
+# covered by a window above every other, still rings at its second, once, and the message stands
+# on its own. $TINTEL_COVER is the program that covers a rectangle of the screen.
 source "$(dirname "$0")/lib.sh"
 start_display
 
@@ -31,4 +32,74 @@ for how in button manager; do
   [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "$how: the alarm fired again"
   stop_tintel
 done
+
+# The countdown keeps itself on top: only a window that the window manager does not stack covers
+# it. Uncovered, it shows the time at once and goes on ticking.
+TINTEL_COVER=${TINTEL_COVER:-$(dirname "$TINTEL")/../bench/tintel_bench_floor}
+[[ -x $TINTEL_COVER ]] || fail "no covering program at $TINTEL_COVER"
+shot() { import -window "$1" "$WORK/$2.png"; }
+same() { [[ $(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1) == 0 ]]; }
+cover() {
+  local left top right bottom
+  read -r left top right bottom < <(outer_frame "$1")
+  "$TINTEL_COVER" --cover "$left" "$top" $((right - left)) $((bottom - top)) &
+  COVER_PID=$!
+  PIDS+=("$COVER_PID")
+  wait_title "Floor cover" 5 >/dev/null
+}
+uncover() {
+  kill "$COVER_PID"
+  wait "$COVER_PID" 2>/dev/null || true
+}
+# Whoever selects them on the window: here only the program does.
+hears_of_cover() { xwininfo -id "$1" -events | grep -q VisibilityChange; }
+start_faked covered "2026-06-01 11:58:00"
+tintel=$(set_alarm 12:00 "Cachee")
+hears_of_cover "$tintel" || fail "covered: the countdown does not ask to hear of being covered"
+# Qt writes the window's event mask afresh when its on-top state changes. cmdOnTop sits at
+# 128,52 (9 x 13).
+for state in off on; do
+  xdotool mousemove --window "$tintel" 132 58 click 1
+  for _ in $(seq 40); do
+    [[ $(always_on_top "$tintel" && echo on || echo off) == "$state" ]] && break
+    sleep 0.05
+  done
+  hears_of_cover "$tintel" || fail "covered: on top $state, the countdown no longer hears of being covered"
+done
+always_on_top "$tintel" || fail "covered: the countdown is not on top again"
+sleep 0.5
+shot "$tintel" before
+cover "$tintel"
+sleep 2.5
+uncover
+sleep 0.3
+shot "$tintel" uncovered
+sleep 1.1
+shot "$tintel" later
+same before uncovered && fail "covered: the countdown showed its picture of before the cover"
+same uncovered later && fail "covered: the countdown stood still once uncovered"
+# Minimised under the cover and restored once uncovered: the same, whatever it heard meanwhile.
+cover "$tintel"
+xdotool windowminimize --sync "$tintel"
+sleep 1.5
+uncover
+xdotool windowactivate --sync "$tintel"
+sleep 0.3
+shot "$tintel" restored
+sleep 1.1
+shot "$tintel" restored_later
+same later restored && fail "covered: the countdown showed an old picture once restored"
+same restored restored_later && fail "covered: the countdown stood still once restored"
+cover "$tintel"
+echo "@2026-06-01 11:59:57" >"$WORK/faketime"
+sleep 1.5
+[[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm rang early"
+message=$(wait_window "votre message de 12:00:00" 5)
+[[ $(count_windows "votre message de 12:00:00") -eq 1 ]] || fail "covered: more than one message window"
+uncover
+press "$message" Return
+wait_window "Nouvelle alarme" 5 >/dev/null
+sleep 2
+[[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm fired again"
+stop_tintel
 echo PASS

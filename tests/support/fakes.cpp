@@ -52,4 +52,19 @@ void FakeWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
     real.setOnTop(window, onTop, pixelPos);
 }
 
+void FakeWindowManager::watchCovered(QWidget* window, std::function<void(bool)> covered)
+{
+    watches << Watch{window, std::move(covered)};
+}
+
+void FakeWindowManager::setCovered(QWidget* window, bool covered)
+{
+    // A copy: a report may close the window and load another.
+    const QList<Watch> current = watches;
+    for (const Watch& watch : current) {
+        if (watch.window && watch.window == window)
+            watch.report(covered);
+    }
+}
+
 } // namespace tintel::test

@@ -145,7 +145,17 @@ public:
     {
         real.moveOuterTwips(window, twips);
     }
+    // The desktop's word on covering comes from the test, through setCovered.
+    void watchCovered(QWidget* window, std::function<void(bool)> covered) override;
+    // Tells the watches of a live window, as the desktop would.
+    void setCovered(QWidget* window, bool covered);
+    struct Watch
+    {
+        QPointer<QWidget> window;
+        std::function<void(bool)> report;
+    };
     QList<Call> calls;
+    QList<Watch> watches;
     QtWindowManager real;
 };
 

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void minimisedTitle();
     void minimisedDrawsNothingButFires_data();
     void minimisedDrawsNothingButFires();
+    void coveredDrawsNothingButFires_data();
+    void coveredDrawsNothingButFires();
     void alarmTimeLooksAsAPlainLabel_data();
     void alarmTimeLooksAsAPlainLabel();
     void messagePreparedNotKept_data();
@@ -232,6 +234,64 @@ void TestFrmTintel::minimisedDrawsNothingButFires()
     QCOMPARE(rig.tickTexts(), restored);
 }
 
+void TestFrmTintel::coveredDrawsNothingButFires_data()
+{
+    addColumns<QTime, bool, QTime, QStringList>({"tickAt", "fires", "uncoverAt", "uncovered"});
+
+    QTest::addRow("minutes before")
+        << QTime(7, 1, 2) << false << QTime(7, 1, 3)
+        << QStringList{u"07:01:03"_s, u"15/06/2026"_s, u"00"_s, u"28"_s, u"57"_s};
+    QTest::addRow("the last second")
+        << QTime(7, 29, 58) << false << QTime(7, 29, 59)
+        << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
+    QTest::addRow("uncovered in the alarm second, before its tick")
+        << QTime(7, 29, 59) << false << QTime(7, 30, 0)
+        << QStringList{u"07:30:00"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"00"_s};
+    QTest::addRow("the alarm second") << QTime(7, 30, 0) << true << QTime() << QStringList();
+}
+
+// Hidden under other windows the labels are left alone, but the alarm still rings at its
+// second; uncovered, the labels tell the time at once, before the picture is drawn again, and
+// only the timer fires.
+void TestFrmTintel::coveredDrawsNothingButFires()
+{
+    const auto [tickAt, fires, uncoverAt, uncovered] =
+        fetchColumns<QTime, bool, QTime, QStringList>(
+            {"tickAt", "fires", "uncoverAt", "uncovered"});
+
+    Rig rig;
+    frmTintel& window = rig.window();
+    const QStringList before = rig.tickTexts();
+    rig.fp.windows.setCovered(&window, true);
+    int messages = 0;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        ++messages;
+        child<QPushButton>(message, u"cmdOK"_s)->click();
+    });
+    rig.fp.clock.set(QDateTime(kAlarmDay, tickAt));
+    rig.fp.tickers.tickAll();
+
+    QCOMPARE(messages, fires ? 1 : 0);
+    QCOMPARE(rig.fp.beeper.beeps, fires ? 1 : 0);
+    QCOMPARE(rig.forms.isLoaded<frmTintel>(), !fires);
+    if (fires)
+        return;
+    QCOMPARE(rig.tickTexts(), before);
+    rig.fp.clock.set(QDateTime(kAlarmDay, uncoverAt));
+    rig.fp.windows.setCovered(&window, false);
+    QCOMPARE(rig.tickTexts(), uncovered);
+    QCOMPARE(rig.fp.beeper.beeps, 0);
+
+    // Seen again, the window draws every tick.
+    const QTime next = uncoverAt.addSecs(1);
+    rig.fp.clock.set(QDateTime(kAlarmDay, next));
+    rig.fp.tickers.tickAll();
+    const bool due = next >= QTime(7, 30, 0);
+    QCOMPARE(rig.fp.beeper.beeps, due ? 1 : 0);
+    if (!due)
+        QCOMPARE(rig.tickTexts().first(), next.toString(u"hh:mm:ss"_s));
+}
+
 void TestFrmTintel::alarmTimeLooksAsAPlainLabel_data()
 {
     QTest::addColumn<QString>("alarmTime");
@@ -278,13 +338,15 @@ void TestFrmTintel::messagePreparedNotKept_data()
 {
     QTest::addColumn<QTime>("lastTick");
     QTest::addColumn<bool>("minimised");
+    QTest::addColumn<bool>("covered");
     QTest::addColumn<int>("prepared");
 
-    QTest::addRow("a minute before") << QTime(7, 29, 0) << false << 0;
-    QTest::addRow("eleven seconds before") << QTime(7, 29, 49) << false << 0;
-    QTest::addRow("nine seconds before") << QTime(7, 29, 51) << false << 1;
-    QTest::addRow("the last second") << QTime(7, 29, 59) << false << 1;
-    QTest::addRow("the last second, minimised") << QTime(7, 29, 59) << true << 1;
+    QTest::addRow("a minute before") << QTime(7, 29, 0) << false << false << 0;
+    QTest::addRow("eleven seconds before") << QTime(7, 29, 49) << false << false << 0;
+    QTest::addRow("nine seconds before") << QTime(7, 29, 51) << false << false << 1;
+    QTest::addRow("the last second") << QTime(7, 29, 59) << false << false << 1;
+    QTest::addRow("the last second, minimised") << QTime(7, 29, 59) << true << false << 1;
+    QTest::addRow("the last second, covered") << QTime(7, 29, 59) << false << true << 1;
 }
 
 namespace {
@@ -313,6 +375,7 @@ void TestFrmTintel::messagePreparedNotKept()
 {
     QFETCH(QTime, lastTick);
     QFETCH(bool, minimised);
+    QFETCH(bool, covered);
     QFETCH(int, prepared);
 
     Rig rig;
@@ -322,6 +385,7 @@ void TestFrmTintel::messagePreparedNotKept()
         rig.window().setWindowState(Qt::WindowMinimized);
         QTRY_VERIFY(rig.window().isMinimized());
     }
+    rig.fp.windows.setCovered(&rig.window(), covered);
     for (int tick = 0; tick < 3; ++tick) {
         rig.fp.clock.set(QDateTime(kAlarmDay, lastTick.addSecs(tick - 2)));
         rig.fp.tickers.tickAll();
