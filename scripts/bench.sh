@@ -19,7 +19,7 @@ FLOOR=$BENCH_BIN/tintel_bench_floor
 OUT_DIR=$ROOT/build/bench
 RUN_SECONDS=${BENCH_SECONDS:-120}
 HIDDEN_SECONDS=${BENCH_HIDDEN_SECONDS:-60}
-STARTS=5
+STARTS=15
 ALARMS=5
 for f in "$TINTEL" "$OBSERVER" "$BASELINE" "$FLOOR"; do
   [[ -x $f ]] || { echo "missing $f: run 'make build' first" >&2; exit 1; }
