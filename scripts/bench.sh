@@ -159,18 +159,9 @@ wait_exit "$floor_pid"
 
 # --- the countdown shown, covered, minimised ------------------------------------------------
 # Tintel alone, the same countdown: a window nobody sees should cost less than one on screen.
-# The countdown keeps itself on top, so only a window outside the window manager's stacking can
-# cover it.
 hide() {
   case $2 in
-    covered)
-      local left top right bottom
-      read -r left top right bottom < <(outer_frame "$1")
-      "$FLOOR" --cover "$left" "$top" $((right - left)) $((bottom - top)) &
-      COVER_PID=$!
-      PIDS+=("$COVER_PID")
-      wait_title "Floor cover" 5 >/dev/null
-      ;;
+    covered) cover "$1" "$FLOOR" ;;
     minimised)
       xdotool windowminimize --sync "$1"
       [[ $(xprop -id "$1" WM_STATE) == *Iconic* ]] || fail "the countdown window did not minimise"
@@ -178,10 +169,7 @@ hide() {
   esac
 }
 unhide() {
-  if [[ $1 == covered ]]; then
-    kill "$COVER_PID"
-    wait "$COVER_PID" 2>/dev/null || true
-  fi
+  if [[ $1 == covered ]]; then uncover; fi
 }
 for how in shown covered minimised; do
   hide "$countdown" "$how"

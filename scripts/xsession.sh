@@ -266,3 +266,19 @@ outer_frame() {
   fi
   echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
 }
+
+# Lays a window that no window manager stacks (the floor program $2 in its cover mode) over the
+# whole frame of window $1: the countdown keeps itself above every managed window, so only such a
+# window covers it. Its pid lands in COVER_PID; uncover takes it away.
+cover() {
+  local left top right bottom
+  read -r left top right bottom < <(outer_frame "$1")
+  "$2" --cover "$left" "$top" $((right - left)) $((bottom - top)) &
+  COVER_PID=$!
+  PIDS+=("$COVER_PID")
+  wait_title "Floor cover" 5 >/dev/null
+}
+uncover() {
+  kill "$COVER_PID"
+  wait "$COVER_PID" 2>/dev/null || true
+}

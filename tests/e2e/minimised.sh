@@ -39,18 +39,6 @@ TINTEL_COVER=${TINTEL_COVER:-$(dirname "$TINTEL")/../bench/tintel_bench_floor}
 [[ -x $TINTEL_COVER ]] || fail "no covering program at $TINTEL_COVER"
 shot() { import -window "$1" "$WORK/$2.png"; }
 same() { [[ $(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1) == 0 ]]; }
-cover() {
-  local left top right bottom
-  read -r left top right bottom < <(outer_frame "$1")
-  "$TINTEL_COVER" --cover "$left" "$top" $((right - left)) $((bottom - top)) &
-  COVER_PID=$!
-  PIDS+=("$COVER_PID")
-  wait_title "Floor cover" 5 >/dev/null
-}
-uncover() {
-  kill "$COVER_PID"
-  wait "$COVER_PID" 2>/dev/null || true
-}
 # Whoever selects them on the window: here only the program does.
 hears_of_cover() { xwininfo -id "$1" -events | grep -q VisibilityChange; }
 start_faked covered "2026-06-01 11:58:00"
@@ -69,7 +57,7 @@ done
 always_on_top "$tintel" || fail "covered: the countdown is not on top again"
 sleep 0.5
 shot "$tintel" before
-cover "$tintel"
+cover "$tintel" "$TINTEL_COVER"
 sleep 2.5
 uncover
 sleep 0.3
@@ -79,7 +67,7 @@ shot "$tintel" later
 same before uncovered && fail "covered: the countdown showed its picture of before the cover"
 same uncovered later && fail "covered: the countdown stood still once uncovered"
 # Minimised under the cover and restored once uncovered: the same, whatever it heard meanwhile.
-cover "$tintel"
+cover "$tintel" "$TINTEL_COVER"
 xdotool windowminimize --sync "$tintel"
 sleep 1.5
 uncover
@@ -90,7 +78,7 @@ sleep 1.1
 shot "$tintel" restored_later
 same later restored && fail "covered: the countdown showed an old picture once restored"
 same restored restored_later && fail "covered: the countdown stood still once restored"
-cover "$tintel"
+cover "$tintel" "$TINTEL_COVER"
 echo "@2026-06-01 11:59:57" >"$WORK/faketime"
 sleep 1.5
 [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm rang early"
