@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <memory>
 
 namespace tintel {
@@ -20,7 +22,8 @@ public:
 class DesktopBeeper final : public Beeper
 {
 public:
-    DesktopBeeper();
+    // soundLibrary names the libcanberra to open, the system's when empty.
+    explicit DesktopBeeper(QByteArray soundLibrary = {});
     ~DesktopBeeper() override;
     DesktopBeeper(const DesktopBeeper&) = delete;
     DesktopBeeper& operator=(const DesktopBeeper&) = delete;
@@ -30,6 +33,7 @@ public:
 
 private:
     class EventSound;
+    const QByteArray m_soundLibrary;
     std::unique_ptr<EventSound> m_sound;
 };
 

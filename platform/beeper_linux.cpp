@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <utility>
+
 #if TINTEL_HAVE_CANBERRA
 #include <canberra.h>
 #include <dlfcn.h>
@@ -43,9 +45,9 @@ struct Canberra
     decltype(&ca_strerror) strerror;
 
     // Not closed again: the sound server's client keeps threads of its own in there.
-    static std::optional<Canberra> load()
+    static std::optional<Canberra> load(const QByteArray& name)
     {
-        void* library = dlopen(TINTEL_CANBERRA_SONAME, RTLD_NOW | RTLD_LOCAL);
+        void* library = dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL);
         if (!library) {
             qCInfo(lcPlatform, "no desktop sound: %s", dlerror());
             return std::nullopt;
@@ -85,7 +87,8 @@ private:
 class DesktopBeeper::EventSound
 {
 public:
-    explicit EventSound(const QString& theme) : m_theme(theme.toUtf8()), m_thread([this] { run(); })
+    EventSound(const QByteArray& library, const QString& theme)
+        : m_library(library), m_theme(theme.toUtf8()), m_thread([this] { run(); })
     {}
     ~EventSound()
     {
@@ -144,7 +147,7 @@ private:
 
     void run()
     {
-        m_ca = Canberra::load();
+        m_ca = Canberra::load(m_library);
         ca_context* context = m_ca ? open() : nullptr;
         std::unique_lock lock(m_mutex);
         for (;;) {
@@ -173,6 +176,7 @@ private:
             m_ca->destroy(context);
     }
 
+    const QByteArray m_library;
     const QByteArray m_theme;
     std::optional<Canberra> m_ca; // the thread's own
     std::mutex m_mutex;
@@ -182,13 +186,15 @@ private:
     std::thread m_thread; // last: it starts running as soon as it is built
 };
 
-DesktopBeeper::DesktopBeeper() = default;
+DesktopBeeper::DesktopBeeper(QByteArray soundLibrary)
+    : m_soundLibrary(soundLibrary.isEmpty() ? QByteArray(TINTEL_CANBERRA_SONAME) : soundLibrary)
+{}
 DesktopBeeper::~DesktopBeeper() = default;
 
 void DesktopBeeper::prepare()
 {
     if (!m_sound)
-        m_sound = std::make_unique<EventSound>(desktopSoundTheme());
+        m_sound = std::make_unique<EventSound>(m_soundLibrary, desktopSoundTheme());
 }
 
 void DesktopBeeper::beep()
@@ -205,9 +211,15 @@ void DesktopBeeper::beep()
 class DesktopBeeper::EventSound
 {};
 
-DesktopBeeper::DesktopBeeper() = default;
+DesktopBeeper::DesktopBeeper(QByteArray soundLibrary) : m_soundLibrary(std::move(soundLibrary)) {}
 DesktopBeeper::~DesktopBeeper() = default;
-void DesktopBeeper::prepare() {}
+void DesktopBeeper::prepare()
+{
+    if (!m_sound) {
+        m_sound = std::make_unique<EventSound>();
+        qCInfo(lcPlatform, "no desktop sound: built without libcanberra");
+    }
+}
 void DesktopBeeper::beep()
 {
     QApplication::beep();

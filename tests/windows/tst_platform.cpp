@@ -1,4 +1,5 @@
 #include "forms/messagebox.h"
+#include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/session.h"
 #include "platform/settingsstore.h"
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void storeThatCannotBeWrittenFailsQuietly();
     void corruptStoreFailsQuietly();
     void shellThatCannotStartIsLogged();
+    void beepWithoutTheSoundLibrary();
     void terminationKeepsWhatWasWritten();
     void secondLockIsRefused();
     void lockOfADeadCopyIsTakenOver();
@@ -140,6 +142,22 @@ void tst_Platform::shellThatCannotStartIsLogged()
     qputenv("PATH", path);
     QCOMPARE(log.lines(),
              QStringList{u"tintel.platform: xdg-open http://www.example.org/ did not start"_s});
+}
+
+// The desktop sound is an extra: a machine without its library beeps with the X bell alone and
+// says so once, however many alarms ring.
+void tst_Platform::beepWithoutTheSoundLibrary()
+{
+    test::LogCapture log(u"tintel.*=true"_s);
+    {
+        DesktopBeeper beeper("libtintel-no-such-sound.so.0");
+        beeper.prepare();
+        beeper.beep();
+        beeper.beep();
+    } // the sound's thread has ended here
+    QCOMPARE(log.lines().size(), 1);
+    QVERIFY2(log.lines().constFirst().startsWith(u"tintel.platform: no desktop sound: "_s),
+             qPrintable(log.lines().constFirst()));
 }
 
 void tst_Platform::terminationKeepsWhatWasWritten()
