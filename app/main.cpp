@@ -36,8 +36,9 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", platform.toLatin1());
 
     // Qt's shared-memory painting under X11 makes a round trip to the X server before each
-    // picture that overlaps the last one: twice the wake-ups of a countdown that changes once a
-    // second, to save copying a few kilobytes over the socket. A user's own setting is kept, and
+    // picture that overlaps the last one, which blocks the program and wakes its X thread: a
+    // countdown that changes once a second would wake three or four times, to save copying a few
+    // kilobytes over the socket. A user's own setting is kept, and
     // the programs the function keys open inherit none from here.
     const bool ownPainting = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
     if (ownPainting)

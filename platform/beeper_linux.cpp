@@ -24,7 +24,8 @@ namespace tintel {
 namespace {
 
 // The sound theme the desktop publishes through XSettings, or "freedesktop" when there is none.
-// Read as the sound is prepared: the beep itself asks the X server nothing.
+// Read as the sound is prepared, seconds ahead, so the beep asks the X server nothing; an alarm
+// that came without its seconds of warning reads it as it rings.
 [[maybe_unused]] QString desktopSoundTheme()
 {
     const QString theme = xsettingsString(x11::xsettings(), "Net/SoundThemeName");

@@ -122,10 +122,10 @@ public:
         if (m_window->internalWinId()) {
             renew();
         } else {
-            // The native window is gone, perhaps with the widget on its way out: nothing to
-            // tell it.
+            // The native window is gone while the widget lives (the widget deletes this watch
+            // before its own native window): whatever comes next starts out seen.
             m_id = XCB_NONE;
-            m_covered = false;
+            setCovered(false);
         }
         return false;
     }

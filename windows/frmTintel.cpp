@@ -212,7 +212,8 @@ void frmTintel::coveredChanged(bool covered)
     m_covered = covered;
     // The server tells before it asks for the uncovered part to be drawn again: that picture
     // shows this second, not the one the labels were left at.
-    if (uncovered)
+    // A window hidden meanwhile (unloaded, with the alarm cancelled) has nothing to show.
+    if (uncovered && isVisible())
         tick(false);
 }
 

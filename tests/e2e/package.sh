@@ -73,7 +73,8 @@ for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 fonts-urw-base35 font
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 for package in qt6-translations-l10n xdg-utils sound-theme-freedesktop libcanberra-pulse libcanberra0; do
-  [[ ", $depends, $recommends," == *", $package"[\ ,]* ]] || fail "neither Depends nor Recommends has $package"
+  [[ ", $recommends," == *", $package"[\ ,]* ]] || fail "Recommends lacks $package: $recommends"
+  [[ ", $depends," != *", $package"[\ ,]* ]] || fail "Depends has $package, which the program does without"
 done
 
 # Every error and warning counts; info and pedantic tags do not.

@@ -141,6 +141,15 @@ fire() {
   sound_loaded && fail "$round: the sound libraries are loaded before any alarm"
   set_alarm 12:00 "Bip" >/dev/null
   if [[ $round == restart ]]; then
+    # The program reaches the server some ten seconds before the alarm: the one it reaches then
+    # goes away under it.
+    local i
+    for i in $(seq 100); do
+      pactl list clients 2>/dev/null | grep -qF 'application.name = "Tintel"' && break
+      sleep 0.05
+    done
+    pactl list clients | grep -qF 'application.name = "Tintel"' ||
+      fail "$round: the program did not reach the sound server before its alarm"
     kill "$SERVER"
     wait "$SERVER" 2>/dev/null || true
     log=second
