@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Tintel need, and only those
-# that are missing.
+# that are missing. Every package a build or a test uses is named here, even one that another
+# package usually brings: a bare Debian root has nothing else.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
   xvfb xauth openbox metacity x11-utils x11-xserver-utils xdotool xclip faketime imagemagick wmctrl
   dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev lintian debootstrap
-  fonts-urw-base35 fonts-liberation2 fonts-comic-neue
+  fonts-urw-base35 fonts-liberation2 fonts-comic-neue fonts-dejavu-core fontconfig procps
   libcanberra0 libcanberra-dev sound-theme-freedesktop pulseaudio pulseaudio-utils libcanberra-pulse
   libglib2.0-dev python3 qt6-translations-l10n
 )

@@ -33,6 +33,20 @@ export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export LANG=C.UTF-8
+# The window manager's title bars, and so every frame the tests measure, are drawn in the default
+# sans face: pinned to DejaVu Sans, whatever other fonts the machine has.
+cat >"$WORK/fonts.conf" <<'FONTS'
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="pattern">
+    <test name="family"><string>sans-serif</string></test>
+    <edit name="family" mode="prepend" binding="strong"><string>DejaVu Sans</string></edit>
+  </match>
+</fontconfig>
+FONTS
+export FONTCONFIG_FILE=$WORK/fonts.conf
 # Nothing beeps through the desktop's sound server, nor starts one of its own by accident.
 export PULSE_SERVER=unix:$WORK/no-sound-server
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -172,8 +173,14 @@ void tst_Layouts::initTestCase()
     // A run meant for DejaVu alone that measured with other faces would prove nothing.
     const QString face = QFontInfo(QFont(u"MS Sans Serif"_s)).family();
     qInfo("window font: %s", qPrintable(face));
-    if (qEnvironmentVariableIsSet("FONTCONFIG_FILE"))
+    if (qEnvironmentVariableIsSet("FONTCONFIG_FILE")) {
+        const char* dejavu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+        if (!QFileInfo::exists(QString::fromLatin1(dejavu)))
+            QFAIL(qPrintable(u"DejaVu Sans is not installed (%1 is missing): install "
+                             "fonts-dejavu-core, as scripts/install-deps.sh does"_s.arg(
+                                 QString::fromLatin1(dejavu))));
         QCOMPARE(face, u"DejaVu Sans"_s);
+    }
 }
 
 void tst_Layouts::everyTextShowsWhole_data()
