@@ -7,11 +7,14 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -36,6 +39,17 @@ using Text = std::unique_ptr<gchar, TextFree>;
 using TextList = std::unique_ptr<gchar*, ListFree>;
 
 enum class Load { Loaded, Absent, Unusable };
+
+// What a file holds beyond its keys, for GKeyFile to leave out and the write to put back: the
+// byte order mark and Windows line ends of the editor that saved it.
+struct Found
+{
+    Load state = Load::Absent;
+    QString target;
+    QByteArray mark;
+    bool crlf = false;
+    QByteArray reason;
+};
 
 // GKeyFile knows only '#' comments, where other INI files also have ';' ones. Comment lines go
 // in with a second mark, '#' doubled or ';' behind a '#', and come out as they were.
@@ -69,20 +83,60 @@ QByteArray commentsOut(const QByteArray& text)
     return lines.join('\n');
 }
 
-Load load(GKeyFile* file, const QString& path)
+// A link that leads nowhere yet names the file to make, as an editor takes it.
+QString linkTarget(const QString& path)
 {
-    QFile input(path);
-    if (!input.exists())
-        return Load::Absent;
-    if (!input.open(QIODevice::ReadOnly))
-        return Load::Unusable;
-    const QByteArray text = commentsIn(input.readAll());
+    QFileInfo info(path);
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
+        info.setFile(info.symLinkTarget());
+    return info.filePath();
+}
+
+Found load(GKeyFile* file, const QString& path)
+{
+    Found found;
+    found.target = linkTarget(path);
+    // Without O_NONBLOCK a named pipe holds the open until someone writes to it.
+    const int fd =
+        ::open(QFile::encodeName(found.target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        found.state = errno == ENOENT || errno == ENOTDIR ? Load::Absent : Load::Unusable;
+        found.reason = QByteArray("cannot be opened: ") + std::strerror(errno);
+        return found;
+    }
+    QFile input;
+    struct stat status
+    {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !input.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        found.state = Load::Unusable;
+        found.reason = "is not a regular file";
+        return found;
+    }
+    QByteArray text = input.readAll();
+    if (text.startsWith("\xef\xbb\xbf")) {
+        found.mark = text.first(3);
+        text.remove(0, 3);
+    }
+    const qsizetype end = text.indexOf('\n');
+    found.crlf = end > 0 && text[end - 1] == '\r';
+    text = commentsIn(text);
     const auto flags =
         static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-    return g_key_file_load_from_data(file, text.constData(), static_cast<gsize>(text.size()), flags,
-                                     nullptr)
-               ? Load::Loaded
-               : Load::Unusable;
+    GError* error = nullptr;
+    found.state = g_key_file_load_from_data(file, text.constData(), static_cast<gsize>(text.size()),
+                                            flags, &error)
+                      ? Load::Loaded
+                      : Load::Unusable;
+    if (error) {
+        found.reason = "cannot be read as INI: ";
+        found.reason += g_error_matches(error, G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_GROUP_NOT_FOUND)
+                            ? QByteArray("a key stands before the first section")
+                            : QByteArray(error->message);
+        g_clear_error(&error);
+    }
+    return found;
 }
 
 // GKeyFile refuses, with a warning on stderr, names it could not read back; the program's own
@@ -181,15 +235,16 @@ void migrateLegacyKeys(GKeyFile* file, const QString& path, const QString& secti
     }
 }
 
-void save(GKeyFile* file, const QString& path)
+void save(GKeyFile* file, const Found& found)
 {
     gsize length = 0;
     const Text text(g_key_file_to_data(file, &length, nullptr));
-    const QByteArray data = commentsOut(QByteArray(text.get(), static_cast<qsizetype>(length)));
+    QByteArray data = commentsOut(QByteArray(text.get(), static_cast<qsizetype>(length)));
+    if (found.crlf)
+        data.replace('\n', "\r\n");
+    data.prepend(found.mark);
     // A settings file kept among one's dotfiles is a link: the file it points to is replaced.
-    const QFileInfo info(path);
-    const QString target =
-        info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    const QString& target = found.target;
     QDir().mkpath(QFileInfo(target).path());
     const QByteArray name = QFile::encodeName(target);
     int mode = 0666;
@@ -221,7 +276,7 @@ QString IniSettingsStore::read(const QString& app, const QString& section, const
 {
     const QString path = filePath(app);
     const KeyFile file(g_key_file_new());
-    if (load(file.get(), path) != Load::Loaded)
+    if (load(file.get(), path).state != Load::Loaded)
         return defaultValue;
     const QByteArray group = section.toUtf8();
     if (const auto value = rawValue(file.get(), group, key.toUtf8()))
@@ -253,15 +308,16 @@ void IniSettingsStore::write(const QString& app, const QString& section, const Q
     const KeyFile file(g_key_file_new());
     // A file that is there but is not INI belongs to a person or another program: it stays as
     // it is rather than being replaced by one key.
-    if (load(file.get(), path) == Load::Unusable) {
-        qCInfo(lcPlatform, "settings key %s not saved: %s cannot be read as INI, left untouched",
-               name.constData(), qUtf8Printable(path));
+    const Found found = load(file.get(), path);
+    if (found.state == Load::Unusable) {
+        qCInfo(lcPlatform, "settings key %s not saved: %s %s, left untouched", name.constData(),
+               qUtf8Printable(path), found.reason.constData());
         return;
     }
     migrateLegacyKeys(file.get(), path, section);
     g_key_file_set_value(file.get(), group.constData(), name.constData(),
                          lineValue(value).constData());
-    save(file.get(), path);
+    save(file.get(), found);
 }
 
 } // namespace tintel

@@ -79,8 +79,8 @@ private Q_SLOTS:
     void plainKeyWinsOverTheEscapedOne();
     void fileThatIsNotIniIsLeftAlone();
     void writeReplacesTheFileWhole();
-    void failedWriteIsLoggedWhenEnabled_data();
-    void failedWriteIsLoggedWhenEnabled();
+    void fileAsFoundIsWrittenOrLeftAlone_data();
+    void fileAsFoundIsWrittenOrLeftAlone();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -246,32 +246,64 @@ void tst_SettingsStore::writeReplacesTheFileWhole()
     QCOMPARE(contents(target), "[parametres]\netat=actif\n"_ba);
 }
 
-void tst_SettingsStore::failedWriteIsLoggedWhenEnabled_data()
+void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone_data()
 {
-    addColumns<QString, QString, QString>({"place", "rules", "logged"});
+    addColumns<QString, QByteArray, QString, QString, QByteArray, QString>(
+        {"place", "before", "rules", "logged", "after", "date"});
     const QString all = u"tintel.*=true"_s;
-    QTest::addRow("folder cannot be made") << u"blocked"_s << all << u"settings not saved to"_s;
-    QTest::addRow("file not INI") << u"garbage"_s << all << u"cannot be read as INI"_s;
-    QTest::addRow("silent by default") << u"blocked"_s << QString() << QString();
-    QTest::addRow("a write that works logs nothing") << u"fine"_s << all << QString();
+    const QByteArray none;
+    const QByteArray garbage = "\xff\xfe[[[parametres\n";
+    const QByteArray keyFirst = "etat=inactif\n[parametres]\n";
+    QTest::addRow("folder cannot be made")
+        << u"blocked"_s << none << all << u"settings not saved to"_s << none << u"absent"_s;
+    QTest::addRow("file not INI") << u"file"_s << garbage << all << u"cannot be read as INI"_s
+                                  << garbage << u"absent"_s;
+    QTest::addRow("silent by default")
+        << u"blocked"_s << none << QString() << QString() << none << u"absent"_s;
+    QTest::addRow("a write that works logs nothing")
+        << u"file"_s << none << all << QString() << "[parametres]\netat=actif\n"_ba << u"absent"_s;
+    QTest::addRow("byte order mark kept")
+        << u"file"_s << "\xef\xbb\xbf[parametres]\ndate de debut=07/12/2026\n"_ba << all
+        << QString() << "\xef\xbb\xbf[parametres]\ndate de debut=07/12/2026\netat=actif\n"_ba
+        << u"07/12/2026"_s;
+    QTest::addRow("Windows line ends kept")
+        << u"file"_s << "[parametres]\r\n; note\r\ndate de debut=07/12/2026\r\n"_ba << all
+        << QString() << "[parametres]\r\n; note\r\ndate de debut=07/12/2026\r\netat=actif\r\n"_ba
+        << u"07/12/2026"_s;
+    QTest::addRow("link to a file not yet made")
+        << u"link"_s << none << all << QString() << "[parametres]\netat=actif\n"_ba << u"absent"_s;
+    QTest::addRow("key before the first section")
+        << u"file"_s << keyFirst << all << u"a key stands before the first section"_s << keyFirst
+        << u"absent"_s;
+    QTest::addRow("named pipe") << u"fifo"_s << none << all << u"not a regular file"_s << none
+                                << u"absent"_s;
 }
 
-void tst_SettingsStore::failedWriteIsLoggedWhenEnabled()
+void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone()
 {
-    const auto [place, rules, logged] =
-        fetchColumns<QString, QString, QString>({"place", "rules", "logged"});
+    const auto [place, before, rules, logged, after, date] =
+        fetchColumns<QString, QByteArray, QString, QString, QByteArray, QString>(
+            {"place", "before", "rules", "logged", "after", "date"});
     // A configuration folder that is a file stops even root, unlike permissions.
+    QString target = m_path;
     if (place == u"blocked"_s) {
         const QString blocker = m_dir->filePath(u"blocker"_s);
         put(blocker, "not a folder\n");
         qputenv("XDG_CONFIG_HOME", blocker.toLocal8Bit());
-        m_path = IniSettingsStore::filePath(app);
-    } else if (place == u"garbage"_s) {
-        put(m_path, "\xff\xfe[[[parametres\n");
+        m_path = target = IniSettingsStore::filePath(app);
+    } else if (place == u"link"_s) {
+        target = m_dir->filePath(u"dotfiles/tintel.ini"_s);
+        QDir().mkpath(QFileInfo(m_path).path());
+        QVERIFY(QFile::link(target, m_path));
+    } else if (place == u"fifo"_s) {
+        QDir().mkpath(QFileInfo(m_path).path());
+        QCOMPARE(mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
+    } else if (!before.isNull()) {
+        put(m_path, before);
     }
-    const QByteArray before = contents(m_path);
     test::LogCapture log(rules);
-    IniSettingsStore().write(app, section, u"etat"_s, u"actif"_s);
+    IniSettingsStore store;
+    store.write(app, section, u"etat"_s, u"actif"_s);
     const QStringList lines = log.lines();
     if (logged.isEmpty()) {
         QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u'\n')));
@@ -280,10 +312,13 @@ void tst_SettingsStore::failedWriteIsLoggedWhenEnabled()
         QVERIFY2(lines[0].startsWith(u"tintel.platform: "_s), qPrintable(lines[0]));
         QVERIFY2(lines[0].contains(logged), qPrintable(lines[0]));
     }
-    if (place == u"fine"_s)
-        QCOMPARE(contents(m_path), "[parametres]\netat=actif\n"_ba);
+    QCOMPARE(store.read(app, section, u"date de debut"_s, u"absent"_s), date);
+    // A pipe is never opened here either: with no writer, that would block.
+    if (place == u"fifo"_s)
+        QVERIFY(QFileInfo(m_path).isFile() == false && QFileInfo(m_path).exists());
     else
-        QCOMPARE(contents(m_path), before);
+        QCOMPARE(contents(target), after);
+    QCOMPARE(QFileInfo(m_path).isSymLink(), place == u"link"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)
