@@ -36,7 +36,8 @@ private:
 // written): on Linux an abstract-namespace socket named after the application and the user id.
 // The kernel gives such a name to one process at a time, atomically, and frees it when that
 // process ends however it ends, so there is no file to go stale. The lock file stays as a second
-// guard: when the name cannot be bound, and against a copy of an earlier build.
+// guard: when the name cannot be bound or is held by anyone but this user, and against a copy of
+// an earlier build.
 class UserSingleInstance final : public SingleInstance
 {
 public:

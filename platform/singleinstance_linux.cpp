@@ -19,8 +19,9 @@ namespace {
 enum class Claim { Ours, Taken, Unknown };
 
 // Anyone may bind any abstract name; a holder counts only if it runs as this user, which the
-// kernel tells through the credentials of a connection.
-Claim askHolder(const sockaddr_un& address, socklen_t size)
+// kernel tells through the credentials of a connection. A holder that cannot be asked never
+// blocks a start: the lock file in the user's own runtime folder still keeps out a second copy.
+Claim askHolder(const QByteArray& name, const sockaddr_un& address, socklen_t size)
 {
     // A holder that has bound the name but not listened yet is a copy starting this very moment:
     // give it a moment, so that two copies started together never both run.
@@ -31,11 +32,12 @@ Claim askHolder(const sockaddr_un& address, socklen_t size)
         if (connect(probe, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
             const int error = errno;
             close(probe);
-            // A full backlog: someone listens there, whose identity cannot be asked.
-            if (error == EAGAIN)
-                return Claim::Taken;
-            if (error != ECONNREFUSED)
+            // A full backlog hides who listens: another user can fill it on purpose.
+            if (error != ECONNREFUSED) {
+                qCInfo(lcPlatform, "instance name %s held by a listener that cannot be asked: %s",
+                       name.constData(), std::strerror(error));
                 return Claim::Unknown;
+            }
             QThread::msleep(20);
             continue;
         }
@@ -44,8 +46,13 @@ Claim askHolder(const sockaddr_un& address, socklen_t size)
         const bool sameUser =
             getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == getuid();
         close(probe);
+        if (!sameUser)
+            qCInfo(lcPlatform, "instance name %s held by user %u, not counted", name.constData(),
+                   peer.uid);
         return sameUser ? Claim::Taken : Claim::Unknown;
     }
+    qCInfo(lcPlatform, "instance name %s bound but never listened on, not counted",
+           name.constData());
     return Claim::Unknown;
 }
 
@@ -74,7 +81,7 @@ Claim claimName(const QByteArray& name, int& held)
         qCInfo(lcPlatform, "instance name %s not bound: %s", name.constData(),
                std::strerror(error));
     close(fd);
-    return inUse ? askHolder(address, size) : Claim::Unknown;
+    return inUse ? askHolder(name, address, size) : Claim::Unknown;
 }
 
 } // namespace

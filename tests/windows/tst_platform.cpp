@@ -53,6 +53,7 @@ private Q_SLOTS:
     void copyIsRefusedWhateverTheRuntimeFolder_data();
     void copyIsRefusedWhateverTheRuntimeFolder();
     void killedCopyFreesItsName();
+    void anotherUsersCopyDoesNotCount_data();
     void anotherUsersCopyDoesNotCount();
     void programStartedByACopyDoesNotKeepItsName();
     void wallSecondTickerTicksJustAfterEachSecond();
@@ -214,8 +215,11 @@ QString uniqueAppName()
     return u"tintel-test-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(++count);
 }
 
-// Runs a claim in a child process that then waits to be killed; returns its pid.
-pid_t claimInChild(const QString& appName, uid_t user)
+enum class Squat { BoundOnly, Room, FullBacklog };
+
+// Runs a claim in a child process that then waits to be killed; returns its pid. Another user
+// squats the name as told.
+pid_t claimInChild(const QString& appName, uid_t user, Squat squat = Squat::Room)
 {
     int ready[2];
     if (pipe(ready) != 0)
@@ -235,8 +239,15 @@ pid_t claimInChild(const QString& appName, uid_t user)
             std::memcpy(address.sun_path + 1, name.constData(), std::size_t(name.size()));
             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
             const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-            if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(fd, 4) == 0)
+            if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                (squat == Squat::BoundOnly || listen(fd, squat == Squat::Room ? 4 : 0) == 0))
                 answer = 'y';
+            // Connections nobody accepts, until the kernel takes no more.
+            while (squat == Squat::FullBacklog) {
+                const int filler = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+                if (connect(filler, reinterpret_cast<sockaddr*>(&address), size) != 0)
+                    break;
+            }
         }
         if (write(ready[1], &answer, 1) != 1)
             _exit(1);
@@ -308,12 +319,21 @@ void tst_Platform::killedCopyFreesItsName()
     QVERIFY(!next.anotherCopyRunning(appName));
 }
 
+void tst_Platform::anotherUsersCopyDoesNotCount_data()
+{
+    addColumns<Squat>({"squat"});
+    QTest::addRow("bound only") << Squat::BoundOnly;
+    QTest::addRow("listening with room") << Squat::Room;
+    QTest::addRow("listening with a full backlog") << Squat::FullBacklog;
+}
+
 void tst_Platform::anotherUsersCopyDoesNotCount()
 {
     if (getuid() != 0)
         QSKIP("taking another user's identity needs root");
+    const auto [squat] = fetchColumns<Squat>({"squat"});
     const QString appName = uniqueAppName();
-    const pid_t child = claimInChild(appName, 65534);
+    const pid_t child = claimInChild(appName, 65534, squat);
     QVERIFY(child > 0);
     UserSingleInstance mine;
     const bool refused = mine.anotherCopyRunning(appName);
