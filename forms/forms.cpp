@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
@@ -34,11 +35,16 @@ protected:
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() != &m_form)
             return false;
-        // An ignored key travels up to the parents: only its first delivery counts.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // An ignored key travels up to the parents: only its first delivery counts. The handler
+        // may have moved the focus or hidden the window meanwhile (an alarm that fires under the
+        // about window), so the parents are known by the key they got, not by the focus.
+        if (m_handled.is(*key) && widget->isAncestorOf(m_handled.receiver))
+            return false;
         QWidget* first = m_form.focusWidget() ? m_form.focusWidget() : &m_form;
         if (widget != first)
             return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
+        m_handled = {key, widget, key->key(), key->modifiers(), key->timestamp()};
         qint16 code = virtualKeyCode(*key);
         qint16 shift = shiftMask(*key);
         m_form.Form_KeyDown(code, shift);
@@ -47,7 +53,25 @@ protected:
     }
 
 private:
+    // A key event lives on the stack: the next one may take the same address, so the key, its
+    // modifiers and its time tell them apart too.
+    struct Handled
+    {
+        const QKeyEvent* event = nullptr;
+        QPointer<QWidget> receiver;
+        int key = 0;
+        Qt::KeyboardModifiers modifiers;
+        quint64 timestamp = 0;
+
+        bool is(const QKeyEvent& other) const
+        {
+            return receiver && event == &other && key == other.key() &&
+                   modifiers == other.modifiers() && timestamp == other.timestamp();
+        }
+    };
+
     Form& m_form;
+    Handled m_handled;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "forms/forms.h"
+#include "info/frmAbout.h"
 #include "startup/frmQuestion.h"
 #include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
@@ -129,6 +130,8 @@ private Q_SLOTS:
     void dialogNewAlarm();
     void firesWhileDialogOpen_data();
     void firesWhileDialogOpen();
+    void firesWhileAKeysWindowIsOpen_data();
+    void firesWhileAKeysWindowIsOpen();
 };
 
 void TestRoad::wholeRoad()
@@ -411,6 +414,60 @@ void TestRoad::firesWhileDialogOpen()
     rig.fp.clock.set(at(7, 30, 1));
     rig.fp.tickers.tickAll();
     QCOMPARE(rig.fp.beeper.beeps, 1);
+}
+
+void TestRoad::firesWhileAKeysWindowIsOpen_data()
+{
+    addColumns<int, bool>({"key", "inDialog"});
+    QTest::addRow("F2 in the countdown") << int(Qt::Key_F2) << false;
+    QTest::addRow("F2 in the what-next dialog") << int(Qt::Key_F2) << true;
+    QTest::addRow("F1 without help in the countdown") << int(Qt::Key_F1) << false;
+    QTest::addRow("F1 without help in the what-next dialog") << int(Qt::Key_F1) << true;
+}
+
+// The alarm hides the window the key was pressed in while the key's own window is up: the key
+// still runs its action once.
+void TestRoad::firesWhileAKeysWindowIsOpen()
+{
+    const auto [key, inDialog] = fetchColumns<int, bool>({"key", "inDialog"});
+    Rig rig;
+    rig.activeAlarm();
+    Delivered seen;
+    int opened = 0;
+    const auto fireOnce = [&] {
+        if (++opened > 1)
+            return;
+        rig.answerMessage(seen);
+        rig.fp.clock.set(at(7, 30, 0));
+        rig.fp.tickers.tickAll();
+    };
+    rig.fp.boxes.onShow = [&](const Message&) { fireOnce(); };
+    std::function<void()> watchAbout = [&] {
+        rig.whenModal<frmAbout>([&](frmAbout& about) {
+            fireOnce();
+            watchAbout();
+            QTest::keyClick(&about, Qt::Key_Return);
+        });
+    };
+    watchAbout();
+    // To the control that has the focus in the active window, as the desktop delivers it.
+    const auto press = [key](QWidget& window) {
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window) && window.focusWidget());
+        QTest::keyClick(window.focusWidget(), Qt::Key(key));
+    };
+    if (inDialog) {
+        rig.whenModal<frmQuestion>([&](frmQuestion& dialog) { press(dialog); });
+        rig.clickAlarmTime();
+    } else {
+        press(rig.tintel());
+    }
+
+    QCOMPARE(opened, 1);
+    QCOMPARE(seen.count, 1);
+    QCOMPARE(rig.newAlarmWindowState(), u"shown, empty"_s);
+    QTRY_COMPARE(rig.forms.pendingDeletes(), 0);
+    QCOMPARE(rig.liveForms().size(), 1);
 }
 
 QTEST_MAIN(TestRoad)
