@@ -76,6 +76,16 @@ private:
 
 } // namespace
 
+void restoreIfMinimised(QWidget& window)
+{
+    if (!window.isModal() || !window.isVisible() || !window.isMinimized())
+        return;
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 Form::Form(Forms& forms) : QDialog(nullptr), m_forms(forms)
 {
     setWindowIcon(programIcon());
@@ -273,14 +283,9 @@ void Forms::restoreMinimisedModal()
         m_restoreScheduled = false;
         if (m_terminating)
             return;
-        for (auto& [type, window] : m_loaded) {
-            if (window->isModal() && window->isVisible() && window->isMinimized()) {
-                window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-                window->show();
-                window->raise();
-                window->activateWindow();
-            }
-        }
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget* window : windows)
+            restoreIfMinimised(*window);
     });
 }
 

@@ -15,6 +15,10 @@ namespace tintel {
 
 class Forms;
 
+// Shows a modal window again if it is minimised: while it is hidden away, every other window of
+// the program ignores the user.
+void restoreIfMinimised(QWidget& window);
+
 // The offset that centres a window on a screen, both sizes in one unit, computed in the number
 // type the window's placement uses: float and double part by a device pixel at some fractional
 // display scales, and whole pixels drop a half.
@@ -174,8 +178,7 @@ public:
     // Unloaded windows not yet freed.
     int pendingDeletes() const;
 
-    // Brings back a modal window that the window manager minimised: while it is hidden away,
-    // every other window of the program ignores the user.
+    // Brings back a modal window, a message box included, that the window manager minimised.
     void restoreMinimisedModal();
 
 private:

@@ -1,10 +1,12 @@
 #include "forms/messagebox.h"
 
+#include "forms/forms.h"
 #include "forms/modalscope.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 
 namespace tintel {
@@ -22,6 +24,24 @@ protected:
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
             return true;
+        return false;
+    }
+};
+
+// A window manager may minimise a box although it asks for no minimise button; the window it
+// blocks would then seem dead.
+class ComeBackWhenMinimised final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::WindowStateChange && box->isMinimized())
+            // Later, once the window manager has finished the change it is making.
+            QTimer::singleShot(0, box, [box] { restoreIfMinimised(*box); });
         return false;
     }
 };
@@ -57,6 +77,7 @@ Message::Answer QtMessageBoxes::show(QWidget* parent, const Message& message)
         box.setDefaultButton(QMessageBox::Ok);
     }
     box.setWindowModality(Qt::ApplicationModal);
+    box.installEventFilter(new ComeBackWhenMinimised(&box));
     // Transient for its parent through the parent; on top as well when the parent is, or an
     // always-on-top parent would cover it.
     if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))

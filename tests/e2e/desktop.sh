@@ -121,7 +121,7 @@ sleep 0.3
 
 # 2. Modal windows open above the always-on-top countdown window.
 modal_above "$tintel" F2 "$ABOUT" Escape
-modal_above "$tintel" F1 "$HELP_TITLE" Return
+modal_above "$tintel" F1 "$HELP_TITLE" Return minimise
 
 # 3. A minimised what-next dialog comes back; the alarm closes it as it fires.
 xdotool mousemove --window "$tintel" 60 25 click 1

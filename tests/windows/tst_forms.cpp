@@ -1,4 +1,5 @@
 #include "forms/forms.h"
+#include "forms/messagebox.h"
 #include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 
@@ -81,8 +82,6 @@ public:
     using Form::Form;
     static inline QWindow* transientParent = nullptr;
     static inline bool onTop = false;
-    static inline bool minimised = false;
-    static inline bool restored = false;
 };
 
 struct Rig : WindowRig
@@ -112,6 +111,7 @@ private Q_SLOTS:
     void terminationRunsNoUnloadStep();
     void modalAboveItsOpener_data();
     void modalAboveItsOpener();
+    void minimisedModalComesBack_data();
     void minimisedModalComesBack();
 };
 
@@ -269,21 +269,39 @@ void tst_Forms::modalAboveItsOpener()
     rig.forms.unload<Main>();
 }
 
+void tst_Forms::minimisedModalComesBack_data()
+{
+    addColumns<bool>({"box"});
+    QTest::addRow("program's modal window") << false;
+    QTest::addRow("message box") << true;
+}
+
 // A window manager that minimises the modal window would leave windows that ignore the user.
 void tst_Forms::minimisedModalComesBack()
 {
+    QFETCH(bool, box);
     Rig rig;
     rig.forms.show<Main>();
-    Modal::minimised = Modal::restored = false;
-    whenModal<Modal>(rig, [](Modal& modal) {
+    bool minimised = false;
+    bool restored = false;
+    actInModal(&rig.context, &QApplication::activeModalWidget, [&](QWidget& modal) {
         modal.setWindowState(Qt::WindowMinimized);
-        Modal::minimised = modal.isMinimized();
-        Modal::restored =
+        minimised = modal.isMinimized();
+        restored =
             QTest::qWaitFor([&modal] { return !modal.isMinimized(); }, 2000) && modal.isVisible();
+        if (auto* form = qobject_cast<Form*>(&modal))
+            rig.forms.unload(form);
+        else
+            QTest::keyClick(&modal, Qt::Key_Return);
     });
-    rig.forms.showModal<Modal>(rig.forms.loaded<Main>());
-    QVERIFY(Modal::minimised);
-    QVERIFY(Modal::restored);
+    if (box)
+        QtMessageBoxes().show(rig.forms.loaded<Main>(),
+                              {u"Veuillez entrer une heure valide."_s, u"Donnée manquante"_s,
+                               Message::Buttons::Ok, Message::Icon::Information});
+    else
+        rig.forms.showModal<Modal>(rig.forms.loaded<Main>());
+    QVERIFY(minimised);
+    QVERIFY(restored);
     rig.forms.unload<Main>();
 }
 
