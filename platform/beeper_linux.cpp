@@ -11,7 +11,10 @@
 #include <canberra.h>
 #include <dlfcn.h>
 
+#include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -85,20 +88,29 @@ private:
 
 // libcanberra waits for the sound server inside its calls (connecting, creating the stream), so
 // they run on a thread of their own and a slow or absent server never holds the message window.
+// A server that takes the connection and never answers keeps a call waiting for some twenty
+// seconds: the thread's state is shared with it, so that the program can end without it.
 class DesktopBeeper::EventSound
 {
 public:
     EventSound(const QByteArray& library, const QString& theme)
-        : m_library(library), m_theme(theme.toUtf8()), m_thread([this] { run(); })
+        : m_worker(std::make_shared<Worker>(library, theme.toUtf8())),
+          m_thread([worker = m_worker] { worker->run(); })
     {}
     ~EventSound()
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
+        std::unique_lock lock(m_worker->mutex);
+        m_worker->stopping = true;
+        m_worker->wake.notify_one();
+        // The program ends when its last window goes, running-copy guard and all: a thread held
+        // up by the server is left to the end of the process rather than waited for.
+        const bool finished = m_worker->wake.wait_for(lock, std::chrono::milliseconds(250),
+                                                      [this] { return m_worker->finished; });
+        lock.unlock();
+        if (finished)
+            m_thread.join();
+        else
+            m_thread.detach();
     }
     EventSound(const EventSound&) = delete;
     EventSound& operator=(const EventSound&) = delete;
@@ -106,84 +118,99 @@ public:
     void play()
     {
         {
-            const std::lock_guard lock(m_mutex);
-            ++m_pending;
+            const std::lock_guard lock(m_worker->mutex);
+            m_worker->requests.push_back(std::chrono::steady_clock::now());
         }
-        m_wake.notify_one();
+        m_worker->wake.notify_all();
     }
 
 private:
-    ca_context* open() const
+    struct Worker
     {
-        ca_context* context = nullptr;
-        if (const int status = m_ca->create(&context); status != CA_SUCCESS) {
-            qCInfo(lcPlatform, "no sound context: %s", m_ca->strerror(status));
-            return nullptr;
-        }
-        // The server names the stream after these, and the desktop finds the program's entry and
-        // icon from them; they must be set before the connection is made.
-        m_ca->changeProps(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
-                          "org.example.tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
-                          CA_PROP_CANBERRA_XDG_THEME_NAME, m_theme.constData(),
+        Worker(QByteArray library, QByteArray theme)
+            : library(std::move(library)), theme(std::move(theme))
+        {}
+
+        ca_context* open() const
+        {
+            ca_context* context = nullptr;
+            if (const int status = ca->create(&context); status != CA_SUCCESS) {
+                qCInfo(lcPlatform, "no sound context: %s", ca->strerror(status));
+                return nullptr;
+            }
+            // The server names the stream after these, and the desktop finds the program's entry
+            // and icon from them; they must be set before the connection is made.
+            ca->changeProps(context, CA_PROP_APPLICATION_NAME, "Tintel", CA_PROP_APPLICATION_ID,
+                            "org.example.tintel", CA_PROP_APPLICATION_ICON_NAME, "tintel",
+                            CA_PROP_CANBERRA_XDG_THEME_NAME, theme.constData(),
+                            static_cast<const char*>(nullptr));
+            // The sample goes to the server's cache now, so that the alarm plays it without a
+            // theme lookup or a file to decode.
+            if (const int status = ca->open(context); status == CA_SUCCESS)
+                ca->cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
                           static_cast<const char*>(nullptr));
-        // The sample goes to the server's cache now, so that the alarm plays it without a theme
-        // lookup or a file to decode.
-        if (const int status = m_ca->open(context); status == CA_SUCCESS)
-            m_ca->cache(context, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE, "event",
-                        static_cast<const char*>(nullptr));
-        else
-            qCInfo(lcPlatform, "no sound server: %s", m_ca->strerror(status));
-        return context;
-    }
-
-    int play(ca_context* context) const
-    {
-        const int status = m_ca->play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
-                                      "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
-                                      static_cast<const char*>(nullptr));
-        if (status != CA_SUCCESS)
-            qCInfo(lcPlatform, "bell sound not played: %s", m_ca->strerror(status));
-        return status;
-    }
-
-    void run()
-    {
-        m_ca = Canberra::load(m_library);
-        ca_context* context = m_ca ? open() : nullptr;
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_stopping || m_pending > 0; });
-            if (m_stopping)
-                break;
-            --m_pending;
-            lock.unlock();
-            if (!m_ca) {
-                lock.lock();
-                continue;
-            }
-            // libcanberra does not reconnect by itself: a sound server that was restarted since
-            // the start, or came up after it, gets a fresh connection.
-            if (!context || play(context) != CA_SUCCESS) {
-                if (context)
-                    m_ca->destroy(context);
-                context = open();
-                if (context)
-                    play(context);
-            }
-            lock.lock();
+            else
+                qCInfo(lcPlatform, "no sound server: %s", ca->strerror(status));
+            return context;
         }
-        lock.unlock();
-        if (context)
-            m_ca->destroy(context);
-    }
 
-    const QByteArray m_library;
-    const QByteArray m_theme;
-    std::optional<Canberra> m_ca; // the thread's own
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    int m_pending = 0;
-    bool m_stopping = false;
+        int play(ca_context* context) const
+        {
+            const int status = ca->play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_MEDIA_ROLE,
+                                        "event", CA_PROP_CANBERRA_CACHE_CONTROL, "volatile",
+                                        static_cast<const char*>(nullptr));
+            if (status != CA_SUCCESS)
+                qCInfo(lcPlatform, "bell sound not played: %s", ca->strerror(status));
+            return status;
+        }
+
+        void run()
+        {
+            ca = Canberra::load(library);
+            ca_context* context = ca ? open() : nullptr;
+            std::unique_lock lock(mutex);
+            for (;;) {
+                wake.wait(lock, [this] { return stopping || !requests.empty(); });
+                if (stopping)
+                    break;
+                const auto requested = requests.front();
+                requests.pop_front();
+                lock.unlock();
+                // A sound held up by the server would come long after the alarm it belongs to.
+                const bool late =
+                    std::chrono::steady_clock::now() - requested > std::chrono::seconds(1);
+                if (late)
+                    qCInfo(lcPlatform, "bell sound dropped: the sound server kept it waiting");
+                // libcanberra does not reconnect by itself: a sound server that was restarted
+                // since the start, or came up after it, gets a fresh connection.
+                if (ca && !late && (!context || play(context) != CA_SUCCESS)) {
+                    if (context)
+                        ca->destroy(context);
+                    context = open();
+                    if (context)
+                        play(context);
+                }
+                lock.lock();
+            }
+            lock.unlock();
+            if (context)
+                ca->destroy(context);
+            lock.lock();
+            finished = true;
+            wake.notify_all();
+        }
+
+        const QByteArray library;
+        const QByteArray theme;
+        std::optional<Canberra> ca; // the thread's own
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::deque<std::chrono::steady_clock::time_point> requests;
+        bool stopping = false;
+        bool finished = false;
+    };
+
+    const std::shared_ptr<Worker> m_worker;
     std::thread m_thread; // last: it starts running as soon as it is built
 };
 
