@@ -124,26 +124,22 @@ PY
 
 sound_loaded() { grep -qE '/libcanberra\.so|/libpulse\.so' "/proc/$TINTEL_PID/maps"; }
 
-# Starts a program named $1 whose clock stands 12 s before noon and sets its alarm at noon. The
-# faked clock runs a whole number of seconds off the real one, so ALARM_REAL, the alarm second on
-# the real clock, is known to the microsecond.
-noon_alarm() {
-  local alarm_fake offset
-  alarm_fake=$(date -d "2026-06-01 12:00:00" +%s)
-  offset=$((alarm_fake - $(date +%s) - 12))
-  ALARM_REAL=$((alarm_fake - offset))
-  start_faked "$1" "$(printf %+d "$offset")"
-  # The sound libraries wait for the alarm to draw near.
-  wait_window "Nouvelle alarme" 10 >/dev/null
-  sound_loaded && fail "$1: the sound libraries are loaded before any alarm"
-  set_alarm 12:00 "Bip" >/dev/null
-}
-
 # Fires an alarm in a fresh program; with "restart", the sound server is replaced while the alarm
 # counts down, as after a crash or a user's session restart.
 fire() {
-  local round=$1 log=first message
-  noon_alarm "$round"
+  local round=$1 log=first
+  # The faked clock runs a whole number of seconds off the real one, so the alarm second is
+  # known on the real clock to the microsecond.
+  local alarm_fake offset alarm_real
+  alarm_fake=$(date -d "2026-06-01 12:00:00" +%s)
+  offset=$((alarm_fake - $(date +%s) - 12))
+  alarm_real=$((alarm_fake - offset))
+  start_faked "$round" "$(printf %+d "$offset")"
+  local message
+  # The sound libraries wait for the alarm to draw near.
+  wait_window "Nouvelle alarme" 10 >/dev/null
+  sound_loaded && fail "$round: the sound libraries are loaded before any alarm"
+  set_alarm 12:00 "Bip" >/dev/null
   if [[ $round == restart ]]; then
     # The program reaches the server some ten seconds before the alarm: the one it reaches then
     # goes away under it.
@@ -170,7 +166,7 @@ fire() {
   stop_tintel
 
   local bursts
-  bursts=$(onsets "$ALARM_REAL")
+  bursts=$(onsets "$alarm_real")
   echo "$round: sound bursts at ms after the alarm second: ${bursts:-none}"
   read -ra bursts <<<"$bursts"
   [[ ${#bursts[@]} -eq 1 ]] || fail "$round: expected one sound burst, heard ${#bursts[@]}"
@@ -196,18 +192,11 @@ fire restart
 
 # A server that takes the connection and never answers holds nothing up: the message comes, and
 # the program ends as its last window closes, leaving the way free for a new copy.
-python3 - "$WORK/stuck" <<'PY' &
-import socket, sys
-server = socket.socket(socket.AF_UNIX)
-server.bind(sys.argv[1])
-server.listen(8)
-held = []
-while True:
-    held.append(server.accept()[0])
-    open(sys.argv[1] + ".reached", "w").close()
-PY
+python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1])
+s.listen(8); held = s.accept(); open(sys.argv[1] + ".reached", "w"); time.sleep(600)' "$WORK/stuck" &
 PIDS+=($!)
-PULSE_SERVER=unix:$WORK/stuck noon_alarm stuck
+PULSE_SERVER=unix:$WORK/stuck start_faked stuck "2026-06-01 11:59:48"
+set_alarm 12:00 "Bip" >/dev/null
 message=$(wait_window "votre message de 12:00:00" 15)
 [[ -e $WORK/stuck.reached ]] || fail "stuck: the program never reached the silent server"
 press "$message" Return

@@ -1,5 +1,4 @@
 #include "forms/forms.h"
-#include "forms/messagebox.h"
 #include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
 
@@ -82,6 +81,8 @@ public:
     using Form::Form;
     static inline QWindow* transientParent = nullptr;
     static inline bool onTop = false;
+    static inline bool minimised = false;
+    static inline bool restored = false;
 };
 
 struct Rig : WindowRig
@@ -111,7 +112,6 @@ private Q_SLOTS:
     void terminationRunsNoUnloadStep();
     void modalAboveItsOpener_data();
     void modalAboveItsOpener();
-    void minimisedModalComesBack_data();
     void minimisedModalComesBack();
 };
 
@@ -269,39 +269,21 @@ void tst_Forms::modalAboveItsOpener()
     rig.forms.unload<Main>();
 }
 
-void tst_Forms::minimisedModalComesBack_data()
-{
-    addColumns<bool>({"box"});
-    QTest::addRow("program's modal window") << false;
-    QTest::addRow("message box") << true;
-}
-
 // A window manager that minimises the modal window would leave windows that ignore the user.
 void tst_Forms::minimisedModalComesBack()
 {
-    QFETCH(bool, box);
     Rig rig;
     rig.forms.show<Main>();
-    bool minimised = false;
-    bool restored = false;
-    actInModal(&rig.context, &QApplication::activeModalWidget, [&](QWidget& modal) {
+    Modal::minimised = Modal::restored = false;
+    whenModal<Modal>(rig, [](Modal& modal) {
         modal.setWindowState(Qt::WindowMinimized);
-        minimised = modal.isMinimized();
-        restored =
+        Modal::minimised = modal.isMinimized();
+        Modal::restored =
             QTest::qWaitFor([&modal] { return !modal.isMinimized(); }, 2000) && modal.isVisible();
-        if (auto* form = qobject_cast<Form*>(&modal))
-            rig.forms.unload(form);
-        else
-            QTest::keyClick(&modal, Qt::Key_Return);
     });
-    if (box)
-        QtMessageBoxes().show(rig.forms.loaded<Main>(),
-                              {u"Veuillez entrer une heure valide."_s, u"Donnée manquante"_s,
-                               Message::Buttons::Ok, Message::Icon::Information});
-    else
-        rig.forms.showModal<Modal>(rig.forms.loaded<Main>());
-    QVERIFY(minimised);
-    QVERIFY(restored);
+    rig.forms.showModal<Modal>(rig.forms.loaded<Main>());
+    QVERIFY(Modal::minimised);
+    QVERIFY(Modal::restored);
     rig.forms.unload<Main>();
 }
 

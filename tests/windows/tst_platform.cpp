@@ -215,11 +215,9 @@ QString uniqueAppName()
     return u"tintel-test-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(++count);
 }
 
-enum class Squat { BoundOnly, Room, FullBacklog };
-
 // Runs a claim in a child process that then waits to be killed; returns its pid. Another user
-// squats the name as told.
-pid_t claimInChild(const QString& appName, uid_t user, Squat squat = Squat::Room)
+// binds the name and listens with that backlog (none below 0; 0 filled up).
+pid_t claimInChild(const QString& appName, uid_t user, int backlog = 4)
 {
     int ready[2];
     if (pipe(ready) != 0)
@@ -240,14 +238,12 @@ pid_t claimInChild(const QString& appName, uid_t user, Squat squat = Squat::Room
             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
             const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
             if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-                (squat == Squat::BoundOnly || listen(fd, squat == Squat::Room ? 4 : 0) == 0))
+                (backlog < 0 || listen(fd, backlog) == 0))
                 answer = 'y';
-            // Connections nobody accepts, until the kernel takes no more.
-            while (squat == Squat::FullBacklog) {
-                const int filler = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-                if (connect(filler, reinterpret_cast<sockaddr*>(&address), size) != 0)
-                    break;
-            }
+            // One connection nobody accepts fills a backlog of 0.
+            if (backlog == 0)
+                connect(socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address),
+                        size);
         }
         if (write(ready[1], &answer, 1) != 1)
             _exit(1);
@@ -321,19 +317,19 @@ void tst_Platform::killedCopyFreesItsName()
 
 void tst_Platform::anotherUsersCopyDoesNotCount_data()
 {
-    addColumns<Squat>({"squat"});
-    QTest::addRow("bound only") << Squat::BoundOnly;
-    QTest::addRow("listening with room") << Squat::Room;
-    QTest::addRow("listening with a full backlog") << Squat::FullBacklog;
+    addColumns<int>({"backlog"});
+    QTest::addRow("bound only") << -1;
+    QTest::addRow("listening with room") << 4;
+    QTest::addRow("listening with a full backlog") << 0;
 }
 
 void tst_Platform::anotherUsersCopyDoesNotCount()
 {
     if (getuid() != 0)
         QSKIP("taking another user's identity needs root");
-    const auto [squat] = fetchColumns<Squat>({"squat"});
+    QFETCH(int, backlog);
     const QString appName = uniqueAppName();
-    const pid_t child = claimInChild(appName, 65534, squat);
+    const pid_t child = claimInChild(appName, 65534, backlog);
     QVERIFY(child > 0);
     UserSingleInstance mine;
     const bool refused = mine.anotherCopyRunning(appName);

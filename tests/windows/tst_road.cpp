@@ -425,8 +425,8 @@ void TestRoad::firesWhileAKeysWindowIsOpen_data()
     QTest::addRow("F1 without help in the what-next dialog") << int(Qt::Key_F1) << true;
 }
 
-// The alarm hides the window the key was pressed in while the key's own window is up: the key
-// still runs its action once.
+// The alarm hides the window a key was pressed in while the key's about window or box is up:
+// the key still opens one.
 void TestRoad::firesWhileAKeysWindowIsOpen()
 {
     const auto [key, inDialog] = fetchColumns<int, bool>({"key", "inDialog"});
@@ -434,40 +434,36 @@ void TestRoad::firesWhileAKeysWindowIsOpen()
     rig.activeAlarm();
     Delivered seen;
     int opened = 0;
-    const auto fireOnce = [&] {
-        if (++opened > 1)
-            return;
-        rig.answerMessage(seen);
-        rig.fp.clock.set(at(7, 30, 0));
-        rig.fp.tickers.tickAll();
+    const auto fireUnderTheFirst = [&] {
+        if (++opened == 1) {
+            rig.answerMessage(seen);
+            rig.fp.clock.set(at(7, 30, 0));
+            rig.fp.tickers.tickAll();
+        }
     };
-    rig.fp.boxes.onShow = [&](const Message&) { fireOnce(); };
+    rig.fp.boxes.onShow = [&](const Message&) { fireUnderTheFirst(); };
     std::function<void()> watchAbout = [&] {
         rig.whenModal<frmAbout>([&](frmAbout& about) {
-            fireOnce();
+            fireUnderTheFirst();
             watchAbout();
-            QTest::keyClick(&about, Qt::Key_Return);
+            about.close();
         });
     };
     watchAbout();
-    // To the control that has the focus in the active window, as the desktop delivers it.
+    // To the focused control of the active window, as the desktop delivers it.
     const auto press = [key](QWidget& window) {
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window) && window.focusWidget());
         QTest::keyClick(window.focusWidget(), Qt::Key(key));
     };
     if (inDialog) {
-        rig.whenModal<frmQuestion>([&](frmQuestion& dialog) { press(dialog); });
+        rig.whenModal<frmQuestion>(press);
         rig.clickAlarmTime();
     } else {
+        rig.tintel().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.tintel()));
         press(rig.tintel());
     }
-
     QCOMPARE(opened, 1);
     QCOMPARE(seen.count, 1);
-    QCOMPARE(rig.newAlarmWindowState(), u"shown, empty"_s);
-    QTRY_COMPARE(rig.forms.pendingDeletes(), 0);
-    QCOMPARE(rig.liveForms().size(), 1);
 }
 
 QTEST_MAIN(TestRoad)
