@@ -40,8 +40,9 @@ using TextList = std::unique_ptr<gchar*, ListFree>;
 
 enum class Load { Loaded, Absent, Unusable };
 
-// What a file holds beyond its keys, for GKeyFile to leave out and the write to put back: the
-// byte order mark and Windows line ends of the editor that saved it.
+// A settings file as found: the file a link leads to, whether it can be used and why not, and
+// what GKeyFile leaves out for the write to put back, the byte order mark and Windows line ends
+// of the editor that saved it.
 struct Found
 {
     Load state = Load::Absent;
