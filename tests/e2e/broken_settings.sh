@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# A settings store that cannot be written, or holds garbage, costs nothing but its values.
+# A settings store that cannot be written, holds garbage or is a named pipe costs nothing but its
+# values.
 source "$(dirname "$0")/lib.sh"
 start_display
 
@@ -21,4 +22,7 @@ XDG_CONFIG_HOME=$WORK/plainfile/config check_starts unwritable
 mkdir -p "$XDG_CONFIG_HOME"
 head -c 4096 /dev/urandom >"$XDG_CONFIG_HOME/tintel.ini"
 check_starts corrupt
+
+rm "$XDG_CONFIG_HOME/tintel.ini" && mkfifo "$XDG_CONFIG_HOME/tintel.ini"
+check_starts fifo
 echo PASS
