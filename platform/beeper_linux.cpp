@@ -107,10 +107,12 @@ public:
         const bool finished = m_worker->wake.wait_for(lock, std::chrono::milliseconds(250),
                                                       [this] { return m_worker->finished; });
         lock.unlock();
-        if (finished)
+        if (finished) {
             m_thread.join();
-        else
+        } else {
+            qCInfo(lcPlatform, "sound server not answering at the end: not waited for");
             m_thread.detach();
+        }
     }
     EventSound(const EventSound&) = delete;
     EventSound& operator=(const EventSound&) = delete;
