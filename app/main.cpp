@@ -27,7 +27,8 @@ int main(int argc, char* argv[])
         qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("XDG_SESSION_TYPE"),
         qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")};
     if (!tintel::hasDisplay(session)) {
-        std::fputs("Tintel needs a graphical desktop, and no display was found (DISPLAY and "
+        std::fputs("Tintel a besoin d'un bureau graphique : aucun affichage n'est disponible.\n"
+                   "Tintel needs a graphical desktop, and no display was found (DISPLAY and "
                    "WAYLAND_DISPLAY are not set).\n",
                    stderr);
         return 2;

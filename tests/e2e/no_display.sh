@@ -6,7 +6,9 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TINTEL" 2>&1)
 rc=$?
 [[ $rc -ne 0 ]] || { echo "FAIL: exit status 0"; exit 1; }
-[[ $(printf '%s\n' "$out" | wc -l) -eq 1 && $out == *display* ]] || { echo "FAIL: $out"; exit 1; }
+said="Tintel a besoin d'un bureau graphique : aucun affichage n'est disponible.
+Tintel needs a graphical desktop, and no display was found (DISPLAY and WAYLAND_DISPLAY are not set)."
+[[ $out == "$said" ]] || { echo "FAIL: $out"; exit 1; }
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY bash "$ROOT/scripts/run.sh" 2>&1)
 rc=$?
 [[ $rc -ne 0 && $(printf '%s\n' "$out" | wc -l) -eq 1 && $out == *display* ]] || { echo "FAIL: make run said: $out"; exit 1; }
