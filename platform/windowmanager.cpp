@@ -12,6 +12,12 @@
 
 namespace tintel {
 
+QtWindowManager::QtWindowManager()
+{
+    if (qApp)
+        x11::declareOnlyMappedOwners();
+}
+
 void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
 {
     Qt::WindowFlags flags = window->windowFlags();

@@ -41,6 +41,7 @@ public:
 class QtWindowManager final : public WindowManager
 {
 public:
+    QtWindowManager();
     void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) override;
     QSizeF outerSizeTwips(QWidget* window) override;
     void moveOuterTwips(QWidget* window, QPointF twips) override;

@@ -56,4 +56,7 @@ bool heldFromBefore(QWidget* window, quint32 keycode);
 // it the keyboard as to any other window.
 void showWithoutFocus(QWidget* window);
 
+// From now on, every window of the program is declared transient only for a mapped window.
+void declareOnlyMappedOwners();
+
 } // namespace tintel::x11

@@ -62,6 +62,7 @@ modal_above() {
   modal=$(wait_window "$title" 5)
   sleep 0.3
   above "$modal" "$opener" "'$title' from $key"
+  owner_mapped "$modal" "'$title' from $key"
   eventually is_active "$modal" || fail "'$title' from $key has not the focus"
   [[ $(centre_pixel "$modal") != FFFF00 ]] || fail "'$title' from $key is under the message window"
   if [[ $title == "$ABOUT" ]]; then

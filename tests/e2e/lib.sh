@@ -18,6 +18,14 @@ setting_keys() {
     "${1:-$XDG_CONFIG_HOME/tintel.ini}" | wc -l
 }
 
+# Fails unless window $1 ($2) is transient for nothing or for a window on screen.
+owner_mapped() {
+  local owner
+  owner=$(xprop -id "$1" WM_TRANSIENT_FOR | awk '/window id/ { print $NF }')
+  [[ -z $owner ]] || xwininfo -id "$owner" | grep -q IsViewable ||
+    fail "$2 is transient for $owner, which is not on screen"
+}
+
 always_on_top() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
 # A stand-in for the desktop's opener on PATH: every request lands as a line in $WORK/opened.
