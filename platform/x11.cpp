@@ -252,11 +252,12 @@ private:
     std::bitset<256> m_held;
 };
 
-// Keeps a window from taking the keyboard as it is mapped. An application-modal window asks the
-// window manager for the keyboard once mapped, whatever it was told, and takes its own request,
-// which the X server hands back to it, for the keyboard come: until its first picture the window
-// declines what the window manager offers and ignores its own request; from then on it takes the
-// keyboard as any window does when the user clicks it or switches to it.
+// Keeps a window from taking the keyboard as it is mapped. Qt asks the window manager to give an
+// application-modal window the keyboard once mapped, whatever the window wants, and takes that
+// request, which the X server also hands back to Qt, for the keyboard given. Until its first
+// picture the window refuses the keyboard the window manager then offers, and the request is
+// not taken for the keyboard; from then on the window takes the keyboard as any other does, when
+// the user clicks it or switches to it.
 class FocusRefusal final : public QObject, public QAbstractNativeEventFilter
 {
 public:
