@@ -219,9 +219,19 @@ public:
         if (m_id == XCB_NONE || eventType != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const int type = event->response_type & 0x7f;
         const bool focusCame = m_focusCame;
         m_focusCame = false;
-        switch (event->response_type & 0x7f) {
+        if (m_release) {
+            // A server that repeats a held key by a release and a press at the same instant
+            // has not let it go.
+            const auto* press = static_cast<const xcb_key_press_event_t*>(message);
+            if (type != XCB_KEY_PRESS || press->detail != m_release->first ||
+                press->time != m_release->second)
+                m_held.reset(m_release->first);
+            m_release.reset();
+        }
+        switch (type) {
         case XCB_FOCUS_IN:
             m_focusCame = static_cast<const xcb_focus_in_event_t*>(message)->event == m_id;
             break;
@@ -235,8 +245,8 @@ public:
             break;
         case XCB_KEY_RELEASE: {
             const auto* release = static_cast<const xcb_key_release_event_t*>(message);
-            if (release->event == m_id)
-                m_held.reset(release->detail);
+            if (release->event == m_id && m_held.test(release->detail))
+                m_release = std::make_pair(release->detail, release->time);
             break;
         }
         default:
@@ -250,6 +260,8 @@ private:
     xcb_window_t m_id = XCB_NONE;
     bool m_focusCame = false;
     std::bitset<256> m_held;
+    // A held key's release, until the next event tells whether it was one.
+    std::optional<std::pair<xcb_keycode_t, xcb_timestamp_t>> m_release;
 };
 
 // Keeps a window from taking the keyboard as it is mapped. Qt asks the window manager to give an

@@ -169,6 +169,13 @@ echo "@2026-06-01 10:02:58" >"$WORK/faketime"
 message=$(type_through "$typist" "votre message de 10:03:00")
 above "$message" "$typist" "the message window"
 demands_attention "$message" || fail "no call for attention: $(xprop -id "$message" _NET_WM_STATE)"
+# Enter held down in the other program while the user switches to the message window: its
+# repeats are no answer, a fresh Enter is.
+xdotool keydown Return
+xdotool windowactivate --sync "$message"
+sleep 1.5
+xdotool keyup Return
+[[ $(count_windows "votre message de 10:03:00") -eq 1 ]] || fail "a held Enter answered the message"
 press "$message" Return
 wait_gone "votre message de 10:03:00" 3
 echo PASS
