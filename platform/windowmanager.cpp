@@ -93,9 +93,10 @@ bool QtWindowManager::hasKeyboard()
 {
     if (!QGuiApplication::focusWindow())
         return false;
-    // Qt hears of a change of focus a moment after the X server: the server's word wins.
+    // Qt hears of a change of focus a moment after the X server: the server's word wins, unless
+    // the keyboard went nowhere (0 or 1), as when a window of the program has just closed.
     const std::optional<unsigned> focus = x11::inputFocus();
-    if (!focus)
+    if (!focus || *focus <= 1)
         return true;
     const QWidgetList windows = QApplication::topLevelWidgets();
     return std::any_of(windows.begin(), windows.end(), [&focus](const QWidget* window) {
