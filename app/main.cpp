@@ -20,6 +20,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <optional>
 
 int main(int argc, char* argv[])
 {
@@ -27,8 +28,17 @@ int main(int argc, char* argv[])
         qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("XDG_SESSION_TYPE"),
         qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")};
     if (!tintel::hasDisplay(session)) {
-        std::fputs("Tintel needs a graphical desktop, and no display was found (DISPLAY and "
+        std::fputs("Tintel a besoin d'un bureau graphique : aucun affichage n'est disponible.\n"
+                   "Tintel needs a graphical desktop, and no display was found (DISPLAY and "
                    "WAYLAND_DISPLAY are not set).\n",
+                   stderr);
+        return 2;
+    }
+    if (tintel::waylandOnly(session)) {
+        std::fputs("Tintel a besoin de X11 pour garder son compte à rebours au premier plan, et "
+                   "cette session Wayland n'a pas XWayland (DISPLAY n'est pas défini).\n"
+                   "Tintel needs X11 to keep its countdown on top, and this Wayland session has "
+                   "no XWayland (DISPLAY is not set).\n",
                    stderr);
         return 2;
     }
@@ -43,7 +53,17 @@ int main(int argc, char* argv[])
     const bool ownPainting = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
     if (ownPainting)
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // A display that does not answer (its server gone, or not allowed) ends the program with a
+    // sentence of its own; a platform the user chose is left to say what it says.
+    std::optional<tintel::DisplayOpening> opening;
+    if (session.qtPlatform.isEmpty()) {
+        const QByteArray display = session.display.toLocal8Bit();
+        opening.emplace("Tintel a besoin d'un bureau graphique : l'affichage " + display +
+                        " ne répond pas.\nTintel needs a graphical desktop, and the display " +
+                        display + " does not answer.\n");
+    }
     QApplication app(argc, argv);
+    opening.reset();
     if (ownPainting)
         qunsetenv("QT_XCB_NO_MITSHM");
     // The program ends when its last window is unloaded, which the form registry decides.

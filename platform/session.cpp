@@ -1,5 +1,8 @@
 #include "platform/session.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace tintel {
 
 QString forcedPlatform(const Session& session)
@@ -17,6 +20,49 @@ bool hasDisplay(const Session& session)
 {
     return !session.qtPlatform.isEmpty() || !session.display.isEmpty() ||
            !session.waylandDisplay.isEmpty();
+}
+
+bool waylandOnly(const Session& session)
+{
+    return session.qtPlatform.isEmpty() && session.display.isEmpty() &&
+           !session.waylandDisplay.isEmpty();
+}
+
+namespace {
+QByteArray g_words;
+std::vector<DisplayOpening::Held>* g_held = nullptr;
+
+void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs(g_words.constData(), stderr);
+        std::_Exit(2);
+    }
+    g_held->push_back({type, context.file, context.function, context.category, context.line, text});
+}
+
+const char* orNull(const QByteArray& text)
+{
+    return text.isNull() ? nullptr : text.constData();
+}
+} // namespace
+
+DisplayOpening::DisplayOpening(QByteArray words)
+{
+    g_words = std::move(words);
+    g_held = &m_held;
+    m_previous = qInstallMessageHandler(holdOrEnd);
+}
+
+DisplayOpening::~DisplayOpening()
+{
+    qInstallMessageHandler(m_previous);
+    g_held = nullptr;
+    for (const Held& held : m_held) {
+        const QMessageLogContext context(orNull(held.file), held.line, orNull(held.function),
+                                         orNull(held.category));
+        m_previous(held.type, context, held.text);
+    }
 }
 
 } // namespace tintel

@@ -3,11 +3,20 @@
 #include "platform/screen.h"
 #include "platform/x11.h"
 
+#include <QApplication>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace tintel {
+
+QtWindowManager::QtWindowManager()
+{
+    if (qApp)
+        x11::declareOnlyMappedOwners();
+}
 
 void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
 {
@@ -19,11 +28,11 @@ void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
         // switches the state on the shown window as it is. The widget's flags follow.
         window->overrideWindowFlags(flags);
         handle->setFlags(flags);
-        x11::renewCoverWatch(window);
+        x11::renewEventMasks(window);
     } else if (flags != window->windowFlags()) {
         // Qt would recreate a hidden native window at its next showing all the same.
         window->setWindowFlags(flags);
-        x11::renewCoverWatch(window);
+        x11::renewEventMasks(window);
     }
     if (pixelPos != window->pos())
         window->move(pixelPos);
@@ -78,6 +87,33 @@ void QtWindowManager::moveOuterTwips(QWidget* window, QPointF twips)
 void QtWindowManager::watchCovered(QWidget* window, std::function<void(bool)> covered)
 {
     x11::watchCovered(window, std::move(covered));
+}
+
+bool QtWindowManager::hasKeyboard()
+{
+    if (!QGuiApplication::focusWindow())
+        return false;
+    // Qt hears of a change of focus a moment after the X server: the server's word wins, unless
+    // the keyboard went nowhere (0 or 1), as when a window of the program has just closed.
+    const std::optional<unsigned> focus = x11::inputFocus();
+    if (!focus || *focus <= 1)
+        return true;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [&focus](const QWidget* window) {
+        return window->internalWinId() == *focus;
+    });
+}
+
+void QtWindowManager::guardKeyboard(QWidget* window, bool takeKeyboard)
+{
+    x11::watchHeldKeys(window);
+    if (!takeKeyboard)
+        x11::showWithoutFocus(window);
+}
+
+bool QtWindowManager::heldFromBefore(QWidget* window, quint32 scanCode)
+{
+    return x11::heldFromBefore(window, scanCode);
 }
 
 } // namespace tintel

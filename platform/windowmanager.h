@@ -27,15 +27,28 @@ public:
     // when a part of it shows again, for as long as the window lives. A desktop that cannot tell
     // never calls it: the window then counts as seen.
     virtual void watchCovered(QWidget* window, std::function<void(bool)> covered) = 0;
+    // Whether one of the program's windows has the keyboard, rather than another program's.
+    virtual bool hasKeyboard() = 0;
+    // Prepares a window about to be shown: without takeKeyboard it comes up above the others
+    // and leaves the keyboard where it is until the user activates it; either way the window
+    // learns which keys were already held down each time it gets the keyboard.
+    virtual void guardKeyboard(QWidget* window, bool takeKeyboard) = 0;
+    // Whether the key, by its native scan code, went down before the guarded window last got
+    // the keyboard and has not been released since: its presses are the user's old ones.
+    virtual bool heldFromBefore(QWidget* window, quint32 scanCode) = 0;
 };
 
 class QtWindowManager final : public WindowManager
 {
 public:
+    QtWindowManager();
     void setOnTop(QWidget* window, bool onTop, QPoint pixelPos) override;
     QSizeF outerSizeTwips(QWidget* window) override;
     void moveOuterTwips(QWidget* window, QPointF twips) override;
     void watchCovered(QWidget* window, std::function<void(bool)> covered) override;
+    bool hasKeyboard() override;
+    void guardKeyboard(QWidget* window, bool takeKeyboard) override;
+    bool heldFromBefore(QWidget* window, quint32 scanCode) override;
 };
 
 } // namespace tintel

@@ -5,11 +5,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #ifdef TINTEL_HAVE_XCB
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +95,24 @@ std::optional<QSize> geometry(xcb_connection_t* c, xcb_window_t window)
     return QSize(reply->width, reply->height);
 }
 
+// Asks for more events on the window's native window, keeping Qt's; answers its id.
+xcb_window_t selectEvents(QWidget* window, uint32_t events)
+{
+    xcb_connection_t* c = connection();
+    const xcb_window_t id = c ? xcb_window_t(window->internalWinId()) : xcb_window_t(XCB_NONE);
+    if (id == XCB_NONE)
+        return id;
+    // Changing the mask replaces the whole of this client's mask on the window, Qt's with it.
+    Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+    if (!attributes || (attributes->your_event_mask & events) == events)
+        return id;
+    const uint32_t mask = attributes->your_event_mask | events;
+    xcb_change_window_attributes(c, id, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    return id;
+}
+
 // Watches one window for VisibilityNotify: the server sends one when the window's visible part
 // goes from some to none or back, and nothing in between.
 class CoverWatch final : public QObject, public QAbstractNativeEventFilter
@@ -155,21 +175,7 @@ public:
     }
 
 private:
-    void select()
-    {
-        xcb_connection_t* c = connection();
-        m_id = c ? xcb_window_t(m_window->internalWinId()) : xcb_window_t(XCB_NONE);
-        if (m_id == XCB_NONE)
-            return;
-        // Changing the mask replaces the whole of this client's mask on the window, Qt's with it.
-        Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, m_id), nullptr));
-        if (!attributes || (attributes->your_event_mask & XCB_EVENT_MASK_VISIBILITY_CHANGE) != 0)
-            return;
-        const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
-        xcb_change_window_attributes(c, m_id, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(c);
-    }
+    void select() { m_id = selectEvents(m_window, XCB_EVENT_MASK_VISIBILITY_CHANGE); }
 
     void setCovered(bool covered)
     {
@@ -185,6 +191,194 @@ private:
     bool m_covered = false;
 };
 
+// Watches one window for the keys already held down as it gets the keyboard: the server follows
+// each FocusIn with a KeymapNotify of the whole keyboard, in the same stream, so that a key
+// pressed once the window has the keyboard is never taken for an old one.
+class HeldKeys final : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    explicit HeldKeys(QWidget* window) : QObject(window), m_window(window)
+    {
+        window->installEventFilter(this);
+        qApp->installNativeEventFilter(this);
+        select();
+    }
+
+    void select() { m_id = selectEvents(m_window, XCB_EVENT_MASK_KEYMAP_STATE); }
+    bool held(quint32 keycode) const { return keycode < m_held.size() && m_held.test(keycode); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::WinIdChange)
+            select();
+        return false;
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (m_id == XCB_NONE || eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const int type = event->response_type & 0x7f;
+        const bool focusCame = m_focusCame;
+        m_focusCame = false;
+        if (m_release) {
+            // A server that repeats a held key by a release and a press at the same instant
+            // has not let it go.
+            const auto* press = static_cast<const xcb_key_press_event_t*>(message);
+            if (type != XCB_KEY_PRESS || press->detail != m_release->first ||
+                press->time != m_release->second)
+                m_held.reset(m_release->first);
+            m_release.reset();
+        }
+        switch (type) {
+        case XCB_FOCUS_IN:
+            m_focusCame = static_cast<const xcb_focus_in_event_t*>(message)->event == m_id;
+            break;
+        case XCB_KEYMAP_NOTIFY:
+            if (focusCame) {
+                const auto* keymap = static_cast<const xcb_keymap_notify_event_t*>(message);
+                // The first byte is for keycodes 8 to 15: 0 to 7 name no key.
+                for (std::size_t code = 8; code < m_held.size(); ++code)
+                    m_held.set(code, (keymap->keys[code / 8 - 1] >> (code % 8)) & 1);
+            }
+            break;
+        case XCB_KEY_RELEASE: {
+            const auto* release = static_cast<const xcb_key_release_event_t*>(message);
+            if (release->event == m_id && m_held.test(release->detail))
+                m_release = std::make_pair(release->detail, release->time);
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    xcb_window_t m_id = XCB_NONE;
+    bool m_focusCame = false;
+    std::bitset<256> m_held;
+    // A held key's release, until the next event tells whether it was one.
+    std::optional<std::pair<xcb_keycode_t, xcb_timestamp_t>> m_release;
+};
+
+// Keeps a window from taking the keyboard as it is mapped. Qt asks the window manager to give an
+// application-modal window the keyboard once mapped, whatever the window wants, and takes that
+// request, which the X server also hands back to Qt, for the keyboard given. Until its first
+// picture the window refuses the keyboard the window manager then offers, and the request is
+// not taken for the keyboard; from then on the window takes the keyboard as any other does, when
+// the user clicks it or switches to it.
+class FocusRefusal final : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    explicit FocusRefusal(QWidget* window) : QObject(window), m_window(window)
+    {
+        window->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_id = xcb_window_t(window->winId());
+        m_handle = window->windowHandle();
+        m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, true);
+        m_handle->installEventFilter(this);
+        qApp->installNativeEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_handle && event->type() == QEvent::Expose && m_handle->isExposed() &&
+            m_refusing) {
+            m_refusing = false;
+            m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+            m_window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+            renewEventMasks(m_window);
+        }
+        return false;
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (m_ownRequestSeen || eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+            return false;
+        const auto* request = static_cast<const xcb_client_message_event_t*>(message);
+        xcb_connection_t* c = connection();
+        // Source 1: an application's request, the window's own.
+        if (!c || request->window != m_id || request->type != atom(c, "_NET_ACTIVE_WINDOW") ||
+            request->data.data32[0] != 1)
+            return false;
+        m_ownRequestSeen = true;
+        return true;
+    }
+
+private:
+    QWidget* m_window;
+    QWindow* m_handle;
+    xcb_window_t m_id;
+    bool m_refusing = true;
+    bool m_ownRequestSeen = false;
+};
+
+// Qt declares a dialog or a splash that has no owner transient for a hidden window of its own,
+// and a window whose owner is hidden transient for that owner: window managers take either for a
+// fault ("Invalid WM_TRANSIENT_FOR"). At each showing, a window whose owner is not mapped loses
+// it, and one left without an owner is shown as a window of its own, of the same kind on the
+// desktop (Qt's own property for it), which Qt then declares transient for nothing.
+class OwnerCheck final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        QWindow* handle = window->isWindow() ? window->windowHandle() : nullptr;
+        if (!handle)
+            return false;
+        if (handle->transientParent() && !handle->transientParent()->isExposed())
+            handle->setTransientParent(nullptr);
+        const int kind = desktopKind(handle->type());
+        if (handle->transientParent() || kind == 0)
+            return false;
+        handle->setProperty("_q_xcb_wm_window_type", kind);
+        handle->setFlags((handle->flags() & ~Qt::WindowType_Mask) | Qt::Window);
+        renewEventMasks(window);
+        return false;
+    }
+
+private:
+    // Qt's own numbers for the desktop's window types, for the kinds of window it declares
+    // transient.
+    static int desktopKind(Qt::WindowType type)
+    {
+        switch (type) {
+        case Qt::Dialog:
+        case Qt::Sheet:
+            return 0x80;
+        case Qt::SplashScreen:
+            return 0x40;
+        case Qt::Tool:
+        case Qt::Drawer:
+            return 0x20;
+        default:
+            return 0;
+        }
+    }
+};
+
+template <typename Watch>
+Watch* findWatch(QWidget* window)
+{
+    for (QObject* child : window->children()) {
+        if (auto* watch = dynamic_cast<Watch*>(child))
+            return watch;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void watchCovered(QWidget* window, std::function<void(bool)> covered)
@@ -193,12 +387,51 @@ void watchCovered(QWidget* window, std::function<void(bool)> covered)
         new CoverWatch(window, std::move(covered));
 }
 
-void renewCoverWatch(QWidget* window)
+void renewEventMasks(QWidget* window)
 {
-    for (QObject* child : window->children()) {
-        if (auto* watch = dynamic_cast<CoverWatch*>(child))
-            watch->renew();
+    if (auto* watch = findWatch<CoverWatch>(window))
+        watch->renew();
+    if (auto* watch = findWatch<HeldKeys>(window))
+        watch->select();
+}
+
+void watchHeldKeys(QWidget* window)
+{
+    if (connection() && !findWatch<HeldKeys>(window))
+        new HeldKeys(window);
+}
+
+bool heldFromBefore(QWidget* window, quint32 keycode)
+{
+    const HeldKeys* watch = findWatch<HeldKeys>(window);
+    return watch && watch->held(keycode);
+}
+
+void declareOnlyMappedOwners()
+{
+    static OwnerCheck* check = nullptr;
+    if (!check && connection()) {
+        check = new OwnerCheck(qApp);
+        qApp->installEventFilter(check);
     }
+}
+
+void showWithoutFocus(QWidget* window)
+{
+    if (connection() && !findWatch<FocusRefusal>(window))
+        new FocusRefusal(window);
+}
+
+std::optional<unsigned> inputFocus()
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return std::nullopt;
+    Reply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    if (!reply)
+        return std::nullopt;
+    return reply->focus;
 }
 
 std::optional<QMargins> frameExtents(QWidget* window)
@@ -311,7 +544,18 @@ bool moveClient(QWidget*, QPoint)
     return false;
 }
 void watchCovered(QWidget*, std::function<void(bool)>) {}
-void renewCoverWatch(QWidget*) {}
+void renewEventMasks(QWidget*) {}
+std::optional<unsigned> inputFocus()
+{
+    return std::nullopt;
+}
+void watchHeldKeys(QWidget*) {}
+bool heldFromBefore(QWidget*, quint32)
+{
+    return false;
+}
+void showWithoutFocus(QWidget*) {}
+void declareOnlyMappedOwners() {}
 
 #endif
 

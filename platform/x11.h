@@ -39,8 +39,24 @@ bool moveClient(QWidget* window, QPoint devicePos);
 // a compositing manager draws every window whole, so that the window is never covered there.
 void watchCovered(QWidget* window, std::function<void(bool)> covered);
 
-// Qt writes a native window's event mask afresh when its flags change, dropping the one
-// watchCovered asked for: asked for again here, and the window counted as seen meanwhile.
-void renewCoverWatch(QWidget* window);
+// Qt writes a native window's event mask afresh when its flags change, dropping the events
+// watchCovered and watchHeldKeys asked for: asked for again here, and the window counted as
+// seen meanwhile.
+void renewEventMasks(QWidget* window);
+
+// The window that has the keyboard, as the X server says; nothing off X11.
+std::optional<unsigned> inputFocus();
+
+// Notes, each time the window gets the keyboard, the keys already held down then, until each is
+// released; heldFromBefore answers from that note.
+void watchHeldKeys(QWidget* window);
+bool heldFromBefore(QWidget* window, quint32 keycode);
+
+// Has the window, at its next showing, come up without taking the keyboard; the user still gives
+// it the keyboard as to any other window.
+void showWithoutFocus(QWidget* window);
+
+// From now on, every window of the program is declared transient only for a mapped window.
+void declareOnlyMappedOwners();
 
 } // namespace tintel::x11

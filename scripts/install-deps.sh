@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
   xvfb xauth openbox metacity x11-utils x11-xserver-utils xdotool xclip faketime imagemagick wmctrl
+  xterm
   dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev lintian debootstrap
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue fonts-dejavu-core fontconfig procps
   libcanberra0 libcanberra-dev sound-theme-freedesktop pulseaudio pulseaudio-utils libcanberra-pulse

@@ -6,7 +6,9 @@
 #include "platform/windowmanager.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace tintel {
 
@@ -36,14 +38,39 @@ void frmMessage::Form_Load()
     placeWindow();
     setWindowTitle(QStringLiteral("votre message de ") + record().gHeureCible);
     m_ui->txtTexte->setPlainText(record().gTexteMessage);
+    // The user typing in another program would close the message with their next Space or
+    // Enter, unread: the window then waits for them to come to it, and asks for attention.
+    platform().windows.guardKeyboard(this, platform().windows.hasKeyboard());
+    qApp->installEventFilter(this);
+}
+
+bool frmMessage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { askForAttention(); });
+    }
+    // A key held down since before the window had the keyboard (its press meant for another
+    // window, its repeats coming here) never answers the alarm.
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->isAutoRepeat() || platform().windows.heldFromBefore(this, key->nativeScanCode())) {
+            // An accepted override keeps the key from the access key and other shortcuts.
+            event->accept();
+            return true;
+        }
+    }
+    return FunctionKeyForm::eventFilter(watched, event);
 }
 
 void frmMessage::showEvent(QShowEvent* event)
 {
     Form::showEvent(event);
-    // A desktop that keeps a new window behind the user's current one still flashes this one.
-    // After the map: window managers take the request for mapped windows only.
-    QTimer::singleShot(0, this, [this] { askForAttention(); });
+    // A window shown without the keyboard asks for attention once mapped: window managers
+    // take the request for mapped windows only.
+    windowHandle()->installEventFilter(this);
 }
 
 void frmMessage::changeEvent(QEvent* event)

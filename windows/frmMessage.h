@@ -27,6 +27,7 @@ protected:
     void placeWindow() override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void askForAttention();

@@ -197,9 +197,13 @@ void frmTintel::tick(bool mayFire)
         return;
 
     const Remaining left = TempsRestant(now, alarm.gDateCible, alarm.gHeureCible);
-    setLabel(m_ui->lblH, left.hText, changed);
-    setLabel(m_ui->lblM, left.mText, changed);
-    setLabel(m_ui->lblS, left.rText, changed);
+    // A shown countdown past its second has fired, or fires at its next tick: it keeps what it
+    // showed before rather than count below zero behind the message window.
+    if (left.s >= 0 || !isVisible()) {
+        setLabel(m_ui->lblH, left.hText, changed);
+        setLabel(m_ui->lblM, left.mText, changed);
+        setLabel(m_ui->lblS, left.rText, changed);
+    }
     // The new second on screen now, not after a trip through the event queue. The tick run as
     // the window shows leaves the first picture to the show.
     if (mayFire && !changed.isEmpty() && isVisible())

@@ -46,7 +46,13 @@ message=$(wait_window "votre message de $hhmm:00" $((target - $(date +%s) + 5)))
 late=$(($(date +%s%3N) - target * 1000))
 echo "message window ${late} ms after the alarm instant"
 ((late >= 0 && late < 1000)) || fail "message window ${late} ms after the alarm instant"
-press "$message" Return
+# The countdown had the keyboard: the message window takes it, and Enter answers at once.
+for _ in $(seq 40); do
+  [[ $(xdotool getwindowfocus) == "$message" ]] && break
+  sleep 0.05
+done
+[[ $(xdotool getwindowfocus) == "$message" ]] || fail "the message window did not take the keyboard"
+xdotool key Return
 wait_window "Nouvelle alarme" 5 >/dev/null
 wait_gone "Tintel journalière" 3
 [[ $(count_windows "votre message de $hhmm:00") -eq 0 ]] || fail "message window still there"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Where the program meets the window manager: closes from outside, minimised modal windows,
-# stacking of every modal window above its opener, and the message window's call for attention.
+# stacking of every modal window above its opener, and the message window's call for attention
+# and its keeping away from the keyboard of another program.
 source "$(dirname "$0")/lib.sh"
 start_display
 
@@ -61,6 +62,7 @@ modal_above() {
   modal=$(wait_window "$title" 5)
   sleep 0.3
   above "$modal" "$opener" "'$title' from $key"
+  owner_mapped "$modal" "'$title' from $key"
   eventually is_active "$modal" || fail "'$title' from $key has not the focus"
   [[ $(centre_pixel "$modal") != FFFF00 ]] || fail "'$title' from $key is under the message window"
   if [[ $title == "$ABOUT" ]]; then
@@ -157,4 +159,23 @@ wait_gone "votre message de 10:01:00" 3
 sleep 0.5
 left=$(xdotool search --onlyvisible --pid "$TINTEL_PID" 2>/dev/null | xargs -r -n1 xdotool getwindowname)
 [[ $left == "Nouvelle alarme" ]] || fail "windows left after OK: $left"
+
+# 6. An alarm while the user types in another program: every key stays there, and the message
+# window comes above it without the keyboard, asking for attention, until the user comes to it.
+enter_alarm "$(wait_window "Nouvelle alarme" 5)" 10:03 "Tapez"
+wait_window "Tintel journalière" 5 >/dev/null
+typist=$(start_typist)
+echo "@2026-06-01 10:02:58" >"$WORK/faketime"
+message=$(type_through "$typist" "votre message de 10:03:00")
+above "$message" "$typist" "the message window"
+demands_attention "$message" || fail "no call for attention: $(xprop -id "$message" _NET_WM_STATE)"
+# Enter held down in the other program while the user switches to the message window: its
+# repeats are no answer, a fresh Enter is.
+xdotool keydown Return
+xdotool windowactivate --sync "$message"
+sleep 1.5
+xdotool keyup Return
+[[ $(count_windows "votre message de 10:03:00") -eq 1 ]] || fail "a held Enter answered the message"
+press "$message" Return
+wait_gone "votre message de 10:03:00" 3
 echo PASS

@@ -8,6 +8,7 @@ folder=$(cd "$(dirname "$TINTEL")" && pwd)/
 
 start_tintel
 splash=$(wait_window Tintel)
+owner_mapped "$splash" "the splash"
 # Everything is on disk by the time the splash shows.
 [[ $(setting_keys) -eq 3 ]] || fail "expected three keys, got: $(cat "$XDG_CONFIG_HOME/tintel.ini")"
 [[ $(setting "date de debut") == "$today" ]] || fail "date de debut: $(setting "date de debut")"

@@ -26,6 +26,7 @@ for how in button manager; do
   [[ -n $minimised ]] && is_iconic "$minimised" || fail "$how: the countdown was not minimised"
   message=$(wait_window "votre message de 12:00:00" 20)
   [[ $(count_windows "votre message de 12:00:00") -eq 1 ]] || fail "$how: more than one message window"
+  owner_mapped "$message" "$how: the message window"
   press "$message" Return
   wait_window "Nouvelle alarme" 5 >/dev/null
   sleep 2

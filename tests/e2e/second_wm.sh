@@ -38,8 +38,10 @@ offers_none "$about" "the about window" MINIMIZE MAXIMIZE
 press "$about" Escape
 wait_gone "À propos de Tintel" 3
 
+# The alarm comes while the user types in another program, which keeps every key.
+typist=$(start_typist)
 echo "@2026-06-01 09:59:58" >"$WORK/faketime"
-message=$(wait_window "votre message de 10:00:00" 5)
+message=$(type_through "$typist" "votre message de 10:00:00")
 offers_none "$message" "the message window" MINIMIZE MAXIMIZE
 press "$message" Return
 wait_window "Nouvelle alarme" 5 >/dev/null

@@ -52,6 +52,12 @@ void FakeWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)
     real.setOnTop(window, onTop, pixelPos);
 }
 
+void FakeWindowManager::guardKeyboard(QWidget* window, bool takeKeyboard)
+{
+    if (!takeKeyboard)
+        shownWithoutFocus << window;
+}
+
 void FakeWindowManager::watchCovered(QWidget* window, std::function<void(bool)> covered)
 {
     watches << Watch{window, std::move(covered)};

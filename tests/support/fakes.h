@@ -154,8 +154,16 @@ public:
         QPointer<QWidget> window;
         std::function<void(bool)> report;
     };
+    // The keyboard is the program's unless the test gives it to another program.
+    bool hasKeyboard() override { return keyboardHere; }
+    void guardKeyboard(QWidget* window, bool takeKeyboard) override;
+    bool heldFromBefore(QWidget*, quint32 scanCode) override { return heldKeys.contains(scanCode); }
     QList<Call> calls;
     QList<Watch> watches;
+    bool keyboardHere = true;
+    // The windows shown without taking the keyboard, and the keys held as a window got it.
+    QList<QPointer<QWidget>> shownWithoutFocus;
+    QList<quint32> heldKeys;
     QtWindowManager real;
 };
 

@@ -496,29 +496,37 @@ void tst_Platform::boxAboveItsParent()
 
 void tst_Platform::waylandSessionRunsOnXcb_data()
 {
-    addColumns<QString, QString, QString, QString, QString, bool>(
-        {"qtPlatform", "sessionType", "waylandDisplay", "display", "forced", "display_found"});
+    addColumns<QString, QString, QString, QString, QString, bool, bool>(
+        {"qtPlatform", "sessionType", "waylandDisplay", "display", "forced", "display_found",
+         "wayland_only"});
     QTest::addRow("wayland with xwayland")
-        << u""_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u"xcb"_s << true;
+        << u""_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u"xcb"_s << true << false;
     QTest::addRow("wayland display only")
-        << u""_s << u""_s << u"wayland-0"_s << u":1"_s << u"xcb"_s << true;
+        << u""_s << u""_s << u"wayland-0"_s << u":1"_s << u"xcb"_s << true << false;
     QTest::addRow("user's own choice kept")
-        << u"wayland"_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u""_s << true;
+        << u"wayland"_s << u"wayland"_s << u"wayland-0"_s << u":0"_s << u""_s << true << false;
     QTest::addRow("wayland without xwayland")
-        << u""_s << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << true;
-    QTest::addRow("plain x11") << u""_s << u"x11"_s << u""_s << u":0"_s << u""_s << true;
-    QTest::addRow("no display at all") << u""_s << u"tty"_s << u""_s << u""_s << u""_s << false;
-    QTest::addRow("offscreen chosen") << u"offscreen"_s << u""_s << u""_s << u""_s << u""_s << true;
+        << u""_s << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << true << true;
+    QTest::addRow("wayland without xwayland, the user's choice")
+        << u"wayland"_s << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << true << false;
+    QTest::addRow("plain x11") << u""_s << u"x11"_s << u""_s << u":0"_s << u""_s << true << false;
+    QTest::addRow("no display at all")
+        << u""_s << u"tty"_s << u""_s << u""_s << u""_s << false << false;
+    QTest::addRow("offscreen chosen")
+        << u"offscreen"_s << u""_s << u""_s << u""_s << u""_s << true << false;
 }
 
 void tst_Platform::waylandSessionRunsOnXcb()
 {
-    const auto [qtPlatform, sessionType, waylandDisplay, display, forced, display_found] =
-        fetchColumns<QString, QString, QString, QString, QString, bool>(
-            {"qtPlatform", "sessionType", "waylandDisplay", "display", "forced", "display_found"});
+    const auto [qtPlatform, sessionType, waylandDisplay, display, forced, display_found,
+                wayland_only] =
+        fetchColumns<QString, QString, QString, QString, QString, bool, bool>(
+            {"qtPlatform", "sessionType", "waylandDisplay", "display", "forced", "display_found",
+             "wayland_only"});
     const Session session{qtPlatform, sessionType, waylandDisplay, display};
     QCOMPARE(forcedPlatform(session), forced);
     QCOMPARE(hasDisplay(session), display_found);
+    QCOMPARE(waylandOnly(session), wayland_only);
 }
 
 void tst_Platform::onTopKeepsTheNativeWindow()

@@ -8,6 +8,7 @@
 #include "windows/frmTintel.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -124,6 +125,8 @@ private Q_SLOTS:
     void wholeRoad();
     void messageCentredOnTop();
     void messageCloseBoxIsOk();
+    void messageKeyboard_data();
+    void messageKeyboard();
     void lateFire();
     void hiddenCountdownNeverFires();
     void ticksWhileMessageOpen();
@@ -251,6 +254,51 @@ void TestRoad::messageCloseBoxIsOk()
     QVERIFY(!rig.forms.isLoaded<frmTintel>());
     QVERIFY(rig.nouveau().isVisible());
     QCOMPARE(rig.fp.beeper.beeps, 1);
+}
+
+void TestRoad::messageKeyboard_data()
+{
+    addColumns<bool, QList<quint32>, bool, bool>({"keyboardHere", "held", "repeat", "answered"});
+    // Return is key 36 on a PC keyboard, Space 65.
+    QTest::addRow("at the countdown, Enter") << true << QList<quint32>{} << false << true;
+    QTest::addRow("typing elsewhere, Enter once activated")
+        << false << QList<quint32>{} << false << true;
+    QTest::addRow("a held Enter repeating") << true << QList<quint32>{} << true << false;
+    QTest::addRow("Enter held since before the window")
+        << false << QList<quint32>{36} << false << false;
+    QTest::addRow("Space held since before, then Enter")
+        << false << QList<quint32>{65} << false << true;
+}
+
+// The message window takes the keyboard only from the program itself, and no key pressed before
+// it was there answers it.
+void TestRoad::messageKeyboard()
+{
+    const auto [keyboardHere, held, repeat, answered] =
+        fetchColumns<bool, QList<quint32>, bool, bool>(
+            {"keyboardHere", "held", "repeat", "answered"});
+
+    Rig rig;
+    rig.activeAlarm();
+    rig.fp.windows.keyboardHere = keyboardHere;
+    rig.fp.windows.heldKeys = held;
+    bool shownWithoutFocus = true;
+    bool stillOpen = true;
+    rig.whenModal<frmMessage>([&](frmMessage& message) {
+        shownWithoutFocus = rig.fp.windows.shownWithoutFocus.contains(&message);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, 0, 0, u"\r"_s,
+                        repeat);
+        QApplication::sendEvent(message.focusWidget(), &enter);
+        stillOpen = message.isVisible();
+        if (stillOpen)
+            message.cmdOK_Click();
+    });
+    rig.fp.clock.set(at(7, 30, 0));
+    rig.fp.tickers.tickAll();
+
+    QCOMPARE(shownWithoutFocus, !keyboardHere);
+    QCOMPARE(stillOpen, !answered);
+    QVERIFY(rig.nouveau().isVisible());
 }
 
 void TestRoad::lateFire()
