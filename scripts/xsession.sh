@@ -230,7 +230,7 @@ start_wayland() {
 # that /proc names for it, which it sees only in its own process namespace.
 in_desktop() {
   if [[ -n ${DESKTOP_PID:-} ]]; then
-    nsenter --target "$DESKTOP_PID" --pid --mount -- "$@"
+    nsenter --target "$DESKTOP_PID" --pid -- "$@"
   else
     "$@"
   fi
