@@ -1,6 +1,7 @@
 # The X session that the end-to-end tests, `make demo` and `make bench` drive the real program
-# in: a private X server with a window manager, private settings and runtime folders, the program
-# started plainly or on a clock of its own, and its windows found and driven with xdotool.
+# in: a private X server with a window manager, or GNOME's or KDE's compositor on X11 or Wayland,
+# private settings and runtime folders, the program started plainly or on a clock of its own, and
+# its windows found and driven with xdotool.
 #
 # Set TINTEL to the program before sourcing this file. A script may define on_fail: it runs after
 # a failure is reported, before the exit (the demo keeps a picture of the screen).
