@@ -166,12 +166,15 @@ void Form::showEvent(QShowEvent* event)
     if (m_checkedFrame || m_placedOuter.isEmpty())
         return;
     m_checkedFrame = true;
-    // A window manager that does not tell the frame before the first map: place the window
-    // again once it is framed. Others frame it as they said, and it stays where it is.
-    QTimer::singleShot(100, this, [this] {
-        if (platform().windows.outerSizeTwips(this) != m_placedOuter)
-            placeWindow();
-    });
+    // A window manager that does not tell the frame before the first map, or that is slow to
+    // (a mutter just started loads its theme first): place the window again once it is framed.
+    // Others frame it as they said, and it stays where it is.
+    for (const int ms : {100, 500, 1500}) {
+        QTimer::singleShot(ms, this, [this] {
+            if (platform().windows.outerSizeTwips(this) != m_placedOuter)
+                placeWindow();
+        });
+    }
 }
 
 void Form::centreOnScreen(Precision precision)

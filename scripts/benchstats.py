@@ -7,7 +7,9 @@
 
 SAMPLES holds one measure a line: its name, for most the program it is of (tintel, baseline: the
 bare Qt clock, or floor: the bare xcb clock), then its values. The tick-phase lines are the
-observer's own output; the context-switch lines list TID:VOLUNTARY:INVOLUNTARY for each thread.
+observer's own output; the context-switch lines list TID:VOLUNTARY:INVOLUNTARY for each thread;
+the desktop_cpu_ns lines the CPU time of the program, of XWayland and of the compositor, for
+each round in turn.
 """
 import sys
 
@@ -84,6 +86,11 @@ def ahead_of_window(latencies, beeps):
              for m, b in zip(latencies, beeps)]
     worst = one_decimal(max(float(v) for v in ahead)) if all(map(is_number, ahead)) else "none"
     return ahead, worst
+
+
+def desktop_rounds(values):
+    """The CPU times of the program, XWayland and the compositor, three a round."""
+    return [values[i:i + 3] for i in range(0, len(values), 3)]
 
 
 class Samples:
@@ -203,6 +210,20 @@ def table(s):
         rows.append((f"CPU per hour, countdown {run}, s (from {shown} alone)",
                      per_hour(hidden_cpu, hidden_seconds), "—", "—", "< shown",
                      f"{hidden_ratio}× {below(hidden_ratio, 1.0)}"))
+    desktop_seconds = float(s.text("desktop_seconds"))
+    rounds = {who: desktop_rounds(s.numbers("desktop_cpu_ns", who)) for who in PROGRAMS}
+    desktop = {who: min(rounds[who], key=sum) for who in PROGRAMS}
+    desktop_total = {who: sum(desktop[who]) for who in PROGRAMS}
+    round_totals = {who: ", ".join(per_hour(sum(r), desktop_seconds) for r in rounds[who])
+                    for who in PROGRAMS}
+    desktop_ratio = ratio(desktop_total["tintel"], desktop_total["baseline"])
+    under = f"under {s.text('desktop')}, s ({desktop_seconds:g} s, lower of {len(rounds['tintel'])} rounds)"
+    for i, part in enumerate(("the program", "XWayland", "the compositor")):
+        rows.append((f"CPU per hour of {part} {under}",
+                     *three(lambda who: per_hour(desktop[who][i], desktop_seconds)), "—", "—"))
+    rows.append((f"CPU per hour of the three {under}",
+                 *three(lambda who: per_hour(desktop_total[who], desktop_seconds)), "≤ 1.0×",
+                 f"{desktop_ratio}× {met(desktop_ratio, 1.0)}"))
     lines = ["| " + " | ".join(row) + " |" for row in rows]
     lines.insert(1, "|---|---|---|---|---|---|")
     lines += [
@@ -226,6 +247,12 @@ def table(s):
         " private sound server creates its stream (pactl subscribe), both on the real clock;"
         f" after the alarm instant, ms: X bell {' '.join(bells)}; desktop sound"
         f" {' '.join(sounds) if sounds else 'not measured (no sound server)'}.",
+        f"Under {s.text('desktop')}: GNOME's compositor headless on Wayland, the programs on"
+        f" XWayland, each alone with its clock shown for {desktop_seconds:g} s in each of"
+        f" {len(rounds['tintel'])} rounds; CPU time as above, of the program, of XWayland and of"
+        f" the compositor, from each program's round of the lowest total. Totals of the rounds, s"
+        f" an hour: Tintel {round_totals['tintel']}; bare Qt clock {round_totals['baseline']};"
+        f" floor {round_totals['floor']}.",
         f"Start-up runs, ms: Tintel {s.text('starts', 'tintel')};"
         f" bare Qt clock {s.text('starts', 'baseline')}; floor {s.text('starts', 'floor')}.",
     ]

@@ -12,6 +12,8 @@ packages=(
   fonts-urw-base35 fonts-liberation2 fonts-comic-neue fonts-dejavu-core fontconfig procps
   libcanberra0 libcanberra-dev sound-theme-freedesktop pulseaudio pulseaudio-utils libcanberra-pulse
   libglib2.0-dev python3 qt6-translations-l10n
+  mutter xwayland kwin-wayland kwin-x11 kwin-style-breeze dbus-daemon python3-gi gir1.2-gtk-3.0
+  util-linux
 )
 
 missing=()

@@ -1,6 +1,7 @@
 # The X session that the end-to-end tests, `make demo` and `make bench` drive the real program
-# in: a private X server with a window manager, private settings and runtime folders, the program
-# started plainly or on a clock of its own, and its windows found and driven with xdotool.
+# in: a private X server with a window manager, or GNOME's or KDE's compositor on X11 or Wayland,
+# private settings and runtime folders, the program started plainly or on a clock of its own, and
+# its windows found and driven with xdotool.
 #
 # Set TINTEL to the program before sourcing this file. A script may define on_fail: it runs after
 # a failure is reported, before the exit (the demo keeps a picture of the screen).
@@ -76,11 +77,18 @@ fail() {
   exit 1
 }
 
-# Starts Xvfb on a free display, then a window manager (openbox unless $1 names another), and
-# waits until both answer. $2 sets the screen size, 1280x1024 by default; RandR can later shrink
-# it within that size.
+# Starts a desktop on a free display and waits until its window manager answers: Xvfb with a
+# window manager (openbox unless $1 names another), or GNOME's or KDE's compositor ($1 gnome-x11,
+# kde-x11 on Xvfb; gnome-wayland, kde-wayland headless, with XWayland for the program). $2 sets
+# the screen size, 1280x1024 by default; RandR can later shrink an Xvfb screen within that size.
 start_display() {
-  local wm_name=${1:-openbox} wm_command
+  local wm_name=${1:-openbox} size=${2:-1280x1024} wm_command
+  # The check window comes before the manager handles map requests (openbox still reads its
+  # theme then), and a short-lived window such as the splash could come and go unseen; the work
+  # area is set once it manages windows. kwin_x11 never sets one.
+  local ready=(_NET_SUPPORTING_WM_CHECK _NET_WORKAREA)
+  [[ $wm_name != kde-* ]] || ready=(_NET_SUPPORTING_WM_CHECK)
+  export XSESSION_DESKTOP=$wm_name
   case $wm_name in
     openbox) wm_command=(openbox --sm-disable) ;;
     metacity)
@@ -89,6 +97,18 @@ start_display() {
       wm_command=(env GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 metacity --sm-disable
         --no-composite)
       ;;
+    gnome-x11)
+      desktop_environment
+      wm_command=(desktop_stack mutter --x11 --replace --sm-disable)
+      ;;
+    kde-x11)
+      desktop_environment
+      wm_command=(desktop_stack kwin_x11 --replace)
+      ;;
+    gnome-wayland | kde-wayland)
+      start_wayland "$wm_name" "$size" "${ready[@]}"
+      return 0
+      ;;
     *) fail "unknown window manager $wm_name" ;;
   esac
   local fifo=$WORK/displayfd
@@ -96,7 +116,7 @@ start_display() {
   # a window manager connecting during a reset fails.
   local lock=()
   [[ -n ${XSESSION_PRIVATE_X:-} ]] && lock=(-nolock)
-  Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp -noreset "${lock[@]}" 3>"$fifo" &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset "${lock[@]}" 3>"$fifo" &
   PIDS+=($!)
   local i
   for i in $(seq 100); do
@@ -106,24 +126,115 @@ start_display() {
   [[ -s $fifo ]] || fail "the X server did not start"
   export DISPLAY=:$(head -n1 "$fifo")
   # A window manager that loses a race with the server's start-up is started again, once.
-  local attempt wm ready
+  local attempt wm
   for attempt in 1 2; do
     "${wm_command[@]}" >"$WORK/$wm_name.$attempt.log" 2>&1 &
     wm=$!
     PIDS+=($wm)
-    for i in $(seq 300); do
-      # The check window comes before the manager handles map requests (openbox still reads its
-      # theme then), and a short-lived window such as the splash could come and go unseen; the
-      # work area is set once it manages windows.
-      ready=$(xprop -root _NET_SUPPORTING_WM_CHECK _NET_WORKAREA 2>/dev/null | grep -cE 'id #|= ' || true)
-      [[ $ready -eq 2 ]] && return 0
-      kill -0 "$wm" 2>/dev/null || break
-      sleep 0.05
-    done
+    wm_ready "$wm" "${ready[@]}" && return 0
     kill -9 "$wm" 2>/dev/null || true
   done
   cat "$WORK/$wm_name".*.log >&2
   fail "the window manager did not start on $DISPLAY"
+}
+
+# Waits up to 15 s for the root window properties $2... that say the window manager is ready,
+# while its process $1 lives.
+wm_ready() {
+  local wm=$1 i found
+  shift
+  for i in $(seq 300); do
+    found=$(xprop -root "$@" 2>/dev/null | grep -cE 'id #|= ' || true)
+    [[ $found -eq $# ]] && return 0
+    kill -0 "$wm" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
+# Runs a desktop's compositor ($@) with a session bus of its own, in a mount and process namespace
+# of its own: the bus, XWayland and whatever the bus starts end with it, and the display lock
+# files it writes into /tmp stay there, so that displays taken by other sessions of the machine
+# never count against it (KWin on Wayland tries :0 to :99 only, mutter about 50). The X socket
+# folder and $WORK are still the session's.
+desktop_stack() {
+  local private=(unshare --mount --pid --fork --kill-child --mount-proc --)
+  "${private[@]}" true 2>/dev/null || private=()
+  WORK=$WORK exec "${private[@]}" bash -c '
+    set -e
+    if [[ $$ -eq 1 ]]; then
+      exec 7</tmp
+      mount -t tmpfs -o mode=1777 tintel-tmp /tmp
+      for kept in .X11-unix "${WORK#/tmp/}"; do
+        if [[ $kept != /* && -d /proc/self/fd/7/$kept ]]; then
+          mkdir -p "/tmp/$kept"
+          mount --no-canonicalize --bind "/proc/self/fd/7/$kept" "/tmp/$kept"
+        fi
+      done
+      exec 7<&-
+    fi
+    dbus-daemon --session --fork --address="$DBUS_SESSION_BUS_ADDRESS" >/dev/null
+    "$@"' desktop "$@"
+}
+
+# The caches and state that the compositors and their toolkits write stay in the session too.
+desktop_environment() {
+  export XDG_CACHE_HOME=$WORK/cache XDG_DATA_HOME=$WORK/data XDG_STATE_HOME=$WORK/state
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+}
+
+# GNOME's or KDE's compositor ($1) on Wayland, headless, with a screen of $2 and XWayland, which
+# the program runs on; ready once the root window has the properties $3... The compositor tells
+# its X display through a command it starts, which then waits for the session to end.
+start_wayland() {
+  local name=$1 size=$2 compositor kwin=kwin_wayland status=0
+  shift 2
+  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--}\" >$WORK/desktop.env; exec sleep infinity"
+  case $name in
+    gnome-wayland)
+      compositor=(mutter --wayland --headless --virtual-monitor "$size" --sm-disable -- sh -c "$report")
+      ;;
+    kde-wayland)
+      # The package gives kwin_wayland a file capability that a container may refuse to grant,
+      # failing every start: a copy runs without it. Fake input lets the tests press keys and
+      # click through the compositor.
+      kwin_wayland --help >/dev/null 2>&1 || status=$?
+      if [[ $status -eq 126 ]]; then
+        cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
+        kwin=$WORK/kwin_wayland
+      fi
+      compositor=(env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$kwin" --virtual --xwayland --no-lockscreen
+        --width "${size%x*}" --height "${size#*x}" "sh -c '$report'")
+      ;;
+  esac
+  desktop_environment
+  (unset DISPLAY WAYLAND_DISPLAY && desktop_stack "${compositor[@]}") >"$WORK/$name.log" 2>&1 &
+  local stack=$! i
+  PIDS+=($stack)
+  for i in $(seq 300); do
+    [[ -s $WORK/desktop.env ]] && break
+    kill -0 "$stack" 2>/dev/null || break
+    sleep 0.05
+  done
+  [[ -s $WORK/desktop.env ]] || { cat "$WORK/$name.log" >&2; fail "$name did not start"; }
+  read -r DISPLAY WAYLAND_DISPLAY XAUTHORITY <"$WORK/desktop.env"
+  export DISPLAY WAYLAND_DISPLAY XDG_SESSION_TYPE=wayland
+  if [[ $XAUTHORITY == - ]]; then unset XAUTHORITY; else export XAUTHORITY; fi
+  wm_ready "$stack" "$@" || { cat "$WORK/$name.log" >&2; fail "$name manages no X window on $DISPLAY"; }
+  # The compositor's first process, through which a program joins its namespaces to be seen as
+  # one of the desktop's own.
+  DESKTOP_PID=$(cat "/proc/$stack/task/$stack/children" 2>/dev/null || true)
+  DESKTOP_PID=${DESKTOP_PID%% *}
+}
+
+# Runs $@ as one of the desktop's own processes: KWin on Wayland knows a client by the program
+# that /proc names for it, which it sees only in its own process namespace.
+in_desktop() {
+  if [[ -n ${DESKTOP_PID:-} ]]; then
+    nsenter --target "$DESKTOP_PID" --pid -- "$@"
+  else
+    "$@"
+  fi
 }
 
 # Starts the program ($2, or $TINTEL) in the background, its output in $WORK/tintel.$1.log; its

@@ -13,17 +13,6 @@ HELP_TITLE="fichier d'aide absent"
 ABOUT="À propos de Tintel"
 QUESTION="Que voulez-vous faire?"
 
-hex() { printf '0x%x' "$1"; }
-
-# Fails unless window $1 stands above window $2 in the window manager's stacking order.
-above() {
-  local order upper lower
-  order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
-  upper=$(awk -v id="$(hex "$1")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
-  lower=$(awk -v id="$(hex "$2")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
-  [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above its opener ($order)"
-}
-
 # The colour of the screen's pixel at the centre of window $1, as RRGGBB.
 centre_pixel() {
   local x y w h
@@ -78,18 +67,6 @@ modal_above() {
 }
 
 # The close requests a window manager offers, each proved on the about window, which they close.
-close_by() {
-  local window=$1 how=$2 x y w h top right
-  case $how in
-  alt+F4) press "$window" alt+F4 ;;
-  _NET_CLOSE_WINDOW) wmctrl -i -c "$window" ;;
-  button)
-    read -r x y w h < <(client_geometry "$window")
-    read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-    xdotool mousemove $((x + w + right - 12)) $((y - top / 2)) click 1
-    ;;
-  esac
-}
 CLOSES=(alt+F4 _NET_CLOSE_WINDOW button)
 
 start_faked desktop "2026-06-01 10:00:00"

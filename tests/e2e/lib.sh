@@ -1,6 +1,7 @@
 # The end-to-end tests' layer over the shared X session: the binary under test is their first
 # argument, and a few checks only tests make.
 TINTEL=${1:?usage: $0 path/to/tintel}
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xsession.sh"
 
 # A value of section "parametres", read straight from the file as another program would.
@@ -73,4 +74,85 @@ type_through() {
     fail "typed '$(cat "$WORK/sent")', the typist got '$(cat "$WORK/typed")'"
   [[ $(count_windows "$title") -eq 1 ]] || fail "'$title' went while the user typed elsewhere"
   echo "$id"
+}
+
+hex() { printf '0x%x' "$1"; }
+
+# Fails unless window $1 stands above window $2 in the window manager's stacking order.
+above() {
+  local order upper lower
+  order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+  upper=$(awk -v id="$(hex "$1")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
+  lower=$(awk -v id="$(hex "$2")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
+  [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above its opener ($order)"
+}
+
+# Keys (alt+F4) and clicks at x y as a user's reach the desktop: through its compositor. On X11
+# the window manager sees the X server's test input, but on XWayland that input stays inside
+# XWayland, so there the compositor's own input service takes it.
+desktop_key() {
+  if [[ $XSESSION_DESKTOP == *-wayland ]]; then
+    in_desktop /usr/bin/python3 "$E2E_DIR/desktop_input.py" key "$1"
+  elif [[ $1 == *+* ]]; then
+    # mutter on X11 ignores a chord whose keys come as fast as xdotool sends them.
+    local modifiers=${1%+*}
+    xdotool keydown ${modifiers//+/ }
+    sleep 0.1
+    xdotool key "${1##*+}"
+    sleep 0.1
+    xdotool keyup ${modifiers//+/ }
+  else
+    xdotool key "$1"
+  fi
+}
+desktop_click() {
+  case $XSESSION_DESKTOP in
+    *-wayland) in_desktop /usr/bin/python3 "$E2E_DIR/desktop_input.py" click "$1" "$2" ;;
+    *) xdotool mousemove "$1" "$2" click 1 ;;
+  esac
+}
+
+# The close requests a window manager offers, as a user makes them.
+close_by() {
+  local window=$1 how=$2 x y w h top right
+  case $how in
+  alt+F4)
+    xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
+    desktop_key alt+F4
+    ;;
+  _NET_CLOSE_WINDOW) wmctrl -i -c "$window" ;;
+  button)
+    read -r x y w h < <(client_geometry "$window")
+    read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    xdotool mousemove $((x + w + right - 12)) $((y - top / 2)) click 1
+    ;;
+  esac
+}
+
+# Another program's window titled $1, shown by GTK through $2 (x11, or wayland for a native
+# Wayland window): maximised, raised and given the keyboard, as a newly opened window is. Its pid
+# lands in OTHER_PID.
+other_program() {
+  rm -f "$WORK/other.shown"
+  GDK_BACKEND=$2 /usr/bin/python3 - "$1" "$WORK/other.shown" >/dev/null 2>&1 <<'PROGRAM' &
+import sys
+import gi
+gi.require_version("Gtk", "3.0")
+from gi.repository import Gtk
+window = Gtk.Window(title=sys.argv[1])
+window.maximize()
+window.connect("destroy", Gtk.main_quit)
+window.connect("map-event", lambda *_: open(sys.argv[2], "w").close())
+window.show_all()
+Gtk.main()
+PROGRAM
+  OTHER_PID=$!
+  PIDS+=($OTHER_PID)
+  local i
+  for i in $(seq 200); do
+    [[ -e $WORK/other.shown ]] && break
+    sleep 0.05
+  done
+  [[ -e $WORK/other.shown ]] || fail "the other program's window did not show"
+  sleep 0.5
 }

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The alarm road on the desktop that $2 names (gnome-x11, kde-x11, gnome-wayland, kde-wayland),
+# its compositor started by the session: every window where it belongs, the countdown above other
+# programs' windows, X and native Wayland, and no close from outside, the alarm at its second.
+source "$(dirname "$0")/lib.sh"
+DESKTOP=${2:?usage: $0 path/to/tintel gnome-x11|kde-x11|gnome-wayland|kde-wayland}
+WIDTH=1280 HEIGHT=800
+start_display "$DESKTOP" "${WIDTH}x$HEIGHT"
+QUESTION="Que voulez-vous faire?"
+MESSAGE="votre message de 10:00:00"
+
+# Fails unless window $1 (named $2), its frame included, is centred on the screen to the pixel
+# within 2 s: a window manager may frame it only after its first map.
+centred() {
+  local l t r b i
+  for i in $(seq 20); do
+    read -r l t r b < <(outer_frame "$1")
+    ((l + r - WIDTH <= 1 && WIDTH - l - r <= 1 && t + b - HEIGHT <= 1 && HEIGHT - t - b <= 1)) && return 0
+    sleep 0.1
+  done
+  fail "$2 is not centred: frame $l $t $r $b"
+}
+
+start_faked road "2026-06-01 09:59:00"
+splash=$(wait_window Tintel 10)
+centred "$splash" "the splash"
+nouveau=$(wait_window "Nouvelle alarme" 10)
+centred "$nouveau" "the new-alarm window"
+enter_alarm "$nouveau" 10:00 "Bureau"
+tintel=$(wait_window "Tintel journalière" 5)
+sleep 0.5
+placed=$(outer_frame "$tintel")
+read -r left top right bottom <<<"$placed"
+[[ $top -eq 0 && $right -eq $WIDTH ]] || fail "countdown window at $placed, not flush top right"
+always_on_top "$tintel" || fail "the countdown window is not on top"
+
+# A click on the alarm time, through the compositor, lands on whatever it shows there: the
+# countdown on top opens its what-next dialog. Made an ordinary window, the countdown is under
+# the other window, which the same click then reaches instead: that window does cover it.
+read -r x y _ < <(client_geometry "$tintel")
+alarm_time=($((x + 60)) $((y + 25)))
+on_top_button=($((x + 132)) $((y + 58)))
+others=(x11)
+[[ $DESKTOP != *-wayland ]] || others+=(wayland)
+for other in "${others[@]}"; do
+  other_program autre "$other"
+  desktop_click "${alarm_time[@]}"
+  question=$(wait_window "$QUESTION" 5) || fail "the countdown is under the $other window"
+  press "$question" Down Return
+  wait_gone "$QUESTION" 3
+  desktop_click "${on_top_button[@]}"
+  sleep 0.3
+  desktop_click $((WIDTH / 2)) $((HEIGHT / 2))
+  sleep 0.3
+  desktop_click "${alarm_time[@]}"
+  sleep 1
+  [[ $(count_windows "$QUESTION") -eq 0 ]] || fail "the $other window does not cover the countdown"
+  kill "$OTHER_PID"
+  sleep 0.5
+  desktop_click "${on_top_button[@]}"
+  sleep 0.3
+  always_on_top "$tintel" || fail "the countdown is not on top again after its button"
+done
+
+# Each close request closes another program's window, and the countdown refuses it.
+for how in alt+F4 _NET_CLOSE_WINDOW; do
+  xmessage -name ferme "ferme-moi" >/dev/null 2>&1 &
+  PIDS+=($!)
+  close_by "$(wait_window ferme 5)" "$how"
+  wait_gone ferme 5
+  close_by "$tintel" "$how"
+  sleep 0.5
+  kill -0 "$TINTEL_PID" 2>/dev/null || fail "$how on the countdown window ended the program"
+  [[ $(count_windows "Tintel journalière") -eq 1 ]] || fail "$how closed the countdown window"
+  [[ $(outer_frame "$tintel") == "$placed" ]] || fail "$how moved the countdown: $(outer_frame "$tintel")"
+done
+
+# The alarm second comes while the user works in another program, which has the keyboard.
+xmessage -name clavier "autre programme" >/dev/null 2>&1 &
+PIDS+=($!)
+typing=$(wait_window clavier 5)
+xdotool windowactivate --sync "$typing" >/dev/null
+# The faked clock starts again from 09:59:59 at the program's first reading after this, within
+# a second: the message window comes one second after that.
+written=$(date +%s%3N)
+echo "@2026-06-01 09:59:59" >"$WORK/faketime"
+message=$(wait_window "$MESSAGE" 5)
+elapsed=$(($(date +%s%3N) - written))
+echo "message window ${elapsed} ms after the clock was set to one second before the alarm"
+((elapsed >= 1000 && elapsed < 3000)) || fail "message window ${elapsed} ms after 09:59:59"
+centred "$message" "the message window"
+
+press "$message" F2
+about=$(wait_window "À propos de Tintel" 5)
+sleep 0.3
+above "$about" "$message" "the about window"
+press "$about" Escape
+wait_gone "À propos de Tintel" 3
+press "$message" Return
+wait_window "Nouvelle alarme" 5 >/dev/null
+wait_gone "Tintel journalière" 3
+echo PASS
