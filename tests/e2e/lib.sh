@@ -156,3 +156,36 @@ PROGRAM
   [[ -e $WORK/other.shown ]] || fail "the other program's window did not show"
   sleep 0.5
 }
+
+# A screen reader on the session: a session bus of its own, whose accessibility bus the program
+# joins whatever the desktop's accessibility flag says, and Orca speaking into nothing
+# (speech-dispatcher's dummy module through libao's null driver), what it says in
+# $WORK/orca.log as "hh:mm:ss.ffffff - SPEECH OUTPUT: '...'" lines. The flag Orca turns on lives
+# in memory, in the bus's launcher, and ends with it. Bus and Orca each get a process namespace:
+# what they start ends with them, and Orca, which will not start beside another Orca of its
+# user, sees none of other sessions'.
+start_screen_reader() {
+  local own=(unshare --pid --fork --kill-child --mount-proc --) orca=$WORK/orca i
+  "${own[@]}" true 2>/dev/null || own=()
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus GSETTINGS_BACKEND=memory
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  "${own[@]}" dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" \
+    >"$WORK/bus.log" 2>&1 &
+  PIDS+=($!)
+  mkdir -p "$orca/config/speech-dispatcher" "$orca/data/orca"
+  echo default_driver=null >"$orca/.libao"
+  printf 'AudioOutputMethod "libao"\nAddModule "dummy" "sd_dummy" ""\nDefaultModule dummy\n' \
+    >"$orca/config/speech-dispatcher/speechd.conf"
+  # Each line written as it is said, not when a buffer fills.
+  echo 'from orca import debug; debug.debugFile.reconfigure(line_buffering=True)' \
+    >"$orca/data/orca/orca-customizations.py"
+  for i in $(seq 100); do [[ -S $WORK/bus ]] && break; sleep 0.05; done
+  HOME=$orca XDG_CONFIG_HOME=$orca/config XDG_DATA_HOME=$orca/data XDG_CACHE_HOME=$orca/cache \
+    "${own[@]}" orca --debug-file "$WORK/orca.log" >"$WORK/orca.out" 2>&1 &
+  PIDS+=($!)
+  for i in $(seq 400); do
+    grep -qs "SPEECH OUTPUT: 'Screen reader on" "$WORK/orca.log" && return 0
+    sleep 0.05
+  done
+  fail "Orca did not start: $(tail -n 5 "$WORK/orca.out")"
+}

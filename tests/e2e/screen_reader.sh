@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The program as a screen-reader user meets it: each window's controls by their names over the
+# accessibility bus, the countdown and the alarm driven from there, and the alarm message in
+# what Orca says, whoever has the keyboard.
+source "$(dirname "$0")/lib.sh"
+start_display
+start_screen_reader
+# Debian's own Python has the accessibility bindings.
+walk() { WORK=$WORK /usr/bin/python3 "$E2E_DIR/screen_reader.py" "$@" || fail "${*@Q}, as a screen reader finds it"; }
+# No tool-tip under the pointer to be read out.
+xdotool mousemove 0 1023
+
+walk Tintel &
+splash=$!
+start_faked reader "2026-06-01 08:58:00"
+wait "$splash" || exit 1
+nouveau=$(wait_window "Nouvelle alarme" 8)
+walk "Nouvelle alarme"
+press "$nouveau" F2
+walk "À propos de Tintel"
+press "$(wait_window "À propos de Tintel")" Escape
+enter_alarm "$nouveau" 10:00 "Appeler le garage"
+walk countdown
+walk message 10:00 alert
+
+# Yes and No of the program's questions; Alt+N answers No.
+nouveau=$(wait_window "Nouvelle alarme" 5)
+press "$nouveau" Escape
+walk TINTEL
+press "$(wait_window TINTEL)" alt+n
+wait_gone TINTEL 3
+
+# The alarm comes while the user types in another program.
+enter_alarm "$nouveau" 10:01 "Appeler le garage"
+wait_window "Tintel journalière" 5 >/dev/null
+start_typist >/dev/null
+walk message 10:01 notification
+echo PASS
