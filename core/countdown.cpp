@@ -74,4 +74,15 @@ bool shouldFire(const QDateTime& now, QDate gDateCible, const QString& gHeureCib
            targetPassed(now, gDateCible, gHeureCible);
 }
 
+QString spokenTimeLeft(const QString& alarmTime, const Remaining& left)
+{
+    // French counts 0 and 1 in the singular.
+    const auto count = [&left](qint32 value, QStringView unit) {
+        value = left.s < 0 ? 0 : value;
+        return QString::number(value) + u' ' + unit.toString() + (value > 1 ? u"s"_s : QString());
+    };
+    return u"Alarme à "_s + alarmTime + u", il reste "_s + count(left.h, u"heure") + u' ' +
+           count(left.m, u"minute") + u' ' + count(left.r, u"seconde");
+}
+
 } // namespace tintel

@@ -66,8 +66,9 @@ Message::Answer QtMessageBoxes::show(QWidget* parent, const Message& message)
     }
     if (message.buttons == Message::Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("Non"));
+        // Access keys as Alt+O and Alt+N, for a user without a mouse.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
         box.setDefaultButton(message.defaultButton == Message::Answer::No ? QMessageBox::No
                                                                           : QMessageBox::Yes);
         box.installEventFilter(new SwallowEscape(&box));

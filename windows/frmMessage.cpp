@@ -1,6 +1,7 @@
 #include "windows/frmMessage.h"
 #include "ui_frmMessage.h"
 
+#include "forms/accessibility.h"
 #include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/windowmanager.h"
@@ -40,7 +41,12 @@ void frmMessage::Form_Load()
     m_ui->txtTexte->setPlainText(record().gTexteMessage);
     // The user typing in another program would close the message with their next Space or
     // Enter, unread: the window then waits for them to come to it, and asks for attention.
-    platform().windows.guardKeyboard(this, platform().windows.hasKeyboard());
+    const bool ownKeyboard = platform().windows.hasKeyboard();
+    platform().windows.guardKeyboard(this, ownKeyboard);
+    // A screen reader speaks the message as it shows: an alert as it takes the keyboard, a
+    // notification as it comes up beside the program the user is in.
+    speak(this, {.role = ownKeyboard ? QAccessible::AlertMessage : QAccessible::Notification});
+    setAccessibleDescription(record().gTexteMessage);
     qApp->installEventFilter(this);
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/countdown.h"
 #include "core/entry.h"
+#include "forms/accessibility.h"
 #include "forms/look.h"
 #include "info/functionkeys.h"
 #include "platform/beeper.h"
@@ -51,6 +52,16 @@ frmTintel::frmTintel(Forms& forms)
     connect(m_ui->cmdOnTop, &QPushButton::clicked, this, &frmTintel::cmdOnTop_Click);
     connect(m_ui->cmdReduire, &QPushButton::clicked, this, &frmTintel::cmdReduire_Click);
     fitLabels(this);
+
+    // A screen reader reaches the what-next dialog through the alarm time, which says what is
+    // left; the dialog opens after the reader's request has been answered.
+    speak(m_ui->txtTintel,
+          {.role = QAccessible::StaticText,
+           .name = [this] { return timeLeftSentence(); },
+           .press = [this] { QTimer::singleShot(0, this, &frmTintel::txtTintel_Click); }});
+    speak(m_ui->cmdOnTop, {.role = QAccessible::CheckBox,
+                           .checked = [this] { return m_mOnTop; },
+                           .press = [this] { m_ui->cmdOnTop->click(); }});
 }
 
 frmTintel::~frmTintel() = default;
@@ -257,6 +268,7 @@ void frmTintel::cmdOnTop_Click()
 {
     SetOnTop(platform(), this, !m_mOnTop);
     m_mOnTop = !m_mOnTop;
+    announceChecked(m_ui->cmdOnTop);
 }
 
 void frmTintel::cmdReduire_Click()
@@ -284,6 +296,22 @@ void frmTintel::changeEvent(QEvent* event)
             tick(false);
     }
     Form::changeEvent(event);
+}
+
+void frmTintel::Form_KeyDown(qint16& KeyCode, qint16& Shift)
+{
+    FunctionKeyForm::Form_KeyDown(KeyCode, Shift);
+    // The what-next dialog without a mouse: the keys that open a context menu on any desktop.
+    if (KeyCode == kKeyApps || (KeyCode == kKeyF10 && Shift == kShiftMask))
+        txtTintel_Click();
+}
+
+QString frmTintel::timeLeftSentence() const
+{
+    const AlarmRecord& alarm = record();
+    return spokenTimeLeft(
+        m_ui->txtTintel->text(),
+        TempsRestant(platform().clock.now(), alarm.gDateCible, alarm.gHeureCible));
 }
 
 void frmTintel::txtTintel_Click()

@@ -34,6 +34,7 @@ public:
     void Form_Unload() override;
     void Form_QueryUnload(bool& cancel) override;
     void Form_Resize();
+    void Form_KeyDown(qint16& KeyCode, qint16& Shift) override;
     void Timer1_Timer();
     void cmdOnTop_Click();
     void cmdReduire_Click();
@@ -61,6 +62,7 @@ private:
     void followScreen();
     void watchScreen(QScreen* screen);
     void fire();
+    QString timeLeftSentence() const;
     void prepareMessage();
     // The picture of txtTintel, taken again when what it shows changes.
     void drawAlarmTime();

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void tempsRestant();
     void heureAtteinte_data();
     void heureAtteinte();
+    void spokenTimeLeft_data();
+    void spokenTimeLeft();
     void targetPassed_data();
     void targetPassed();
     void shouldFire_data();
@@ -132,6 +134,23 @@ void TestCountdown::heureAtteinte()
     const auto [today, timeOfDay, gHeureCible, fires] =
         fetchColumns<QDate, QTime, QString, bool>({"today", "timeOfDay", "gHeureCible", "fires"});
     QCOMPARE(HeureAtteinte(today, timeOfDay, kDay, gHeureCible), fires);
+}
+
+void TestCountdown::spokenTimeLeft_data()
+{
+    addColumns<QTime, QString>({"now", "left"});
+    QTest::addRow("singular for 0 and 1") << QTime(11, 59, 59) << u"0 heure 0 minute 1 seconde"_s;
+    QTest::addRow("plural from 2") << QTime(9, 57, 58) << u"2 heures 2 minutes 2 secondes"_s;
+    QTest::addRow("one of each") << QTime(10, 58, 59) << u"1 heure 1 minute 1 seconde"_s;
+    QTest::addRow("the second passed") << QTime(12, 0, 1) << u"0 heure 0 minute 0 seconde"_s;
+}
+
+void TestCountdown::spokenTimeLeft()
+{
+    const auto [now, left] = fetchColumns<QTime, QString>({"now", "left"});
+    QCOMPARE(
+        tintel::spokenTimeLeft(u"12:00"_s, TempsRestant(QDateTime(kDay, now), kDay, u"12:00:00"_s)),
+        u"Alarme à 12:00, il reste "_s + left);
 }
 
 void TestCountdown::targetPassed_data()

@@ -6,6 +6,7 @@
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void clicksDoNothing_data();
     void clicksDoNothing();
     void closedFromOutsideIsRefused();
+    void whatNextWithoutMouse_data();
+    void whatNextWithoutMouse();
 };
 
 void TestFrmTintel::layoutTexts_data()
@@ -96,6 +99,10 @@ void TestFrmTintel::layoutTexts_data()
     QTest::addRow("on top face") << u"cmdOnTop"_s << QByteArray("text") << QString();
     QTest::addRow("on top tip") << u"cmdOnTop"_s << QByteArray("toolTip")
                                 << u"Affiche l'alarme au premier plan"_s;
+    QTest::addRow("minimise named")
+        << u"cmdReduire"_s << QByteArray("spoken name") << u"Réduire la fenêtre"_s;
+    QTest::addRow("on top named") << u"cmdOnTop"_s << QByteArray("spoken name")
+                                  << u"Toujours au premier plan"_s;
 }
 
 void TestFrmTintel::layoutTexts()
@@ -143,6 +150,9 @@ void TestFrmTintel::onTopToggles()
     const QPoint placed = window.pos();
     auto* cmdOnTop = rig.child<QPushButton>(u"cmdOnTop"_s);
     int before = int(rig.fp.windows.calls.size());
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(cmdOnTop);
+    QCOMPARE(reader->role(), QAccessible::CheckBox);
+    QVERIFY(reader->state().checked);
 
     for (const bool expected : {false, true, false}) {
         QTest::mouseClick(cmdOnTop, Qt::LeftButton);
@@ -153,7 +163,46 @@ void TestFrmTintel::onTopToggles()
         QCOMPARE(window.pos(), placed);
         QCOMPARE(cmdOnTop->toolTip(), u"Affiche l'alarme au premier plan"_s);
         QCOMPARE(cmdOnTop->text(), QString());
+        QCOMPARE(reader->state().checked, expected);
     }
+}
+
+void TestFrmTintel::whatNextWithoutMouse_data()
+{
+    addColumns<int, Qt::KeyboardModifiers, bool>({"key", "modifiers", "opens"});
+    QTest::addRow("Menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << true;
+    QTest::addRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                               << true;
+    QTest::addRow("F10 alone") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << false;
+    QTest::addRow("screen reader's press") << 0 << Qt::KeyboardModifiers() << true;
+}
+
+void TestFrmTintel::whatNextWithoutMouse()
+{
+    const auto [key, modifiers, opens] =
+        fetchColumns<int, Qt::KeyboardModifiers, bool>({"key", "modifiers", "opens"});
+    Rig rig;
+    frmTintel& window = rig.window();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    bool asked = false;
+    rig.whenModal<frmQuestion>([&asked](frmQuestion& question) {
+        asked = true;
+        QTest::keyClick(question.focusWidget(), Qt::Key_Down);
+        QTest::keyClick(question.focusWidget(), Qt::Key_Return);
+    });
+    // A key opens the dialog before it returns; the reader's request is answered first.
+    if (key) {
+        QTest::keyClick(window.focusWidget(), Qt::Key(key), modifiers);
+        QCOMPARE(asked, opens);
+    } else {
+        QAccessible::queryAccessibleInterface(rig.child(u"txtTintel"_s))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(!asked);
+        QTRY_VERIFY(asked);
+    }
+    QTRY_VERIFY(!rig.forms.isLoaded<frmQuestion>());
+    QVERIFY(window.isVisible());
 }
 
 void TestFrmTintel::minimisedTitle_data()

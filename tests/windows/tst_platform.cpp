@@ -429,16 +429,21 @@ void tst_Platform::wallSecondTickerFollowsAClockChange()
 
 void tst_Platform::yesNoBoxSpeaksFrench_data()
 {
-    addColumns<int, int>({"defaultButton", "expected"});
+    addColumns<int, int, int>({"defaultButton", "key", "expected"});
     QTest::addRow("Enter takes No when No is the default")
-        << int(Message::Answer::No) << int(Message::Answer::No);
+        << int(Message::Answer::No) << int(Qt::Key_Return) << int(Message::Answer::No);
     QTest::addRow("Enter takes Yes when Yes is the default")
-        << int(Message::Answer::Yes) << int(Message::Answer::Yes);
+        << int(Message::Answer::Yes) << int(Qt::Key_Return) << int(Message::Answer::Yes);
+    QTest::addRow("Alt+N takes No when Yes is the default")
+        << int(Message::Answer::Yes) << int(Qt::Key_N) << int(Message::Answer::No);
+    QTest::addRow("Alt+O takes Yes when No is the default")
+        << int(Message::Answer::No) << int(Qt::Key_O) << int(Message::Answer::Yes);
 }
 
 void tst_Platform::yesNoBoxSpeaksFrench()
 {
-    const auto [defaultButton, expected] = fetchColumns<int, int>({"defaultButton", "expected"});
+    const auto [defaultButton, key, expected] =
+        fetchColumns<int, int, int>({"defaultButton", "key", "expected"});
     QStringList captions;
     QString title;
     bool openAfterEscape = false;
@@ -450,7 +455,8 @@ void tst_Platform::yesNoBoxSpeaksFrench()
             captions << button->text();
         QTest::keyClick(box, Qt::Key_Escape);
         openAfterEscape = box->isVisible();
-        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key(key),
+                        key == Qt::Key_Return ? Qt::NoModifier : Qt::AltModifier);
     });
     QtMessageBoxes boxes;
     const auto answer =
@@ -461,7 +467,7 @@ void tst_Platform::yesNoBoxSpeaksFrench()
     QVERIFY(openAfterEscape);
     QCOMPARE(title, u"TINTEL"_s);
     captions.sort();
-    QCOMPARE(captions, (QStringList{u"Non"_s, u"Oui"_s}));
+    QCOMPARE(captions, (QStringList{u"&Non"_s, u"&Oui"_s}));
 }
 
 void tst_Platform::boxAboveItsParent_data()
