@@ -14,6 +14,8 @@ packages=(
   libglib2.0-dev python3 qt6-translations-l10n
   mutter xwayland kwin-wayland kwin-x11 kwin-style-breeze dbus-daemon python3-gi gir1.2-gtk-3.0
   util-linux
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca python3-speechd speech-dispatcher
+  speech-dispatcher-audio-plugins libao4
 )
 
 missing=()

@@ -157,13 +157,11 @@ PROGRAM
   sleep 0.5
 }
 
-# A screen reader on the session: a session bus of its own, whose accessibility bus the program
-# joins whatever the desktop's accessibility flag says, and Orca speaking into nothing
-# (speech-dispatcher's dummy module through libao's null driver), what it says in
-# $WORK/orca.log as "hh:mm:ss.ffffff - SPEECH OUTPUT: '...'" lines. The flag Orca turns on lives
-# in memory, in the bus's launcher, and ends with it. Bus and Orca each get a process namespace:
-# what they start ends with them, and Orca, which will not start beside another Orca of its
-# user, sees none of other sessions'.
+# A screen reader on a session bus of its own: the program joins the bus's accessibility bus
+# whatever the desktop's flag says, and Orca speaks into nothing (speech-dispatcher's dummy module,
+# libao's null driver), each line it says in $WORK/orca.log, time-stamped. The accessibility flag
+# Orca turns on lives in memory and ends with the bus. Bus and Orca get process namespaces: what
+# they start ends with them, and Orca, which will not start beside another of its user, sees none.
 start_screen_reader() {
   local own=(unshare --pid --fork --kill-child --mount-proc --) orca=$WORK/orca i
   "${own[@]}" true 2>/dev/null || own=()
@@ -176,7 +174,7 @@ start_screen_reader() {
   echo default_driver=null >"$orca/.libao"
   printf 'AudioOutputMethod "libao"\nAddModule "dummy" "sd_dummy" ""\nDefaultModule dummy\n' \
     >"$orca/config/speech-dispatcher/speechd.conf"
-  # Each line written as it is said, not when a buffer fills.
+  # Written line by line, not as a buffer fills.
   echo 'from orca import debug; debug.debugFile.reconfigure(line_buffering=True)' \
     >"$orca/data/orca/orca-customizations.py"
   for i in $(seq 100); do [[ -S $WORK/bus ]] && break; sleep 0.05; done

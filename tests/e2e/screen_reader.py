@@ -1,36 +1,34 @@
-"""What a screen reader finds on the accessibility bus: the window named by the first argument
-checked against the table below, or the countdown or the alarm message driven as its user
-drives them, with what Orca said read from its log. Controls are found by their accessible
-names, as the user finds them."""
-import datetime, os, re, sys, time
+"""What a screen reader finds of the program on the accessibility bus, each control found by its
+name as the user finds it: the window named by the first argument against the table below, or
+the countdown and the alarm message driven from the bus, with what Orca said ($WORK/orca.log)."""
+import datetime, os, pathlib, re, sys, time
 import pyatspi
 
-MESSAGE = "Appeler le garage"
-QUIET = 5  # seconds
-SENTENCE = re.compile(r"Alarme à 10:00, il reste (\d+) heures? (\d+) minutes? (\d+) secondes?")
-# Per window: role (a pattern), name, then what else must hold: description, the label that
-# labels it, its text, and states (a leading ! for a state it must not have).
+WORK, MESSAGE, QUIET = os.environ["WORK"], "Appeler le garage", 5
+SENTENCE = re.compile(r"Alarme à 10:00, il reste \d+ heures? \d+ minutes? \d+ secondes?")
+# window: [(role pattern, name, {what else holds: description, labelled by, text, or a state})]
 ROWS = {
-    "Tintel": [("label", "TINTEL", {}),
-               ("label", "Chargement des paramètres. Veuillez patienter...", {})],
+    "Tintel": [("label", "TINTEL", {}), ("label", "Chargement des paramètres. Veuillez patienter...", {})],
     "Nouvelle alarme": [
-        ("text", "Entrez l'heure:", {"desc": "heure de la nouvelle alarme", "by": "Entrez l'heure:"}),
+        ("text", "Entrez l'heure:", {"desc": "heure de la nouvelle alarme", "by": ["Entrez l'heure:"]}),
         ("text", "Entrez le message à afficher:",
-         {"desc": "Message de l'alarme", "by": "Entrez le message à afficher:"}),
+         {"desc": "Message de l'alarme", "by": ["Entrez le message à afficher:"]}),
         ("push button", "Activer l'alarme", {}), ("push button", "Quitter...", {})],
-    "À propos de Tintel": [("label", "Tintel", {}), ("push button", "OK", {}),
-                           ("label", "Pour vous rappeler un évenement de la journée...", {})],
-    "Tintel journalière": [("push button", "Réduire la fenêtre", {}),
-                           ("toggle button|check box", "Toujours au premier plan", {"states": {"checked"}}),
-                           ("label", SENTENCE, {})],
+    "À propos de Tintel": [("label", "Tintel", {}), ("push button", "OK", {})],
+    "Tintel journalière": [("push button", "Réduire la fenêtre", {}), ("label", SENTENCE, {}),
+                           ("toggle button|check box", "Toujours au premier plan", {"checked": True})],
     "Que voulez-vous faire?": [
-        ("radio button", "Entrer une nouvelle alarme", {"states": {"checked"}}),
-        ("radio button", "Conserver l'alarme éxistante", {"states": {"!checked"}}),
-        ("radio button", "Quitter le programme", {"states": {"!checked"}}), ("push button", "Valider", {})],
-    "message": [("text", "Message de l'alarme", {"text": MESSAGE, "states": {"!editable"}}),
+        ("radio button", "Entrer une nouvelle alarme", {"checked": True}), ("push button", "Valider", {}),
+        ("radio button", "Conserver l'alarme éxistante", {"checked": False}),
+        ("radio button", "Quitter le programme", {"checked": False})],
+    "message": [("text", "Message de l'alarme", {"text": MESSAGE, "editable": False}),
                 ("push button", "OK", {})],
     "TINTEL": [("push button", "Oui", {}), ("push button", "Non", {})],
 }
+FACTS = {"desc": lambda o: o.description, "text": lambda o: o.queryText().getText(0, -1),
+         "by": lambda o: [r.getTarget(i).name for r in o.getRelationSet()
+                          if r.getRelationType() == pyatspi.RELATION_LABELLED_BY
+                          for i in range(r.getNTargets())]}
 
 
 def fail(why):
@@ -44,61 +42,39 @@ def until(what, timeout, why):
     return found or fail(why)
 
 
+def fact(o, key):
+    return FACTS[key](o) if key in FACTS else o.getState().contains(getattr(pyatspi, f"STATE_{key.upper()}"))
+
+
 def window(title, timeout=10):
-    def showing():
-        for app in pyatspi.Registry.getDesktop(0):
-            if app and app.name == "tintel":
-                app.setCacheMask(0)  # names and states read afresh: they change as the user waits
-                return next((w for w in app if w and w.name == title and
-                             w.getState().contains(pyatspi.STATE_SHOWING)), None)
-    return until(showing, timeout, f"no window '{title}' on the accessibility bus")
-
-
-def named(o, role, name):
-    return o and re.fullmatch(role, o.getRoleName()) and (
-        name.fullmatch(o.name) if isinstance(name, re.Pattern) else o.name == name)
+    return until(lambda: next((w for app in pyatspi.Registry.getDesktop(0) if app and app.name == "tintel"
+                               for w in app if w and w.name == title and fact(w, "showing")), None),
+                 timeout, f"no window '{title}' on the accessibility bus")
 
 
 def control(win, role, name):
-    return win if named(win, role, name) else pyatspi.findDescendant(win, lambda o: named(o, role, name))
+    def named(o):
+        return o and re.fullmatch(role, o.getRoleName()) and (
+            name.fullmatch(o.name) if isinstance(name, re.Pattern) else o.name == name)
+    return win if named(win) else pyatspi.findDescendant(win, named)
 
 
 def check(win, rows):
     wrong = []
     for role, name, want in rows:
         o = control(win, role, name)
-        if not o:
-            wrong.append(f"no {role} named '{name}'")
-            continue
-        has = states(o)
-        labels = [r.getTarget(i).name for r in o.getRelationSet()
-                  if r.getRelationType() == pyatspi.RELATION_LABELLED_BY for i in range(r.getNTargets())]
-        got = {"desc": o.description, "by": want.get("by") if want.get("by") in labels else labels,
-               "text": o.queryText().getText(0, -1) if "text" in want else None}
-        wrong += [f"{name}: {key} {got[key]!r}, not {value!r}" for key, value in want.items()
-                  if key != "states" and got[key] != value]
-        wrong += [f"{name}: {'has' if state[0] == '!' else 'lacks'} {state.strip('!')}"
-                  for state in want.get("states", ()) if (state.strip("!") in has) == (state[0] == "!")]
+        wrong += [f"'{name}' {key}: {fact(o, key)!r}, not {value!r}" for key, value in want.items()
+                  if fact(o, key) != value] if o else [f"no {role} '{name}'"]
     if wrong:
-        seen = [f"{o.getRoleName()} '{o.name}'" for o in pyatspi.findAllDescendants(win, bool)]
-        fail(f"'{win.name}': " + "; ".join(wrong) + "\n  the window holds: " + ", ".join(seen))
+        held = ", ".join(f"{o.getRoleName()} '{o.name}'" for o in pyatspi.findAllDescendants(win, bool))
+        fail(f"'{win.name}': {'; '.join(wrong)}\n  which holds: {held}")
     return win
 
 
-def press(win, role, name, expect=None):
+def press(win, role, name, then):
     o = control(win, role, name) or fail(f"no {role} '{name}' in '{win.name}'")
-    start = time.monotonic()
     o.queryAction().doAction(0)
-    # Orca waits on the action: one that waits on a dialog it opens freezes the screen reader.
-    if time.monotonic() - start > 1:
-        fail(f"the action of '{name}' returned only when what it opened had closed")
-    if expect:
-        until(lambda: expect(o), 3, f"'{name}' pressed, nothing changed")
-
-
-def clock(hms):
-    with open(f"{os.environ['WORK']}/faketime", "w") as f:
-        f.write(f"@2026-06-01 {hms}\n")
+    until(lambda: then(o), 3, f"'{name}' pressed, nothing changed")
 
 
 def now():
@@ -106,63 +82,50 @@ def now():
     return t.hour * 3600 + t.minute * 60 + t.second + t.microsecond / 1e6
 
 
-def speech(since):
-    """What Orca said from `since` on (seconds of the day), with when."""
-    for line in open(f"{os.environ['WORK']}/orca.log", errors="replace"):
-        if m := re.match(r"(\d\d):(\d\d):(\d\d\.\d+) - SPEECH OUTPUT: '(.*)", line):
-            if (at := int(m[1]) * 3600 + int(m[2]) * 60 + float(m[3])) >= since:
-                yield at, m[4]
-
-
-def said(text, since):
-    return next((at for at, line in speech(since) if text in line), None)
-
-
-def states(o):
-    return {pyatspi.stateToString(s) for s in o.getState().getStates()}
+def said(words, since):
+    """How long after `since` (a now()) Orca first said `words`, and what it said; None if not yet."""
+    for line in open(f"{WORK}/orca.log", errors="replace"):
+        m = re.match(r"(\d\d):(\d\d):(\S+) - SPEECH OUTPUT: '(.*)'( ?{.*)?$", line.rstrip())
+        if m and words in m[4]:
+            if (after := (int(m[1]) * 3600 + int(m[2]) * 60 + float(m[3]) - since) % 86400) < 3600:
+                return after, m[4]
 
 
 def countdown():
     win = check(window("Tintel journalière"), ROWS["Tintel journalière"])
-    label = control(win, "label", SENTENCE)
-    for hms, left in (("08:58:58", ("1", "1")), ("07:57:50", ("2", "2"))):
-        clock(hms)
-        until(lambda: (m := SENTENCE.fullmatch(label.name)) and m.groups()[:2] == left, 3,
-              f"at {hms}: '{label.name}'")
-        h, m, s = map(int, SENTENCE.fullmatch(label.name).groups())
-        right = f"{h} heure{'s' * (h > 1)} {m} minute{'s' * (m > 1)} {s} seconde{'s' * (s > 1)}"
-        if not label.name.endswith(right):
-            fail(f"'{label.name}', not '... {right}'")
     for checked in (False, True):
         press(win, "toggle button|check box", "Toujours au premier plan",
-              lambda o: ("checked" in states(o)) == checked)
-    press(win, "label", SENTENCE)
+              lambda o: fact(o, "checked") == checked)
+    opened = now()
+    press(win, "label", SENTENCE, bool)
     question = check(window("Que voulez-vous faire?", 5), ROWS["Que voulez-vous faire?"])
-    press(question, "radio button", "Conserver l'alarme éxistante", lambda o: "checked" in states(o))
+    press(question, "radio button", "Conserver l'alarme éxistante", lambda o: fact(o, "checked"))
+    # Orca handles events in turn: once it has read the dialog out, nothing from before is left.
+    until(lambda: said("Que voulez-vous faire?", opened), 5, "Orca did not read the dialog out")
     closed = now()
-    press(question, "push button", "Valider", lambda o: "showing" not in states(question))
-    # Back on the countdown, Orca names the window and the control with the keyboard; then, while
+    press(question, "push button", "Valider", lambda o: not fact(question, "showing"))
+    # Back on the countdown Orca names the window, then the control with the keyboard; then, as
     # the countdown ticks and the user does nothing, it says nothing.
-    focus = until(lambda: pyatspi.findDescendant(win, lambda o: o and "focused" in states(o)), 3,
-                  "no control of the countdown has the keyboard")
-    back = until(lambda: said(focus.name, closed), 5, f"Orca did not say '{focus.name}' back on the countdown")
-    time.sleep(max(0, back + QUIET - now()))
-    talk = [line for at, line in speech(back + 0.001)]
-    if talk:
-        fail(f"Orca spoke while the countdown ticked: {talk}")
+    focus = until(lambda: pyatspi.findDescendant(win, lambda o: o and fact(o, "focused")), 3,
+                  "nothing on the countdown has the keyboard")
+    back = until(lambda: said(focus.name, closed), 5, f"Orca did not say '{focus.name}' on the countdown")[0]
+    time.sleep(max(0, closed + back + QUIET - now()))
+    if talk := said("", closed + back + 0.001):
+        fail(f"Orca said '{talk[1]}' {talk[0]:.1f} s into the user's silence")
 
 
 def message(hhmm, role):
     start = now()
-    clock((datetime.datetime.strptime(hhmm, "%H:%M") - datetime.timedelta(seconds=2)).strftime("%H:%M:%S"))
+    alarm = datetime.datetime.strptime(hhmm, "%H:%M")
+    pathlib.Path(WORK, "faketime").write_text(f"@2026-06-01 {alarm - datetime.timedelta(seconds=2):%T}\n")
     win = window(f"votre message de {hhmm}:00", 10)
     shown = now()
     check(win, ROWS["message"] + [(role, win.name, {"desc": MESSAGE})])
-    at = until(lambda: said(MESSAGE, start), 5, f"Orca never said '{MESSAGE}'")
-    print(f"Orca said the message {at - shown:+.2f} s after its window showed")
-    if at - shown > 1:
-        fail(f"Orca said the message {at - shown:.2f} s after its window showed")
-    press(win, "push button", "OK", lambda o: "showing" not in states(win))
+    late = until(lambda: said(MESSAGE, start), 5, f"Orca did not say '{MESSAGE}'")[0] - (shown - start)
+    print(f"Orca said the message {late:+.2f} s after its window showed")
+    if late > 1:
+        fail(f"Orca said the message {late:.2f} s after its window showed")
+    press(win, "push button", "OK", lambda o: not fact(win, "showing"))
 
 
 if __name__ == "__main__":

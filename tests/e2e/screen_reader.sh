@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# The program as a screen-reader user meets it: each window's controls by their names over the
-# accessibility bus, the countdown and the alarm driven from there, and the alarm message in
+# The program as a screen-reader user meets it: every window's controls by name on the
+# accessibility bus, the countdown and the alarm driven from there, and the alarm message among
 # what Orca says, whoever has the keyboard.
 source "$(dirname "$0")/lib.sh"
 start_display
 start_screen_reader
-# Debian's own Python has the accessibility bindings.
-walk() { WORK=$WORK /usr/bin/python3 "$E2E_DIR/screen_reader.py" "$@" || fail "${*@Q}, as a screen reader finds it"; }
-# No tool-tip under the pointer to be read out.
-xdotool mousemove 0 1023
+walk() { WORK=$WORK /usr/bin/python3 "$E2E_DIR/screen_reader.py" "$@" || fail "walking ${*@Q}"; }
 
+# The splash shows for two seconds: it is looked for from before the start.
 walk Tintel &
 splash=$!
 start_faked reader "2026-06-01 08:58:00"
@@ -23,7 +21,6 @@ enter_alarm "$nouveau" 10:00 "Appeler le garage"
 walk countdown
 walk message 10:00 alert
 
-# Yes and No of the program's questions; Alt+N answers No.
 nouveau=$(wait_window "Nouvelle alarme" 5)
 press "$nouveau" Escape
 walk TINTEL
