@@ -4,7 +4,8 @@ the countdown and the alarm message driven from the bus, with what Orca said ($W
 import datetime, os, pathlib, re, sys, time
 import pyatspi
 
-WORK, MESSAGE, QUIET = os.environ["WORK"], "Appeler le garage", 5
+WORK, MESSAGE = os.environ["WORK"], "Appeler le garage"
+QUIET = 5  # seconds of the countdown ticking unheard
 SENTENCE = re.compile(r"Alarme à 10:00, il reste \d+ heures? \d+ minutes? \d+ secondes?")
 # window: [(role pattern, name, {what else holds: description, labelled by, text, or a state})]
 ROWS = {
