@@ -3,7 +3,6 @@
 #include "forms/forms.h"
 #include "tests/support/fakes.h"
 
-#include <QAccessible>
 #include <QDate>
 #include <QObject>
 #include <QRect>
@@ -103,10 +102,8 @@ private Q_SLOTS:
 
 // Rows of an object name, a property and the text it must hold, on a window or its children;
 // and the check of the current row.
-// A property's text, or, as "spoken name" or "spoken description", what a screen reader is told.
 void addTextColumns();
 void verifyTextOfRow(QWidget& window);
-QString spoken(QObject* object, QAccessible::Text text = QAccessible::Name);
 
 // Rows of program versions and the label each gives, for the windows that show it; and the
 // current row's version given to the fake program, with the label expected back.

@@ -138,12 +138,6 @@ void TestFrmNouveau::layoutTexts_data()
                               << u"heure de la nouvelle alarme"_s;
     QTest::addRow("message tip") << u"txtMessage"_s << QByteArray("toolTip")
                                  << u"Message de l'alarme"_s;
-    QTest::addRow("time box named by its label")
-        << u"txtHeure"_s << QByteArray("spoken name") << u"Entrez l'heure:"_s;
-    QTest::addRow("time box described by its tip")
-        << u"txtHeure"_s << QByteArray("spoken description") << u"heure de la nouvelle alarme"_s;
-    QTest::addRow("message box named by its label")
-        << u"txtMessage"_s << QByteArray("spoken name") << u"Entrez le message à afficher:"_s;
     QTest::addRow("F1 link") << u"Label3_0"_s << QByteArray("text") << u"F1: Aide"_s;
     QTest::addRow("F1 tip") << u"Label3_0"_s << QByteArray("toolTip")
                             << u"touche F1: affiche l'aide..."_s;

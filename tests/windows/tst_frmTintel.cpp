@@ -99,10 +99,6 @@ void TestFrmTintel::layoutTexts_data()
     QTest::addRow("on top face") << u"cmdOnTop"_s << QByteArray("text") << QString();
     QTest::addRow("on top tip") << u"cmdOnTop"_s << QByteArray("toolTip")
                                 << u"Affiche l'alarme au premier plan"_s;
-    QTest::addRow("minimise named")
-        << u"cmdReduire"_s << QByteArray("spoken name") << u"Réduire la fenêtre"_s;
-    QTest::addRow("on top named") << u"cmdOnTop"_s << QByteArray("spoken name")
-                                  << u"Toujours au premier plan"_s;
 }
 
 void TestFrmTintel::layoutTexts()
@@ -150,9 +146,6 @@ void TestFrmTintel::onTopToggles()
     const QPoint placed = window.pos();
     auto* cmdOnTop = rig.child<QPushButton>(u"cmdOnTop"_s);
     int before = int(rig.fp.windows.calls.size());
-    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(cmdOnTop);
-    QCOMPARE(reader->role(), QAccessible::CheckBox);
-    QVERIFY(reader->state().checked);
 
     for (const bool expected : {false, true, false}) {
         QTest::mouseClick(cmdOnTop, Qt::LeftButton);
@@ -163,7 +156,6 @@ void TestFrmTintel::onTopToggles()
         QCOMPARE(window.pos(), placed);
         QCOMPARE(cmdOnTop->toolTip(), u"Affiche l'alarme au premier plan"_s);
         QCOMPARE(cmdOnTop->text(), QString());
-        QCOMPARE(reader->state().checked, expected);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "windows/frmNouveau.h"
 #include "windows/frmTintel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -155,7 +156,9 @@ void TestRoad::wholeRoad()
         QCOMPARE(rig.tintelLabel(u"lblHeure"_s), u"07:29:5%1"_s.arg(7 + i));
         QCOMPARE(rig.tintelLabel(u"lbljour"_s), u"15/06/2026"_s);
     }
-    QCOMPARE(spoken(child<QLabel>(rig.tintel(), u"txtTintel"_s)),
+    // What a screen reader is told of the alarm time.
+    QCOMPARE(QAccessible::queryAccessibleInterface(child<QLabel>(rig.tintel(), u"txtTintel"_s))
+                 ->text(QAccessible::Name),
              u"Alarme à 07:30, il reste 0 heure 0 minute 1 seconde"_s);
     QCOMPARE(rig.fp.beeper.beeps, 0);
 
@@ -286,12 +289,8 @@ void TestRoad::messageKeyboard()
     rig.fp.windows.heldKeys = held;
     bool shownWithoutFocus = true;
     bool stillOpen = true;
-    QStringList told;
     rig.whenModal<frmMessage>([&](frmMessage& message) {
         shownWithoutFocus = rig.fp.windows.shownWithoutFocus.contains(&message);
-        told = QStringList{QString::number(QAccessible::queryAccessibleInterface(&message)->role()),
-                           spoken(&message, QAccessible::Description),
-                           spoken(child(message, u"txtTexte"_s))};
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, 0, 0, u"\r"_s,
                         repeat);
         QApplication::sendEvent(message.focusWidget(), &enter);
@@ -303,11 +302,6 @@ void TestRoad::messageKeyboard()
     rig.fp.tickers.tickAll();
 
     QCOMPARE(shownWithoutFocus, !keyboardHere);
-    // Spoken as it shows: an alert where it takes the keyboard, a notification beside another
-    // program.
-    const QAccessible::Role role =
-        keyboardHere ? QAccessible::AlertMessage : QAccessible::Notification;
-    QCOMPARE(told, (QStringList{QString::number(role), u"Réunion"_s, u"Message de l'alarme"_s}));
     QCOMPARE(stillOpen, !answered);
     QVERIFY(rig.nouveau().isVisible());
 }
