@@ -21,15 +21,6 @@ centre_pixel() {
     grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 | tr -d '#' | tr a-f A-F
 }
 
-# Waits up to 3 s for a command to succeed.
-eventually() {
-  local i
-  for i in $(seq 60); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 is_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
 is_normal() { xprop -id "$1" WM_STATE | grep -q 'state: Normal'; }
 demands_attention() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_DEMANDS_ATTENTION; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The alarm road on the desktop that $2 names (gnome-x11, kde-x11, gnome-wayland, kde-wayland),
 # its compositor started by the session: every window where it belongs, the countdown above other
-# programs' windows, X and native Wayland, and no close from outside, the alarm at its second.
+# programs' windows, X and native Wayland, and no close from outside, the alarm at its second while
+# the user types in another program, which keeps every key.
 source "$(dirname "$0")/lib.sh"
 DESKTOP=${2:?usage: $0 path/to/tintel gnome-x11|kde-x11|gnome-wayland|kde-wayland}
 WIDTH=1280 HEIGHT=800
@@ -75,28 +76,38 @@ for how in alt+F4 _NET_CLOSE_WINDOW; do
   [[ $(outer_frame "$tintel") == "$placed" ]] || fail "$how moved the countdown: $(outer_frame "$tintel")"
 done
 
-# The alarm second comes while the user works in another program, which has the keyboard.
-xmessage -name clavier "autre programme" >/dev/null 2>&1 &
-PIDS+=($!)
-typing=$(wait_window clavier 5)
-xdotool windowactivate --sync "$typing" >/dev/null
+# The alarm second comes while the user types in another program, which keeps every key: the
+# message window comes centred and asks for attention, and takes the keyboard only once the user
+# clicks it, its OK then answering Enter.
+typist=$(start_typist)
+watch_state_requests
 # The faked clock starts again from 09:59:59 at the program's first reading after this, within
-# a second: the message window comes one second after that.
+# a second: the message window comes one second after that, timed apart from the typing.
 written=$(date +%s%3N)
 echo "@2026-06-01 09:59:59" >"$WORK/faketime"
-message=$(wait_window "$MESSAGE" 5)
-elapsed=$(($(date +%s%3N) - written))
+(wait_window "$MESSAGE" 5 >/dev/null && date +%s%3N >"$WORK/shown") &
+shown=$!
+PIDS+=("$shown")
+message=$(type_through "$typist" "$MESSAGE")
+wait "$shown"
+elapsed=$(($(cat "$WORK/shown") - written))
 echo "message window ${elapsed} ms after the clock was set to one second before the alarm"
 ((elapsed >= 1000 && elapsed < 3000)) || fail "message window ${elapsed} ms after 09:59:59"
 centred "$message" "the message window"
+grep -q "^$(hex "$message") 1 _NET_WM_STATE_DEMANDS_ATTENTION$" "$WORK/requests" ||
+  fail "the message window asks for no attention: $(cat "$WORK/requests")"
+# The user comes to it with a click beside OK, on no control.
+read -r x y _ < <(client_geometry "$message")
+desktop_click $((x + 30)) $((y + 78))
+eventually has_keyboard "$message" || fail "a click leaves the message window without the keyboard"
 
-press "$message" F2
+desktop_key F2
 about=$(wait_window "À propos de Tintel" 5)
 sleep 0.3
 above "$about" "$message" "the about window"
 press "$about" Escape
 wait_gone "À propos de Tintel" 3
-press "$message" Return
+desktop_key Return
 wait_window "Nouvelle alarme" 5 >/dev/null
 wait_gone "Tintel journalière" 3
 echo PASS

@@ -27,6 +27,18 @@ owner_mapped() {
     fail "$2 is transient for $owner, which is not on screen"
 }
 
+# Waits up to 3 s for a command to succeed.
+eventually() {
+  local i
+  for i in $(seq 60); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+has_keyboard() { [[ $(xdotool getwindowfocus) == "$1" ]]; }
+
 always_on_top() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
 # A stand-in for the desktop's opener on PATH: every request lands as a line in $WORK/opened.
@@ -58,9 +70,8 @@ start_typist() {
 type_through() {
   local typist=$1 title=$2 id="" after=2 i
   for i in $(seq 60); do
-    [[ $(xdotool getwindowfocus) == "$typist" ]] || fail "window $typist lost the keyboard"
-    xdotool type --delay "$TYPING_DELAY" "a b"
-    xdotool key Return
+    has_keyboard "$typist" || fail "window $typist lost the keyboard"
+    desktop_key a space b Return
     printf 'a b\n' >>"$WORK/sent"
     if [[ -z $id ]]; then
       id=$(search_titles "$title" --onlyvisible | head -n1)
@@ -78,6 +89,43 @@ type_through() {
 
 hex() { printf '0x%x' "$1"; }
 
+# Records the state changes that programs ask of the window manager, a line each in
+# $WORK/requests: "0xWINDOW 1 STATE" to add, 0 to remove. What a program asks, whatever the window
+# manager then makes of it: mutter never marks a window in full view as asking for attention.
+watch_state_requests() {
+  /usr/bin/python3 - >"$WORK/requests" <<'WATCH' &
+import ctypes
+from ctypes import c_char_p, c_int, c_long, c_ulong, c_void_p
+x11 = ctypes.CDLL("libX11.so.6")
+for name, result, *arguments in [("XOpenDisplay", c_void_p, c_char_p),
+                                  ("XDefaultRootWindow", c_ulong, c_void_p),
+                                  ("XSelectInput", c_int, c_void_p, c_ulong, c_long),
+                                  ("XSync", c_int, c_void_p, c_int),
+                                  ("XNextEvent", c_int, c_void_p, c_void_p),
+                                  ("XGetAtomName", c_char_p, c_void_p, c_ulong)]:
+    getattr(x11, name).restype, getattr(x11, name).argtypes = result, arguments
+display = x11.XOpenDisplay(None)
+# Requests go to the root window with the structure mask, which any client may listen with.
+x11.XSelectInput(display, x11.XDefaultRootWindow(display), 1 << 17)
+x11.XSync(display, 0)
+print("ready", flush=True)
+# An XEvent, as longs: a ClientMessage has its type, window, message type and data at 0, 4, 5, 7.
+event = (ctypes.c_long * 24)()
+while True:
+    x11.XNextEvent(display, event)
+    if event[0] & 0xFFFFFFFF == 33 and x11.XGetAtomName(display, event[5]) == b"_NET_WM_STATE":
+        states = [x11.XGetAtomName(display, atom).decode() for atom in event[8:10] if atom]
+        print(hex(event[4]), event[7], *states, flush=True)
+WATCH
+  PIDS+=($!)
+  local i
+  for i in $(seq 100); do
+    [[ -s $WORK/requests ]] && return 0
+    sleep 0.05
+  done
+  fail "no watch on the window manager's requests"
+}
+
 # Fails unless window $1 stands above window $2 in the window manager's stacking order.
 above() {
   local order upper lower
@@ -87,12 +135,12 @@ above() {
   [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above its opener ($order)"
 }
 
-# Keys (alt+F4) and clicks at x y as a user's reach the desktop: through its compositor. On X11
-# the window manager sees the X server's test input, but on XWayland that input stays inside
-# XWayland, so there the compositor's own input service takes it.
+# Keys (a chord such as alt+F4, or plain keys in turn) and clicks at x y as a user's reach the
+# desktop: through its compositor. On X11 the window manager sees the X server's test input, but on
+# XWayland that input stays inside XWayland, so there the compositor's own input service takes it.
 desktop_key() {
   if [[ $XSESSION_DESKTOP == *-wayland ]]; then
-    in_desktop /usr/bin/python3 "$E2E_DIR/desktop_input.py" key "$1"
+    in_desktop /usr/bin/python3 "$E2E_DIR/desktop_input.py" key "$@"
   elif [[ $1 == *+* ]]; then
     # mutter on X11 ignores a chord whose keys come as fast as xdotool sends them.
     local modifiers=${1%+*}
@@ -102,7 +150,7 @@ desktop_key() {
     sleep 0.1
     xdotool keyup ${modifiers//+/ }
   else
-    xdotool key "$1"
+    xdotool key "$@"
   fi
 }
 desktop_click() {
