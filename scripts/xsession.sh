@@ -60,6 +60,9 @@ TYPING_DELAY=20
 cleanup() {
   local pid
   for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  # Without a process namespace, what a desktop forks off (its session bus) outlives it, and
+  # would hold the test's output open: it is known by the session folder it names.
+  pkill -9 -f -- "$WORK/" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$WORK"
 }
@@ -189,7 +192,7 @@ desktop_environment() {
 start_wayland() {
   local name=$1 size=$2 compositor kwin=kwin_wayland status=0
   shift 2
-  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--}\" >$WORK/desktop.env; exec sleep infinity"
+  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--}\" >$WORK/desktop.env; exec tail -f $WORK/desktop.env"
   case $name in
     gnome-wayland)
       compositor=(mutter --wayland --headless --virtual-monitor "$size" --sm-disable -- sh -c "$report")
