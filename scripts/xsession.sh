@@ -230,11 +230,13 @@ start_wayland() {
   DESKTOP_PID=${DESKTOP_PID%% *}
 }
 
-# Runs $@ as one of the desktop's own processes: KWin on Wayland knows a client by the program
-# that /proc names for it, which it sees only in its own process namespace.
+# Runs $@ as one of the desktop's own processes: KWin on Wayland trusts a client only once the
+# program that its /proc names can be read at that path, and it reads both in its own process and
+# mount namespaces (under a chroot, a program outside them is named by its path from the machine's
+# root). Files under /tmp other than the session's are out of sight there: pass a script on stdin.
 in_desktop() {
   if [[ -n ${DESKTOP_PID:-} ]]; then
-    nsenter --target "$DESKTOP_PID" --pid -- "$@"
+    nsenter --target "$DESKTOP_PID" --pid --mount --root -- "$@"
   else
     "$@"
   fi

@@ -6,7 +6,7 @@ XWayland never leaves XWayland.
 usage: desktop_input.py key alt+F4 [a space b Return...] | click X Y
 GNOME's mutter takes it through its remote-desktop D-Bus service, KDE's KWin through its fake
 input Wayland protocol (offered to every client when KWIN_WAYLAND_NO_PERMISSION_CHECKS=1, once
-KWin can see the client's program: run it in KWin's process namespace, as in_desktop does)."""
+KWin can see the client's program: run it in KWin's namespaces, as in_desktop does)."""
 import os
 import socket
 import struct

@@ -140,7 +140,7 @@ above() {
 # XWayland that input stays inside XWayland, so there the compositor's own input service takes it.
 desktop_key() {
   if [[ $XSESSION_DESKTOP == *-wayland ]]; then
-    in_desktop /usr/bin/python3 "$E2E_DIR/desktop_input.py" key "$@"
+    in_desktop /usr/bin/python3 - key "$@" <"$E2E_DIR/desktop_input.py"
   elif [[ $1 == *+* ]]; then
     # mutter on X11 ignores a chord whose keys come as fast as xdotool sends them.
     local modifiers=${1%+*}
@@ -155,7 +155,7 @@ desktop_key() {
 }
 desktop_click() {
   case $XSESSION_DESKTOP in
-    *-wayland) in_desktop /usr/bin/python3 "$E2E_DIR/desktop_input.py" click "$1" "$2" ;;
+    *-wayland) in_desktop /usr/bin/python3 - click "$1" "$2" <"$E2E_DIR/desktop_input.py" ;;
     *) xdotool mousemove "$1" "$2" click 1 ;;
   esac
 }
