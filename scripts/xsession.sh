@@ -233,10 +233,11 @@ start_wayland() {
 # Runs $@ as one of the desktop's own processes: KWin on Wayland trusts a client only once the
 # program that its /proc names can be read at that path, and it reads both in its own process and
 # mount namespaces (under a chroot, a program outside them is named by its path from the machine's
-# root). Files under /tmp other than the session's are out of sight there: pass a script on stdin.
+# root). Files under /tmp other than the session's are out of sight there, the working folder
+# included: it runs from /, and a script comes on stdin.
 in_desktop() {
   if [[ -n ${DESKTOP_PID:-} ]]; then
-    nsenter --target "$DESKTOP_PID" --pid --mount --root -- "$@"
+    nsenter --target "$DESKTOP_PID" --pid --mount --root -- env --chdir=/ "$@"
   else
     "$@"
   fi
