@@ -93,6 +93,11 @@ def desktop_rounds(values):
     return [values[i:i + 3] for i in range(0, len(values), 3)]
 
 
+def median_round(rounds):
+    """The round of the median total; of an even number, the lower of the middle two."""
+    return sorted(rounds, key=sum)[(len(rounds) - 1) // 2]
+
+
 class Samples:
     def __init__(self, lines):
         self.values = {}
@@ -212,12 +217,12 @@ def table(s):
                      f"{hidden_ratio}× {below(hidden_ratio, 1.0)}"))
     desktop_seconds = float(s.text("desktop_seconds"))
     rounds = {who: desktop_rounds(s.numbers("desktop_cpu_ns", who)) for who in PROGRAMS}
-    desktop = {who: min(rounds[who], key=sum) for who in PROGRAMS}
+    desktop = {who: median_round(rounds[who]) for who in PROGRAMS}
     desktop_total = {who: sum(desktop[who]) for who in PROGRAMS}
     round_totals = {who: ", ".join(per_hour(sum(r), desktop_seconds) for r in rounds[who])
                     for who in PROGRAMS}
     desktop_ratio = ratio(desktop_total["tintel"], desktop_total["baseline"])
-    under = f"under {s.text('desktop')}, s ({desktop_seconds:g} s, lower of {len(rounds['tintel'])} rounds)"
+    under = f"under {s.text('desktop')}, s ({desktop_seconds:g} s, median of {len(rounds['tintel'])} rounds)"
     for i, part in enumerate(("the program", "XWayland", "the compositor")):
         rows.append((f"CPU per hour of {part} {under}",
                      *three(lambda who: per_hour(desktop[who][i], desktop_seconds)), "—", "—"))
@@ -250,7 +255,8 @@ def table(s):
         f"Under {s.text('desktop')}: GNOME's compositor headless on Wayland, the programs on"
         f" XWayland, each alone with its clock shown for {desktop_seconds:g} s in each of"
         f" {len(rounds['tintel'])} rounds; CPU time as above, of the program, of XWayland and of"
-        f" the compositor, from each program's round of the lowest total. Totals of the rounds, s"
+        f" the compositor, from each program's round of the median total (of an even number, the"
+        f" lower of the middle two). Totals of the rounds, s"
         f" an hour: Tintel {round_totals['tintel']}; bare Qt clock {round_totals['baseline']};"
         f" floor {round_totals['floor']}.",
         f"Start-up runs, ms: Tintel {s.text('starts', 'tintel')};"
