@@ -56,7 +56,7 @@ int main(int argc, char* argv[])
     // A display that does not answer (its server gone, or not allowed) ends the program with a
     // sentence of its own; a platform the user chose is left to say what it says.
     std::optional<tintel::DisplayOpening> opening;
-    if (session.qtPlatform.isEmpty()) {
+    if (!tintel::platformChosen(session)) {
         const QByteArray display = session.display.toLocal8Bit();
         opening.emplace("Tintel a besoin d'un bureau graphique : l'affichage " + display +
                         " ne répond pas.\nTintel needs a graphical desktop, and the display " +

@@ -5,6 +5,13 @@
 
 namespace tintel {
 
+bool platformChosen(const Session& session)
+{
+    // A forced xcb, options and all, is what the program would choose anyway.
+    return !session.qtPlatform.isEmpty() &&
+           session.qtPlatform.section(u':', 0, 0) != QLatin1String("xcb");
+}
+
 QString forcedPlatform(const Session& session)
 {
     if (!session.qtPlatform.isEmpty())
@@ -18,13 +25,13 @@ QString forcedPlatform(const Session& session)
 
 bool hasDisplay(const Session& session)
 {
-    return !session.qtPlatform.isEmpty() || !session.display.isEmpty() ||
+    return platformChosen(session) || !session.display.isEmpty() ||
            !session.waylandDisplay.isEmpty();
 }
 
 bool waylandOnly(const Session& session)
 {
-    return session.qtPlatform.isEmpty() && session.display.isEmpty() &&
+    return !platformChosen(session) && session.display.isEmpty() &&
            !session.waylandDisplay.isEmpty();
 }
 

@@ -17,6 +17,9 @@ struct Session
     QString display;        // DISPLAY
 };
 
+// Whether the user chose a platform other than the one the program runs on, xcb.
+bool platformChosen(const Session& session);
+
 // The Qt platform to force, or an empty text to leave Qt's choice alone. Wayland gives clients
 // neither always-on-top nor placement; XWayland (a DISPLAY beside Wayland) gives both.
 QString forcedPlatform(const Session& session);

@@ -1,6 +1,7 @@
 #include "platform/x11.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -264,12 +265,13 @@ private:
     std::optional<std::pair<xcb_keycode_t, xcb_timestamp_t>> m_release;
 };
 
-// Keeps a window from taking the keyboard as it is mapped. Qt asks the window manager to give an
-// application-modal window the keyboard once mapped, whatever the window wants, and takes that
-// request, which the X server also hands back to Qt, for the keyboard given. Until its first
-// picture the window refuses the keyboard the window manager then offers, and the request is
-// not taken for the keyboard; from then on the window takes the keyboard as any other does, when
-// the user clicks it or switches to it.
+// Keeps a window from taking the keyboard until the user comes to it. Window managers that focus
+// what appears under a resting pointer, or every new window, would hand it the keys the user is
+// typing into another program. Refusing input (WM_HINTS) leaves the window manager only the
+// request WM_TAKE_FOCUS, which the window answers itself: refused while the window manager is
+// still placing it, taken afterwards (a switch key, Alt+Tab); a click takes the keyboard at once.
+// Qt also asks the window manager to give an application-modal window the keyboard once mapped,
+// and takes that request, which the X server also hands back to Qt, for the keyboard given.
 class FocusRefusal final : public QObject, public QAbstractNativeEventFilter
 {
 public:
@@ -285,37 +287,75 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_handle && event->type() == QEvent::Expose && m_handle->isExposed() &&
-            m_refusing) {
-            m_refusing = false;
-            m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
-            m_window->setAttribute(Qt::WA_ShowWithoutActivating, false);
-            renewEventMasks(m_window);
-        }
+        if (watched != m_handle || !m_refusing)
+            return false;
+        if (event->type() == QEvent::MouseButtonPress)
+            take(XCB_CURRENT_TIME);
         return false;
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
-        if (m_ownRequestSeen || eventType != "xcb_generic_event_t")
+        if (eventType != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+        xcb_connection_t* c = connection();
+        const int type = event->response_type & 0x7f;
+        if (c && type == XCB_PROPERTY_NOTIFY) {
+            // The window manager marks the window managed as it maps it: the time from which
+            // its own requests are told from the user's.
+            const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+            if (change->window == m_id && change->atom == atom(c, "WM_STATE") &&
+                !m_managed.isValid()) {
+                m_managed.start();
+                m_managedAt = change->time;
+            }
+        }
+        if (!c || type != XCB_CLIENT_MESSAGE)
             return false;
         const auto* request = static_cast<const xcb_client_message_event_t*>(message);
-        xcb_connection_t* c = connection();
-        // Source 1: an application's request, the window's own.
-        if (!c || request->window != m_id || request->type != atom(c, "_NET_ACTIVE_WINDOW") ||
-            request->data.data32[0] != 1)
+        if (request->window != m_id)
             return false;
-        m_ownRequestSeen = true;
+        // Source 1: an application's request, the window's own.
+        if (!m_ownRequestSeen && request->type == atom(c, "_NET_ACTIVE_WINDOW") &&
+            request->data.data32[0] == 1) {
+            m_ownRequestSeen = true;
+            return true;
+        }
+        if (!m_refusing || request->type != atom(c, "WM_PROTOCOLS") ||
+            request->data.data32[0] != atom(c, "WM_TAKE_FOCUS"))
+            return false;
+        // A window manager's request made as it maps the window carries the time of what set it
+        // off, a moment after; the user's switch key comes later, by the server's clock and ours.
+        const xcb_timestamp_t time = request->data.data32[1];
+        if (m_managed.isValid() && m_managed.elapsed() >= kPlacing &&
+            (time == XCB_CURRENT_TIME || qint32(time - m_managedAt) >= kPlacing))
+            take(time);
         return true;
     }
 
 private:
+    // Long enough for a window manager to finish with a new window, short of a person's reach
+    // for a switch key after seeing it, in ms.
+    static constexpr qint32 kPlacing = 400;
+
+    void take(xcb_timestamp_t time)
+    {
+        m_refusing = false;
+        m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+        m_window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        renewEventMasks(m_window);
+        if (xcb_connection_t* c = connection()) {
+            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, m_id, time);
+            xcb_flush(c);
+        }
+    }
+
     QWidget* m_window;
     QWindow* m_handle;
     xcb_window_t m_id;
+    QElapsedTimer m_managed;
+    xcb_timestamp_t m_managedAt = XCB_CURRENT_TIME;
     bool m_refusing = true;
     bool m_ownRequestSeen = false;
 };

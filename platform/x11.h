@@ -52,8 +52,8 @@ std::optional<unsigned> inputFocus();
 void watchHeldKeys(QWidget* window);
 bool heldFromBefore(QWidget* window, quint32 keycode);
 
-// Has the window, at its next showing, come up without taking the keyboard; the user still gives
-// it the keyboard as to any other window.
+// Has the window, at its next showing, come up without taking the keyboard, whatever the window
+// manager's focus policy, until the user gives it the keyboard: a click on it, or a switch key.
 void showWithoutFocus(QWidget* window);
 
 // From now on, every window of the program is declared transient only for a mapped window.

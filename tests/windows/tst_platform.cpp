@@ -518,6 +518,10 @@ void tst_Platform::waylandSessionRunsOnXcb_data()
     QTest::addRow("plain x11") << u""_s << u"x11"_s << u""_s << u":0"_s << u""_s << true << false;
     QTest::addRow("no display at all")
         << u""_s << u"tty"_s << u""_s << u""_s << u""_s << false << false;
+    QTest::addRow("xcb chosen, no display at all")
+        << u"xcb"_s << u""_s << u""_s << u""_s << u""_s << false << false;
+    QTest::addRow("xcb chosen, wayland without xwayland")
+        << u"xcb"_s << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << true << true;
     QTest::addRow("offscreen chosen")
         << u"offscreen"_s << u""_s << u""_s << u""_s << u""_s << true << false;
 }
