@@ -194,7 +194,8 @@ void Form::placeTopRight()
 {
     const QSizeF screen = screenSizeTwips();
     const QSizeF window = outerSizeTwips();
-    moveTwips(screen.width() - window.width(), 0);
+    const QMarginsF panels = platform().screen.panelsTwips(this);
+    moveTwips(screen.width() - panels.right() - window.width(), panels.top());
 }
 
 void Form::centreInWholePixels()

@@ -49,4 +49,13 @@ QRectF QtScreen::geometryTwips(const QWidget* window) const
     return QRectF(twipsFromPixels(pixels.topLeft()), twipsFromPixels(pixels.size()));
 }
 
+QMarginsF QtScreen::panelsTwips(const QWidget* window) const
+{
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const std::optional<QMargins> struts = x11::panelStruts();
+    if (!screen || !struts)
+        return {};
+    return QMarginsF(*struts) * (kTwipsPerPixel / screen->devicePixelRatio());
+}
+
 } // namespace tintel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMarginsF>
 #include <QPoint>
 #include <QRectF>
 
@@ -24,12 +25,16 @@ public:
     // The whole screen the window is on (the primary screen for none), in twips: device pixels
     // over the device pixel ratio, times 15.
     virtual QRectF geometryTwips(const QWidget* window = nullptr) const = 0;
+    // What panels keep at the screen's edges where the window manager leaves windows free to
+    // cover them, in twips.
+    virtual QMarginsF panelsTwips(const QWidget* window = nullptr) const = 0;
 };
 
 class QtScreen final : public Screen
 {
 public:
     QRectF geometryTwips(const QWidget* window = nullptr) const override;
+    QMarginsF panelsTwips(const QWidget* window = nullptr) const override;
 };
 
 } // namespace tintel

@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 #endif
 
 namespace tintel::x11 {
@@ -85,6 +86,36 @@ bool supportedByWindowManager(xcb_connection_t* c, xcb_atom_t what)
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
     const auto* end = atoms + xcb_get_property_value_length(reply.get()) / 4;
     return std::find(atoms, end, what) != end;
+}
+
+// The frame a reparenting window manager drew, read from the window's ancestor just under the
+// root: for window managers that publish no frame extents, once the window is mapped.
+std::optional<QMargins> parentFrame(xcb_connection_t* c, xcb_window_t id)
+{
+    xcb_window_t frame = id;
+    for (;;) {
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, frame), nullptr));
+        if (!tree)
+            return std::nullopt;
+        if (tree->parent == tree->root || tree->parent == XCB_NONE)
+            break;
+        frame = tree->parent;
+    }
+    if (frame == id)
+        return std::nullopt;
+    Reply<xcb_get_geometry_reply_t> outer(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, frame), nullptr));
+    Reply<xcb_get_geometry_reply_t> inner(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, id), nullptr));
+    Reply<xcb_translate_coordinates_reply_t> at(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, id, frame, 0, 0), nullptr));
+    if (!outer || !inner || !at)
+        return std::nullopt;
+    const int border = outer->border_width;
+    return QMargins(at->dst_x + border, at->dst_y + border,
+                    outer->width - at->dst_x - inner->width + border,
+                    outer->height - at->dst_y - inner->height + border);
 }
 
 std::optional<QSize> geometry(xcb_connection_t* c, xcb_window_t window)
@@ -269,9 +300,10 @@ private:
 // what appears under a resting pointer, or every new window, would hand it the keys the user is
 // typing into another program. Refusing input (WM_HINTS) leaves the window manager only the
 // request WM_TAKE_FOCUS, which the window answers itself: refused while the window manager is
-// still placing it, taken afterwards (a switch key, Alt+Tab); a click takes the keyboard at once.
-// Qt also asks the window manager to give an application-modal window the keyboard once mapped,
-// and takes that request, which the X server also hands back to Qt, for the keyboard given.
+// still placing it, taken afterwards (a switch key, Alt+Tab); a click on it, or a taskbar's or
+// pager's request for it, gives it the keyboard at once. Qt also asks the window manager to give
+// an application-modal window the keyboard once mapped, and takes that request, which the X
+// server also hands back to Qt, for the keyboard given.
 class FocusRefusal final : public QObject, public QAbstractNativeEventFilter
 {
 public:
@@ -283,7 +315,19 @@ public:
         m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, true);
         m_handle->installEventFilter(this);
         qApp->installNativeEventFilter(this);
+        // A pager's request goes to the root, where a listener for its children's changes hears
+        // it too; heard only while the window refuses, as it wakes the program at every move of
+        // any window.
+        xcb_connection_t* c = connection();
+        Reply<xcb_get_window_attributes_reply_t> root(xcb_get_window_attributes_reply(
+            c, xcb_get_window_attributes(c, rootWindow(c)), nullptr));
+        if (root && !(root->your_event_mask & XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY)) {
+            m_rootMask = root->your_event_mask;
+            setRootMask(*m_rootMask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
+        }
     }
+
+    ~FocusRefusal() override { stopListening(); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -316,9 +360,13 @@ public:
         const auto* request = static_cast<const xcb_client_message_event_t*>(message);
         if (request->window != m_id)
             return false;
-        // Source 1: an application's request, the window's own.
-        if (!m_ownRequestSeen && request->type == atom(c, "_NET_ACTIVE_WINDOW") &&
-            request->data.data32[0] == 1) {
+        if (request->type == atom(c, "_NET_ACTIVE_WINDOW")) {
+            // Source 2: a pager or a taskbar, in the user's name.
+            if (m_refusing && request->data.data32[0] == 2)
+                take(request->data.data32[1]);
+            // Source 1: an application's request, the window's own.
+            if (m_ownRequestSeen || request->data.data32[0] != 1)
+                return false;
             m_ownRequestSeen = true;
             return true;
         }
@@ -339,9 +387,24 @@ private:
     // for a switch key after seeing it, in ms.
     static constexpr qint32 kPlacing = 400;
 
+    void setRootMask(uint32_t mask)
+    {
+        xcb_connection_t* c = connection();
+        xcb_change_window_attributes(c, rootWindow(c), XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(c);
+    }
+
+    void stopListening()
+    {
+        if (m_rootMask && connection())
+            setRootMask(*m_rootMask);
+        m_rootMask.reset();
+    }
+
     void take(xcb_timestamp_t time)
     {
         m_refusing = false;
+        stopListening();
         m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
         m_window->setAttribute(Qt::WA_ShowWithoutActivating, false);
         renewEventMasks(m_window);
@@ -356,6 +419,8 @@ private:
     xcb_window_t m_id;
     QElapsedTimer m_managed;
     xcb_timestamp_t m_managedAt = XCB_CURRENT_TIME;
+    // The root's mask before the window listened there.
+    std::optional<uint32_t> m_rootMask;
     bool m_refusing = true;
     bool m_ownRequestSeen = false;
 };
@@ -485,7 +550,7 @@ std::optional<QMargins> frameExtents(QWidget* window)
         return known;
     const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
     if (!supportedByWindowManager(c, request))
-        return std::nullopt;
+        return supportedByWindowManager(c, extents) ? std::nullopt : parentFrame(c, id);
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -511,6 +576,68 @@ std::optional<QSize> clientSize(QWidget* window)
     if (!c)
         return std::nullopt;
     return geometry(c, static_cast<xcb_window_t>(window->winId()));
+}
+
+std::optional<QMargins> panelStruts()
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return std::nullopt;
+    const xcb_window_t root = rootWindow(c);
+    Reply<xcb_get_property_reply_t> area(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, atom(c, "_NET_WORKAREA"), XCB_ATOM_CARDINAL, 0, 4),
+        nullptr));
+    if (!area || area->type != XCB_ATOM_NONE)
+        return std::nullopt;
+    // Panels stand on the root, or among the managed windows when the window manager frames them.
+    std::vector<xcb_window_t> windows;
+    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        windows.assign(children, children + xcb_query_tree_children_length(tree.get()));
+    }
+    Reply<xcb_get_property_reply_t> clients(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, 4096),
+        nullptr));
+    if (clients && clients->format == 32) {
+        const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(clients.get()));
+        windows.insert(windows.end(), ids, ids + xcb_get_property_value_length(clients.get()) / 4);
+    }
+    // Asked of every window at once: one round trip, not one a window.
+    const xcb_atom_t partial = atom(c, "_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t plain = atom(c, "_NET_WM_STRUT");
+    struct Asked
+    {
+        xcb_get_window_attributes_cookie_t state;
+        xcb_get_property_cookie_t partial, plain;
+    };
+    std::vector<Asked> asked;
+    for (const xcb_window_t window : windows) {
+        asked.push_back({xcb_get_window_attributes(c, window),
+                         xcb_get_property(c, 0, window, partial, XCB_ATOM_CARDINAL, 0, 4),
+                         xcb_get_property(c, 0, window, plain, XCB_ATOM_CARDINAL, 0, 4)});
+    }
+    QMargins taken;
+    for (const Asked& one : asked) {
+        Reply<xcb_get_window_attributes_reply_t> state(
+            xcb_get_window_attributes_reply(c, one.state, nullptr));
+        Reply<xcb_get_property_reply_t> strut(xcb_get_property_reply(c, one.partial, nullptr));
+        Reply<xcb_get_property_reply_t> old(xcb_get_property_reply(c, one.plain, nullptr));
+        if (!state || state->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        // The partial strut's first four values are the plain one's: left, right, top, bottom.
+        const xcb_get_property_reply_t* value =
+            strut && strut->format == 32 && xcb_get_property_value_length(strut.get()) == 16
+                ? strut.get()
+                : old.get();
+        if (!value || value->format != 32 || xcb_get_property_value_length(value) != 16)
+            continue;
+        const auto* sides = static_cast<const uint32_t*>(xcb_get_property_value(value));
+        taken = QMargins(
+            std::max(taken.left(), int(sides[0])), std::max(taken.top(), int(sides[2])),
+            std::max(taken.right(), int(sides[1])), std::max(taken.bottom(), int(sides[3])));
+    }
+    return taken;
 }
 
 std::optional<QSize> screenSize(const QScreen* screen)
@@ -576,6 +703,10 @@ std::optional<QSize> clientSize(QWidget*)
     return std::nullopt;
 }
 std::optional<QSize> screenSize(const QScreen*)
+{
+    return std::nullopt;
+}
+std::optional<QMargins> panelStruts()
 {
     return std::nullopt;
 }

@@ -17,7 +17,8 @@ namespace tintel::x11 {
 
 // The frame the window manager gives the window, in device pixels. Before the first map it is
 // asked for with _NET_REQUEST_FRAME_EXTENTS, which the window manager answers on the unmapped
-// window. Nothing when no window manager frames windows.
+// window; a window manager that publishes neither shows it by the window's parent once mapped.
+// Nothing when no window manager frames windows.
 std::optional<QMargins> frameExtents(QWidget* window);
 
 // The client area's size in device pixels.
@@ -26,6 +27,10 @@ std::optional<QSize> clientSize(QWidget* window);
 // The device size of the screen, when it is the only one: Qt rounds a scaled screen's size to
 // whole device-independent pixels.
 std::optional<QSize> screenSize(const QScreen* screen);
+
+// The screen's edges that panels keep (their _NET_WM_STRUT_PARTIAL), in device pixels, where the
+// window manager publishes no work area and so keeps no window out of them; nothing where it does.
+std::optional<QMargins> panelStruts();
 
 // The settings blob that the desktop's settings daemon publishes (_XSETTINGS_SETTINGS of the
 // _XSETTINGS_S0 selection's owner); empty when none runs.

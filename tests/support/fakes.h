@@ -109,7 +109,9 @@ class FakeScreen final : public Screen
 {
 public:
     QRectF geometryTwips(const QWidget* = nullptr) const override { return QRectF(origin, size); }
+    QMarginsF panelsTwips(const QWidget* = nullptr) const override { return panels; }
     QSize size{1280 * kTwipsPerPixel, 1024 * kTwipsPerPixel};
+    QMarginsF panels;
     QPoint origin;
 };
 
