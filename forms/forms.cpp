@@ -198,15 +198,6 @@ void Form::placeTopRight()
     moveTwips(screen.width() - panels.right() - window.width(), panels.top());
 }
 
-void Form::centreInWholePixels()
-{
-    const QRectF twips = platform().screen.geometryTwips();
-    const QRect screen =
-        QRectF(pixelsFromTwips(twips.topLeft()), pixelsFromTwips(twips.size())).toRect();
-    move(screen.x() + centredOffset(screen.width(), width()),
-         screen.y() + centredOffset(screen.height(), height()));
-}
-
 void Form::moveTwips(double left, double top)
 {
     const QPointF origin = platform().screen.geometryTwips(this).topLeft();

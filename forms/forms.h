@@ -75,9 +75,6 @@ protected:
     void centreOnScreen(Precision precision = Precision::Double);
     // Puts the window's outer frame in the top right-hand corner of its screen.
     void placeTopRight();
-    // Centres the client area on the primary screen in whole pixels, for a frameless window
-    // placed before it has a native window.
-    void centreInWholePixels();
 
     // The size of the screen the window is on, in twips.
     QSizeF screenSizeTwips() const;

@@ -12,6 +12,38 @@
 
 namespace tintel {
 
+namespace {
+// A window manager that tells nothing of its frames frames a window only as it maps it, and may
+// put it elsewhere than asked (i3 puts the frame where the client was asked for): once mapped,
+// the window goes again where it was meant to be, its frame now known.
+class PlaceAgain final : public QObject
+{
+public:
+    PlaceAgain(QWidget* window, QPointF twips, WindowManager& windows)
+        : QObject(window), m_window(window), m_twips(twips), m_windows(windows)
+    {
+        window->windowHandle()->installEventFilter(this);
+    }
+
+    void retarget(QPointF twips) { m_twips = twips; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            m_windows.moveOuterTwips(m_window, m_twips);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QPointF m_twips;
+    WindowManager& m_windows;
+};
+} // namespace
+
 QtWindowManager::QtWindowManager()
 {
     if (qApp)
@@ -80,8 +112,21 @@ void QtWindowManager::moveOuterTwips(QWidget* window, QPointF twips)
     // native window back at Qt's rounding.
     if (!window->isVisible())
         window->windowHandle()->setPosition(clientPixels);
-    if (((QPointF(clientPixels) - origin) * ratio + origin).toPoint() != client)
+    // Where the window manager tells nothing of its frames, Qt may not know where it put a window.
+    const bool guessed = !x11::framesPublished();
+    if (((QPointF(clientPixels) - origin) * ratio + origin).toPoint() != client ||
+        (guessed && window->isVisible()))
         x11::moveClient(window, client);
+    if (guessed && !window->isVisible()) {
+        const QObjectList children = window->children();
+        const auto again = std::find_if(children.begin(), children.end(), [](QObject* child) {
+            return dynamic_cast<PlaceAgain*>(child) != nullptr;
+        });
+        if (again != children.end())
+            static_cast<PlaceAgain*>(*again)->retarget(twips);
+        else
+            new PlaceAgain(window, twips, *this);
+    }
 }
 
 void QtWindowManager::watchCovered(QWidget* window, std::function<void(bool)> covered)

@@ -570,6 +570,13 @@ std::optional<QMargins> frameExtents(QWidget* window)
     return std::nullopt;
 }
 
+bool framesPublished()
+{
+    xcb_connection_t* c = connection();
+    return !c || supportedByWindowManager(c, atom(c, "_NET_FRAME_EXTENTS")) ||
+           supportedByWindowManager(c, atom(c, "_NET_REQUEST_FRAME_EXTENTS"));
+}
+
 std::optional<QSize> clientSize(QWidget* window)
 {
     xcb_connection_t* c = connection();
@@ -697,6 +704,10 @@ QByteArray xsettings()
 std::optional<QMargins> frameExtents(QWidget*)
 {
     return std::nullopt;
+}
+bool framesPublished()
+{
+    return true;
 }
 std::optional<QSize> clientSize(QWidget*)
 {

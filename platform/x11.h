@@ -21,6 +21,9 @@ namespace tintel::x11 {
 // Nothing when no window manager frames windows.
 std::optional<QMargins> frameExtents(QWidget* window);
 
+// Whether the window manager tells the frames it draws, or there is none to tell.
+bool framesPublished();
+
 // The client area's size in device pixels.
 std::optional<QSize> clientSize(QWidget* window);
 

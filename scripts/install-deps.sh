@@ -13,6 +13,7 @@ packages=(
   libcanberra0 libcanberra-dev sound-theme-freedesktop pulseaudio pulseaudio-utils libcanberra-pulse
   libglib2.0-dev python3 qt6-translations-l10n
   mutter xwayland kwin-wayland kwin-x11 kwin-style-breeze dbus-daemon python3-gi gir1.2-gtk-3.0
+  xfwm4 xfconf libxfce4ui-common i3-wm awesome sway wtype
   util-linux
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca python3-speechd speech-dispatcher
   speech-dispatcher-audio-plugins libao4

@@ -81,16 +81,17 @@ fail() {
 }
 
 # Starts a desktop on a free display and waits until its window manager answers: Xvfb with a
-# window manager (openbox unless $1 names another), or GNOME's or KDE's compositor ($1 gnome-x11,
-# kde-x11 on Xvfb; gnome-wayland, kde-wayland headless, with XWayland for the program). $2 sets
-# the screen size, 1280x1024 by default; RandR can later shrink an Xvfb screen within that size.
+# window manager (openbox unless $1 names another: metacity, xfwm4, i3, awesome), or GNOME's or
+# KDE's compositor ($1 gnome-x11, kde-x11 on Xvfb; gnome-wayland, kde-wayland headless, with
+# XWayland for the program), or sway headless with XWayland. $2 sets the screen size, 1280x1024
+# by default; RandR can later shrink an Xvfb screen within that size.
 start_display() {
   local wm_name=${1:-openbox} size=${2:-1280x1024} wm_command
   # The check window comes before the manager handles map requests (openbox still reads its
   # theme then), and a short-lived window such as the splash could come and go unseen; the work
-  # area is set once it manages windows. kwin_x11 never sets one.
+  # area is set once it manages windows. kwin_x11, i3, awesome and sway never set one.
   local ready=(_NET_SUPPORTING_WM_CHECK _NET_WORKAREA)
-  [[ $wm_name != kde-* ]] || ready=(_NET_SUPPORTING_WM_CHECK)
+  case $wm_name in kde-* | i3 | awesome | sway) ready=(_NET_SUPPORTING_WM_CHECK) ;; esac
   export XSESSION_DESKTOP=$wm_name
   case $wm_name in
     openbox) wm_command=(openbox --sm-disable) ;;
@@ -108,7 +109,22 @@ start_display() {
       desktop_environment
       wm_command=(desktop_stack kwin_x11 --replace)
       ;;
-    gnome-wayland | kde-wayland)
+    xfwm4)
+      # xfwm4 will not start without a session bus, and takes its key bindings from the xfconf
+      # daemon that the bus starts: without it, no Alt+F4.
+      desktop_environment
+      wm_command=(desktop_stack xfwm4 --compositor=off --sm-client-disable)
+      ;;
+    i3)
+      i3_config >"$WORK/i3.config"
+      wm_command=(i3 -c "$WORK/i3.config")
+      ;;
+    awesome)
+      # Its cache folder, made at every start, stays in the session.
+      export XDG_CACHE_HOME=$WORK/cache
+      wm_command=(awesome)
+      ;;
+    gnome-wayland | kde-wayland | sway)
       start_wayland "$wm_name" "$size" "${ready[@]}"
       return 0
       ;;
@@ -139,6 +155,27 @@ start_display() {
   done
   cat "$WORK/$wm_name".*.log >&2
   fail "the window manager did not start on $DISPLAY"
+}
+
+# A user's i3 configuration: the stock focus and close keys, no bar, and the countdown kept
+# floating on every workspace, which i3 would otherwise tile.
+i3_config() {
+  cat <<'CONFIG'
+font pango:monospace 8
+floating_modifier Mod1
+bindsym Mod1+Shift+q kill
+bindsym Mod1+j focus left
+bindsym Mod1+k focus down
+bindsym Mod1+l focus up
+bindsym Mod1+semicolon focus right
+bindsym Mod1+Left focus left
+bindsym Mod1+Down focus down
+bindsym Mod1+Up focus up
+bindsym Mod1+Right focus right
+bindsym Mod1+space focus mode_toggle
+bindsym Mod1+Shift+space floating toggle
+for_window [title="^Tintel journalière$"] floating enable, sticky enable
+CONFIG
 }
 
 # Waits up to 15 s for the root window properties $2... that say the window manager is ready,
@@ -186,13 +223,14 @@ desktop_environment() {
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 }
 
-# GNOME's or KDE's compositor ($1) on Wayland, headless, with a screen of $2 and XWayland, which
-# the program runs on; ready once the root window has the properties $3... The compositor tells
-# its X display through a command it starts, which then waits for the session to end.
+# GNOME's or KDE's compositor or sway ($1) on Wayland, headless, with a screen of $2 and XWayland,
+# which the program runs on; ready once the root window has the properties $3... The compositor
+# tells its X display (and sway its IPC socket) through a command it starts, which then waits for
+# the session to end.
 start_wayland() {
   local name=$1 size=$2 compositor kwin=kwin_wayland status=0
   shift 2
-  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--}\" >$WORK/desktop.env; exec tail -f $WORK/desktop.env"
+  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--} \${SWAYSOCK:--}\" >$WORK/desktop.env; exec tail -f $WORK/desktop.env"
   case $name in
     gnome-wayland)
       compositor=(mutter --wayland --headless --virtual-monitor "$size" --sm-disable -- sh -c "$report")
@@ -209,6 +247,16 @@ start_wayland() {
       compositor=(env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$kwin" --virtual --xwayland --no-lockscreen
         --width "${size%x*}" --height "${size#*x}" "sh -c '$report'")
       ;;
+    sway)
+      echo "$report" >"$WORK/report.sh"
+      sway_config "$size" "sh $WORK/report.sh" >"$WORK/sway.config"
+      compositor=(env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+        sway -c "$WORK/sway.config")
+      # sway will not run as root: there it runs as a user of a namespace of its own, which
+      # owns the session's files as root does outside.
+      [[ $(id -u) -ne 0 ]] ||
+        compositor=(unshare --user --map-user=1000 --map-group=1000 -- "${compositor[@]}")
+      ;;
   esac
   desktop_environment
   (unset DISPLAY WAYLAND_DISPLAY && desktop_stack "${compositor[@]}") >"$WORK/$name.log" 2>&1 &
@@ -220,14 +268,37 @@ start_wayland() {
     sleep 0.05
   done
   [[ -s $WORK/desktop.env ]] || { cat "$WORK/$name.log" >&2; fail "$name did not start"; }
-  read -r DISPLAY WAYLAND_DISPLAY XAUTHORITY <"$WORK/desktop.env"
+  read -r DISPLAY WAYLAND_DISPLAY XAUTHORITY SWAYSOCK <"$WORK/desktop.env"
   export DISPLAY WAYLAND_DISPLAY XDG_SESSION_TYPE=wayland
   if [[ $XAUTHORITY == - ]]; then unset XAUTHORITY; else export XAUTHORITY; fi
+  if [[ $SWAYSOCK == - ]]; then unset SWAYSOCK; else export SWAYSOCK; fi
   wm_ready "$stack" "$@" || { cat "$WORK/$name.log" >&2; fail "$name manages no X window on $DISPLAY"; }
   # The compositor's first process, through which a program joins its namespaces to be seen as
   # one of the desktop's own.
   DESKTOP_PID=$(cat "/proc/$stack/task/$stack/children" 2>/dev/null || true)
   DESKTOP_PID=${DESKTOP_PID%% *}
+}
+
+# A user's sway configuration on a screen of $1, which runs $2 once started: the stock focus and
+# close keys, and the countdown kept floating on every workspace in the top right corner, its
+# 2-pixel border included. sway centres a floating X window whatever position it asks for.
+sway_config() {
+  local width=${1%x*} countdown_width=141 border=2
+  cat <<CONFIG
+output HEADLESS-1 mode $1
+xwayland enable
+set \$mod Mod4
+floating_modifier \$mod normal
+bindsym \$mod+Shift+q kill
+bindsym \$mod+Left focus left
+bindsym \$mod+Down focus down
+bindsym \$mod+Up focus up
+bindsym \$mod+Right focus right
+bindsym \$mod+Shift+space floating toggle
+bindsym \$mod+space focus mode_toggle
+for_window [title="^Tintel journalière\$"] floating enable, sticky enable, move position $((width - countdown_width - 2 * border)) 0
+exec $2
+CONFIG
 }
 
 # Runs $@ as one of the desktop's own processes: KWin on Wayland trusts a client only once the
@@ -386,14 +457,42 @@ client_geometry() {
 
 # Outer frame of a window, title bar included: left top right bottom, in screen pixels. xdotool's
 # geometry counts the frame twice under openbox; xwininfo gives the client area, and the window
-# manager's _NET_FRAME_EXTENTS the border around it (none for the splash).
+# manager's _NET_FRAME_EXTENTS the border around it (none for the splash). A window manager that
+# publishes no extents shows its frame by the window's ancestor under the root (i3), or, drawing
+# it on the Wayland side, in its own tree (sway).
 outer_frame() {
-  local id=$1 x y w h l=0 r=0 t=0 b=0 extents
+  local id=$1 x y w h l=0 r=0 t=0 b=0 extents frame root parent
   read -r x y w h < <(client_geometry "$id")
   extents=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null || true)
   if [[ $extents == *=* ]]; then
     extents=${extents#*= }
     read -r l r t b <<<"${extents//,/}"
+  elif [[ $XSESSION_DESKTOP == sway ]]; then
+    swaymsg -t get_tree | /usr/bin/python3 -c '
+import json, sys
+def walk(node):
+    if node.get("window") == int(sys.argv[1]):
+        # The title bar lies above the rest of the frame.
+        r = node["rect"]
+        print(r["x"], r["y"] - node["deco_rect"]["height"], r["x"] + r["width"], r["y"] + r["height"])
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' "$id"
+    return 0
+  else
+    frame=$id
+    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+    while :; do
+      parent=$(xwininfo -children -id "$frame" | awk '/Parent window id:/ { print $4 }')
+      [[ -n $parent && $((parent)) -ne $((root)) ]] || break
+      frame=$parent
+    done
+    if [[ $frame != "$id" ]]; then
+      xwininfo -id "$frame" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } /Border width/ { b = $NF }
+        END { print x - b, y - b, x + w + b, y + h + b }'
+      return 0
+    fi
   fi
   echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
 }

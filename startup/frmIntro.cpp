@@ -26,8 +26,8 @@ frmIntro::frmIntro(Forms& forms)
     setFocusPolicy(Qt::NoFocus);
     connect(m_timer, &Ticker::tick, this, &frmIntro::Timer1_Timer);
 
-    centreInWholePixels();
     fitLabels(this);
+    placeWindow();
 }
 
 frmIntro::~frmIntro() = default;
@@ -46,6 +46,12 @@ void frmIntro::Form_Load()
     m_ui->lblVersion->setText(
         versionText(program.versionMajor(), program.versionMinor(), program.versionRevision()));
     runStartupSettings(platform().settings, program, platform().clock.now().date());
+}
+
+void frmIntro::placeWindow()
+{
+    // Frameless, but a tiling window manager frames it all the same: centred with that frame.
+    centreOnScreen();
 }
 
 void frmIntro::Timer1_Timer()

@@ -27,6 +27,9 @@ public:
     qint16 compteur() const { return m_compteur; }
     Ticker* timer() const { return m_timer; }
 
+protected:
+    void placeWindow() override;
+
 private:
     std::unique_ptr<Ui::frmIntro> m_ui;
     Ticker* m_timer;

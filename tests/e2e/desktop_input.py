@@ -3,10 +3,11 @@
 clicks land on whatever it stacks on top, Wayland windows included. An X test event sent to
 XWayland never leaves XWayland.
 
-usage: desktop_input.py key alt+F4 [a space b Return...] | click X Y
+usage: desktop_input.py key alt+F4 [a space b Return...] | click X Y | pointer
 GNOME's mutter takes it through its remote-desktop D-Bus service, KDE's KWin through its fake
 input Wayland protocol (offered to every client when KWIN_WAYLAND_NO_PERMISSION_CHECKS=1, once
-KWin can see the client's program: run it in KWin's namespaces, as in_desktop does)."""
+KWin can see the client's program: run it in KWin's namespaces, as in_desktop does). Under sway,
+"pointer" holds a virtual pointer until the compositor ends."""
 import os
 import socket
 import struct
@@ -88,33 +89,42 @@ class Wayland:
                 return
             on_event(obj, opcode, payload)
 
-
-def kwin(actions):
-    # KWin offers fake input a while after it manages windows: asked again for up to 10 s.
-    for attempt in range(100):
-        wl = Wayland()
-        registry = wl.new_id()
-        wl.send(1, 1, struct.pack("<I", registry))  # wl_display.get_registry
+    def bind_globals(self):
+        """The compositor's globals, interface: (name, version)."""
+        self.registry = self.new_id()
+        self.send(1, 1, struct.pack("<I", self.registry))  # wl_display.get_registry
         found = {}
 
         def global_event(obj, opcode, payload):
-            if obj == registry and opcode == 0:
+            if obj == self.registry and opcode == 0:
                 name, length = struct.unpack_from("<II", payload)
                 interface = payload[8:8 + length - 1].decode()
                 version = struct.unpack_from("<I", payload, 8 + length + (-length % 4))[0]
                 found[interface] = (name, version)
 
-        wl.roundtrip(global_event)
+        self.roundtrip(global_event)
+        return found
+
+    def bind(self, found, interface, version):
+        obj = self.new_id()
+        name, offered = found[interface]
+        self.send(self.registry, 0, struct.pack("<I", name) + self.string(interface) +
+                  struct.pack("<II", min(version, offered), obj))
+        return obj
+
+
+def kwin(actions):
+    # KWin offers fake input a while after it manages windows: asked again for up to 10 s.
+    for attempt in range(100):
+        wl = Wayland()
+        found = wl.bind_globals()
         if "org_kde_kwin_fake_input" in found:
             break
         wl.sock.close()
         time.sleep(0.1)
     else:
         raise SystemExit("the compositor offers no fake input")
-    name, version = found["org_kde_kwin_fake_input"]
-    fake = wl.new_id()
-    wl.send(registry, 0, struct.pack("<I", name) + wl.string("org_kde_kwin_fake_input") +
-            struct.pack("<II", min(version, 4), fake))
+    fake = wl.bind(found, "org_kde_kwin_fake_input", 4)
     wl.send(fake, 0, wl.string("tintel tests") + wl.string("end-to-end tests"))
     for action, *args in actions:
         if action == "key":
@@ -127,7 +137,21 @@ def kwin(actions):
         time.sleep(0.05)
 
 
+def hold_pointer():
+    # sway gives its seat a pointer only while a pointer device exists, and without one XWayland
+    # gets no clicks: a virtual pointer stays for the session.
+    wl = Wayland()
+    manager = wl.bind(wl.bind_globals(), "zwlr_virtual_pointer_manager_v1", 1)
+    wl.send(manager, 0, struct.pack("<II", 0, wl.new_id()))  # create_virtual_pointer, any seat
+    wl.roundtrip()
+    print("ready", flush=True)
+    for _ in wl.events():
+        pass
+
+
 def main():
+    if sys.argv[1] == "pointer":
+        return hold_pointer()
     if sys.argv[1] == "key":
         actions = []
         for chord in sys.argv[2:]:

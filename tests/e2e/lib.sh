@@ -65,12 +65,16 @@ start_typist() {
 }
 
 # Types "a b" and Enter into window $1, which must have the keyboard, until a window titled $2
-# shows, and twice more after: every key must have landed in $1, and the new window must still
-# be there. Prints the new window's id.
+# shows, and twice more after: every key must have landed in $1 (unless $3 is "no": then the
+# window manager may take the keyboard from it as the window comes), and the new window must
+# still be there. Prints the new window's id.
 type_through() {
-  local typist=$1 title=$2 id="" after=2 i
+  local typist=$1 title=$2 keeps=${3:-yes} id="" after=2 i
   for i in $(seq 60); do
-    has_keyboard "$typist" || fail "window $typist lost the keyboard"
+    if ! has_keyboard "$typist"; then
+      [[ -n $id ]] || id=$(search_titles "$title" --onlyvisible | head -n1)
+      [[ $keeps == no && -n $id ]] || fail "window $typist lost the keyboard"
+    fi
     desktop_key a space b Return
     printf 'a b\n' >>"$WORK/sent"
     if [[ -z $id ]]; then
@@ -81,7 +85,7 @@ type_through() {
   done
   [[ -n $id ]] || fail "no window titled '$title'"
   sleep 0.3
-  cmp -s "$WORK/sent" "$WORK/typed" ||
+  [[ $keeps == no ]] || cmp -s "$WORK/sent" "$WORK/typed" ||
     fail "typed '$(cat "$WORK/sent")', the typist got '$(cat "$WORK/typed")'"
   [[ $(count_windows "$title") -eq 1 ]] || fail "'$title' went while the user typed elsewhere"
   echo "$id"
@@ -132,15 +136,27 @@ above() {
   order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
   upper=$(awk -v id="$(hex "$1")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
   lower=$(awk -v id="$(hex "$2")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
-  [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above its opener ($order)"
+  [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above window $2 ($order)"
 }
 
 # Keys (a chord such as alt+F4, or plain keys in turn) and clicks at x y as a user's reach the
 # desktop: through its compositor. On X11 the window manager sees the X server's test input, but on
-# XWayland that input stays inside XWayland, so there the compositor's own input service takes it.
+# XWayland that input stays inside XWayland, so there the compositor's own input service takes it,
+# or under sway a virtual keyboard (wtype) and its own cursor.
 desktop_key() {
   if [[ $XSESSION_DESKTOP == *-wayland ]]; then
     in_desktop /usr/bin/python3 - key "$@" <"$E2E_DIR/desktop_input.py"
+  elif [[ $XSESSION_DESKTOP == sway ]]; then
+    # Each wtype is a new keyboard, which XWayland takes up only after wtype's first keys have
+    # gone by: a Shift tap and a pause go first.
+    local arguments=(-k Shift_L -s 100) chord keys modifier
+    for chord in "$@"; do
+      IFS=+ read -ra keys <<<"$chord"
+      for modifier in "${keys[@]:0:${#keys[@]}-1}"; do arguments+=(-M "${modifier/super/logo}"); done
+      arguments+=(-k "${keys[-1]}")
+      for modifier in "${keys[@]:0:${#keys[@]}-1}"; do arguments+=(-m "${modifier/super/logo}"); done
+    done
+    wtype "${arguments[@]}"
   elif [[ $1 == *+* ]]; then
     # mutter on X11 ignores a chord whose keys come as fast as xdotool sends them.
     local modifiers=${1%+*}
@@ -156,17 +172,44 @@ desktop_key() {
 desktop_click() {
   case $XSESSION_DESKTOP in
     *-wayland) in_desktop /usr/bin/python3 - click "$1" "$2" <"$E2E_DIR/desktop_input.py" ;;
+    sway)
+      sway_pointer
+      swaymsg -q seat - cursor set "$1" "$2"
+      # XWayland takes a button only once the pointer has entered the window under it.
+      sleep 0.1
+      swaymsg -q seat - cursor press button1
+      swaymsg -q seat - cursor release button1
+      ;;
     *) xdotool mousemove "$1" "$2" click 1 ;;
   esac
 }
 
-# The close requests a window manager offers, as a user makes them.
+# sway's seat has a pointer, which XWayland needs for clicks, only while a pointer device exists:
+# the first click brings a virtual one for the rest of the session.
+sway_pointer() {
+  [[ ! -e $WORK/pointer.log ]] || return 0
+  /usr/bin/python3 - pointer <"$E2E_DIR/desktop_input.py" >"$WORK/pointer.log" 2>&1 &
+  PIDS+=($!)
+  local i
+  for i in $(seq 100); do
+    if grep -qx ready "$WORK/pointer.log"; then
+      # XWayland takes the pointer up a moment after sway offers it.
+      sleep 0.5
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "no virtual pointer in sway: $(cat "$WORK/pointer.log")"
+}
+
+# The close requests a window manager offers, as a user makes them: its key (alt+F4...), the
+# request another program makes, or its title-bar button.
 close_by() {
   local window=$1 how=$2 x y w h top right
   case $how in
-  alt+F4)
+  *+*)
     xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
-    desktop_key alt+F4
+    desktop_key "$how"
     ;;
   _NET_CLOSE_WINDOW) wmctrl -i -c "$window" ;;
   button)
