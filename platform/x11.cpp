@@ -296,6 +296,30 @@ private:
     std::optional<std::pair<xcb_keycode_t, xcb_timestamp_t>> m_release;
 };
 
+// Whether the window that has the keyboard is another program's, full screen: KWin keeps an
+// active full-screen window above every window kept on top.
+bool activeIsFullScreen(xcb_connection_t* c)
+{
+    Reply<xcb_get_property_reply_t> active(xcb_get_property_reply(
+        c,
+        xcb_get_property(c, 0, rootWindow(c), atom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!active || active->format != 32 || xcb_get_property_value_length(active.get()) != 4)
+        return false;
+    const xcb_window_t window =
+        *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
+    if (window == XCB_NONE)
+        return false;
+    Reply<xcb_get_property_reply_t> state(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
+        nullptr));
+    if (!state || state->format != 32)
+        return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(state.get()));
+    const auto* end = atoms + xcb_get_property_value_length(state.get()) / 4;
+    return std::find(atoms, end, atom(c, "_NET_WM_STATE_FULLSCREEN")) != end;
+}
+
 // Keeps a window from taking the keyboard until the user comes to it. Window managers that focus
 // what appears under a resting pointer, or every new window, would hand it the keys the user is
 // typing into another program. Refusing input (WM_HINTS) leaves the window manager only the
@@ -314,6 +338,7 @@ public:
         m_handle = window->windowHandle();
         m_handle->setFlag(Qt::WindowDoesNotAcceptFocus, true);
         m_handle->installEventFilter(this);
+        window->installEventFilter(this);
         qApp->installNativeEventFilter(this);
         // A pager's request goes to the root, where a listener for its children's changes hears
         // it too; heard only while the window refuses, as it wakes the program at every move of
@@ -331,6 +356,8 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_window && event->type() == QEvent::Show)
+            comeAboveFullScreen();
         if (watched != m_handle || !m_refusing)
             return false;
         if (event->type() == QEvent::MouseButtonPress)
@@ -386,6 +413,22 @@ private:
     // Long enough for a window manager to finish with a new window, short of a person's reach
     // for a switch key after seeing it, in ms.
     static constexpr qint32 kPlacing = 400;
+
+    // In front of a full-screen program the user is in, as a critical notification, which KWin
+    // keeps above it; KWin then draws no title bar. Others know no such kind and take the next.
+    // Written as the window is about to be mapped, after Qt's own list.
+    void comeAboveFullScreen()
+    {
+        xcb_connection_t* c = connection();
+        if (!c || !activeIsFullScreen(c))
+            return;
+        const xcb_atom_t kinds[] = {atom(c, "_KDE_NET_WM_WINDOW_TYPE_CRITICAL_NOTIFICATION"),
+                                    atom(c, "_NET_WM_WINDOW_TYPE_DIALOG"),
+                                    atom(c, "_NET_WM_WINDOW_TYPE_NORMAL")};
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, m_id, atom(c, "_NET_WM_WINDOW_TYPE"),
+                            XCB_ATOM_ATOM, 32, 3, kinds);
+        xcb_flush(c);
+    }
 
     void setRootMask(uint32_t mask)
     {
