@@ -41,11 +41,12 @@ minimised=$(xdotool search --name "^Tintel: $hhmm \\(Reunion e2e\\)\$" | head -n
 xdotool windowactivate --sync "$minimised" >/dev/null 2>&1 || xdotool windowmap "$minimised"
 tintel=$(wait_window "Tintel journalière" 5)
 
-# The message window comes within a second of the alarm instant.
+# The message window comes at the alarm instant: how soon is the bench's to tell, a bound here
+# only catches a hang, on a machine busy with other tests.
 message=$(wait_window "votre message de $hhmm:00" $((target - $(date +%s) + 5)))
 late=$(($(date +%s%3N) - target * 1000))
 echo "message window ${late} ms after the alarm instant"
-((late >= 0 && late < 1000)) || fail "message window ${late} ms after the alarm instant"
+((late >= 0 && late < 3000)) || fail "message window ${late} ms after the alarm instant"
 # The countdown had the keyboard: the message window takes it, and Enter answers at once.
 for _ in $(seq 40); do
   [[ $(xdotool getwindowfocus) == "$message" ]] && break
