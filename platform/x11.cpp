@@ -347,8 +347,8 @@ public:
         Reply<xcb_get_window_attributes_reply_t> root(xcb_get_window_attributes_reply(
             c, xcb_get_window_attributes(c, rootWindow(c)), nullptr));
         if (root && !(root->your_event_mask & XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY)) {
-            m_rootMask = root->your_event_mask;
-            setRootMask(*m_rootMask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
+            m_listening = true;
+            setRootMask(root->your_event_mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
         }
     }
 
@@ -388,14 +388,16 @@ public:
         if (request->window != m_id)
             return false;
         if (request->type == atom(c, "_NET_ACTIVE_WINDOW")) {
-            // Source 2: a pager or a taskbar, in the user's name.
-            if (m_refusing && request->data.data32[0] == 2)
+            const uint32_t source = request->data.data32[0];
+            // Source 1: an application's request, the window's own. Qt would take it, or
+            // any other request the root hands it while the window listens there, for the
+            // keyboard given.
+            const bool swallow = m_refusing || (source == 1 && !m_ownRequestSeen);
+            m_ownRequestSeen = m_ownRequestSeen || source == 1;
+            // Source 2, or 0 from an older one: a pager or a taskbar, in the user's name.
+            if (m_refusing && source != 1)
                 take(request->data.data32[1]);
-            // Source 1: an application's request, the window's own.
-            if (m_ownRequestSeen || request->data.data32[0] != 1)
-                return false;
-            m_ownRequestSeen = true;
-            return true;
+            return swallow;
         }
         if (!m_refusing || request->type != atom(c, "WM_PROTOCOLS") ||
             request->data.data32[0] != atom(c, "WM_TAKE_FOCUS"))
@@ -416,7 +418,9 @@ private:
 
     // In front of a full-screen program the user is in, as a critical notification, which KWin
     // keeps above it; KWin then draws no title bar. Others know no such kind and take the next.
-    // Written as the window is about to be mapped, after Qt's own list.
+    // Written as the window is about to be mapped, after Qt's own list, which Qt writes again at
+    // the next change of flags: that comes only as the window takes the keyboard, when it is the
+    // active window, above the full-screen one.
     void comeAboveFullScreen()
     {
         xcb_connection_t* c = connection();
@@ -439,9 +443,15 @@ private:
 
     void stopListening()
     {
-        if (m_rootMask && connection())
-            setRootMask(*m_rootMask);
-        m_rootMask.reset();
+        xcb_connection_t* c = m_listening ? connection() : nullptr;
+        m_listening = false;
+        if (!c)
+            return;
+        // What else was asked of the root meanwhile stays asked.
+        Reply<xcb_get_window_attributes_reply_t> root(xcb_get_window_attributes_reply(
+            c, xcb_get_window_attributes(c, rootWindow(c)), nullptr));
+        if (root)
+            setRootMask(root->your_event_mask & ~uint32_t(XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY));
     }
 
     void take(xcb_timestamp_t time)
@@ -462,8 +472,8 @@ private:
     xcb_window_t m_id;
     QElapsedTimer m_managed;
     xcb_timestamp_t m_managedAt = XCB_CURRENT_TIME;
-    // The root's mask before the window listened there.
-    std::optional<uint32_t> m_rootMask;
+    // Whether the window listens on the root for pagers' requests.
+    bool m_listening = false;
     bool m_refusing = true;
     bool m_ownRequestSeen = false;
 };

@@ -21,7 +21,7 @@ namespace tintel::x11 {
 // Nothing when no window manager frames windows.
 std::optional<QMargins> frameExtents(QWidget* window);
 
-// Whether the window manager tells the frames it draws, or there is none to tell.
+// Whether the window manager tells the frames it draws; true off X11, where nothing is told.
 bool framesPublished();
 
 // The client area's size in device pixels.

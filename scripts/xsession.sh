@@ -230,7 +230,8 @@ desktop_environment() {
 start_wayland() {
   local name=$1 size=$2 compositor kwin=kwin_wayland status=0
   shift 2
-  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--} \${SWAYSOCK:--}\" >$WORK/desktop.env; exec tail -f $WORK/desktop.env"
+  local report="echo \"\$DISPLAY \$WAYLAND_DISPLAY \${XAUTHORITY:--} \${SWAYSOCK:--}\" \
+    >$WORK/desktop.env; exec tail -f $WORK/desktop.env"
   case $name in
     gnome-wayland)
       compositor=(mutter --wayland --headless --virtual-monitor "$size" --sm-disable -- sh -c "$report")

@@ -10,8 +10,11 @@ WIDTH=1280 HEIGHT=800
 # A row a desktop: its close requests; whether it marks a window kept on top as such; whether a
 # window the user raises covers an ordinary countdown (tiled windows never do); whether the typist
 # keeps the keyboard as the message comes under the resting pointer (awesome gives it to none of
-# them, nor sway, which takes it from the typist as the message comes); whether the typist is full screen at the alarm; whether windows go where the program puts
-# them (sway centres every floating window's body, its title bar above, wherever it asks to be).
+# them, nor sway, which takes it from the typist as the message comes); whether the typist is
+# full screen at the alarm; whether windows go where the program puts them (sway centres every
+# floating window's body, its title bar above, wherever it asks to be).
+# A click on the countdown above another program's window reaches it everywhere but under sway,
+# where XWayland stacks the window sway gives the keyboard above the others, whatever sway draws.
 row() { CLOSES=($1) MARKS_ABOVE=$2 COVERS=$3 KEEPS_KEYS=$4 FULL_SCREEN=$5 PLACES=${6:-yes}; }
 case $DESKTOP in
   gnome-* | kde-*) row "alt+F4 _NET_CLOSE_WINDOW" yes yes yes yes ;;
@@ -36,8 +39,7 @@ centred() {
   for i in $(seq 20); do
     if [[ $PLACES == yes ]]; then
       read -r l t r b < <(outer_frame "$1" 2>/dev/null) || true
-    else
-      read -r l t r b < <(client_geometry "$1" 2>/dev/null) || true
+    elif read -r l t r b < <(client_geometry "$1" 2>/dev/null) && [[ -n $b ]]; then
       r=$((l + r)) b=$((t + b))
     fi
     # The splash may go before it is centred: its last frame seen is told.
@@ -58,12 +60,18 @@ enter_alarm "$nouveau" 10:00 "Bureau"
 tintel=$(wait_window "Tintel journalière" 5)
 sleep 0.5
 placed=$(outer_frame "$tintel")
-read -r left top right bottom <<<"$placed"
 # Under the panels where the window manager leaves windows free to cover them (awesome's bar).
-panel=$(xprop -root _NET_WORKAREA | grep -q = || for id in $(xwininfo -root -children | awk '/^ +0x/ { print $1 }'); do
-  xprop -id "$id" _NET_WM_STRUT_PARTIAL 2>/dev/null | awk -F', ' '/=/ { print $3 }'
-done | sort -n | tail -n1)
-[[ $top -eq ${panel:-0} && $right -eq $WIDTH ]] || fail "countdown window at $placed, not flush top right"
+panel=0
+if ! xprop -root _NET_WORKAREA | grep -q =; then
+  for id in $(xwininfo -root -children | awk '/^ +0x/ { print $1 }'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable || continue
+    strut=$(xprop -id "$id" _NET_WM_STRUT_PARTIAL 2>/dev/null |
+      awk -F', ' '/=/ { print $3 }' || true)
+    ((${strut:-0} <= panel)) || panel=$strut
+  done
+fi
+read -r left top right bottom <<<"$placed"
+[[ $top -eq $panel && $right -eq $WIDTH ]] || fail "countdown window at $placed, not flush top right"
 [[ $MARKS_ABOVE == no ]] || always_on_top "$tintel" || fail "the countdown window is not on top"
 
 # A click on the alarm time, through the compositor, lands on whatever it shows there: the
@@ -73,8 +81,9 @@ read -r x y _ < <(client_geometry "$tintel")
 alarm_time=($((x + 60)) $((y + 25)))
 on_top_button=($((x + 132)) $((y + 58)))
 others=(x11)
-[[ $DESKTOP != *-wayland && $DESKTOP != sway ]] || others+=(wayland)
-for other in "${others[@]}"; do
+[[ $DESKTOP != *-wayland ]] || others+=(wayland)
+[[ $DESKTOP != sway ]] || others=()
+for other in ${others[@]+"${others[@]}"}; do
   other_program autre "$other"
   desktop_click "${alarm_time[@]}"
   question=$(wait_window "$QUESTION" 5) || fail "the countdown is under the $other window"

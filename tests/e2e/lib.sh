@@ -37,6 +37,26 @@ eventually() {
   return 1
 }
 
+# Whether the X pointer is in window $1, by X's own reckoning.
+pointer_in() { [[ $(xdotool getmouselocation | sed 's/.*window://') == "$1" ]]; }
+
+# The X window that sway shows at x y, floating windows first; nothing over a Wayland window.
+sway_window_at() {
+  swaymsg -t get_tree | /usr/bin/python3 -c '
+import json, sys
+x, y = map(int, sys.argv[1:])
+def views(node):
+    for child in node.get("floating_nodes", []) + node.get("nodes", []):
+        yield from views(child)
+    if node.get("pid") and node.get("visible"):
+        yield node
+for view in views(json.load(sys.stdin)):
+    r = view["rect"]
+    if r["x"] <= x < r["x"] + r["width"] and r["y"] <= y < r["y"] + r["height"]:
+        print(view.get("window") or "")
+        break' "$1" "$2"
+}
+
 has_keyboard() { [[ $(xdotool getwindowfocus) == "$1" ]]; }
 
 always_on_top() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
@@ -173,10 +193,17 @@ desktop_click() {
   case $XSESSION_DESKTOP in
     *-wayland) in_desktop /usr/bin/python3 - click "$1" "$2" <"$E2E_DIR/desktop_input.py" ;;
     sway)
+      # XWayland takes a button for the window that sway shows at the point only once it has
+      # taken the pointer's entry there, which it may miss: moved again until it has.
       sway_pointer
-      swaymsg -q seat - cursor set "$1" "$2"
-      # XWayland takes a button only once the pointer has entered the window under it.
-      sleep 0.1
+      local shown i
+      shown=$(sway_window_at "$1" "$2")
+      for i in $(seq 20); do
+        swaymsg -q seat - cursor set "$(($1 + i % 2))" "$2"
+        swaymsg -q seat - cursor set "$1" "$2"
+        [[ -z $shown ]] || pointer_in "$shown" && break
+        sleep 0.1
+      done
       swaymsg -q seat - cursor press button1
       swaymsg -q seat - cursor release button1
       ;;

@@ -124,7 +124,8 @@ def message(hhmm, role):
     check(win, ROWS["message"] + [(role, win.name, {"desc": MESSAGE})])
     late = until(lambda: said(MESSAGE, start), 5, f"Orca did not say '{MESSAGE}'")[0] - (shown - start)
     print(f"Orca said the message {late:+.2f} s after its window showed")
-    if late > 1:
+    # Only a hang fails: how soon is the bench's to tell, on a machine busy with other tests.
+    if late > 3:
         fail(f"Orca said the message {late:.2f} s after its window showed")
     press(win, "push button", "OK", lambda o: not fact(win, "showing"))
 
