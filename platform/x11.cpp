@@ -399,8 +399,11 @@ public:
                 take(request->data.data32[1]);
             return swallow;
         }
-        if (!m_refusing || request->type != atom(c, "WM_PROTOCOLS") ||
-            request->data.data32[0] != atom(c, "WM_TAKE_FOCUS"))
+        // Requests about the window that other programs send the window manager reach it too
+        // while it listens on the root: none is the window's to act on.
+        if (request->type != atom(c, "WM_PROTOCOLS"))
+            return m_listening;
+        if (!m_refusing || request->data.data32[0] != atom(c, "WM_TAKE_FOCUS"))
             return false;
         // A window manager's request made as it maps the window carries the time of what set it
         // off, a moment after; the user's switch key comes later, by the server's clock and ours.
