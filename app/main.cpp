@@ -42,8 +42,10 @@ int main(int argc, char* argv[])
                    stderr);
         return 2;
     }
-    if (const QString platform = tintel::forcedPlatform(session); !platform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platform.toLatin1());
+    // Chosen for the program itself: the programs the function keys open get the user's own.
+    const QString forced = tintel::forcedPlatform(session);
+    if (!forced.isEmpty())
+        qputenv("QT_QPA_PLATFORM", forced.toLatin1());
 
     // Qt's shared-memory painting under X11 makes a round trip to the X server before each
     // picture that overlaps the last one, which blocks the program and wakes its X thread: a
@@ -66,6 +68,8 @@ int main(int argc, char* argv[])
     opening.reset();
     if (ownPainting)
         qunsetenv("QT_XCB_NO_MITSHM");
+    if (!forced.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
     // The program ends when its last window is unloaded, which the form registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
     tintel::setUpApplication();

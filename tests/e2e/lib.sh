@@ -61,12 +61,14 @@ has_keyboard() { [[ $(xdotool getwindowfocus) == "$1" ]]; }
 
 always_on_top() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
-# A stand-in for the desktop's opener on PATH: every request lands as a line in $WORK/opened.
+# A stand-in for the desktop's opener on PATH: every request lands as a line in $WORK/opened, and
+# the Qt platform it was given in $WORK/opened.platform.
 install_opener_standin() {
   mkdir -p "$WORK/bin"
   cat >"$WORK/bin/xdg-open" <<STANDIN
 #!/bin/sh
 printf '%s\n' "\$*" >>"$WORK/opened"
+printf '%s\n' "\${QT_QPA_PLATFORM-unset}" >>"$WORK/opened.platform"
 STANDIN
   chmod +x "$WORK/bin/xdg-open"
   export PATH=$WORK/bin:$PATH

@@ -17,7 +17,8 @@ opened_last() {
   sed -n "$1p" "$WORK/opened" 2>/dev/null
 }
 
-start_faked side "2026-06-01 10:00:00"
+# In a Wayland session, where the program chooses X11 for itself and the programs it opens do not.
+XDG_SESSION_TYPE=wayland start_faked side "2026-06-01 10:00:00"
 nouveau=$(wait_window "Nouvelle alarme" 8)
 [[ -f $folder/aide.htm ]] || fail "no help page beside the executable"
 press "$nouveau" F1
@@ -26,6 +27,8 @@ press "$nouveau" F3
 [[ $(opened_last 2) == "http://www.example.org/kwj/index.html" ]] || fail "F3 opened '$(opened_last 2)'"
 press "$nouveau" shift+F4
 [[ $(opened_last 3) == "mailto:kwj@example.org?subject=Tintel journalière" ]] || fail "F4 opened '$(opened_last 3)'"
+[[ $(sort -u "$WORK/opened.platform") == unset ]] ||
+  fail "the opener was given QT_QPA_PLATFORM: $(sort -u "$WORK/opened.platform")"
 
 press "$nouveau" F2
 about=$(wait_window "À propos de Tintel" 5)
