@@ -76,13 +76,24 @@ bool shouldFire(const QDateTime& now, QDate gDateCible, const QString& gHeureCib
 
 QString spokenTimeLeft(const QString& alarmTime, const Remaining& left)
 {
-    // French counts 0 and 1 in the singular.
-    const auto count = [&left](qint32 value, QStringView unit) {
-        value = left.s < 0 ? 0 : value;
-        return QString::number(value) + u' ' + unit.toString() + (value > 1 ? u"s"_s : QString());
+    // As a person says it: what is zero left out, "et" before the last part. French counts 0 and
+    // 1 in the singular.
+    QStringList parts;
+    const auto count = [&parts](qint32 value, QStringView unit) {
+        if (value > 0)
+            parts << QString::number(value) + u' ' + unit.toString() +
+                         (value > 1 ? u"s"_s : QString());
     };
-    return u"Alarme à "_s + alarmTime + u", il reste "_s + count(left.h, u"heure") + u' ' +
-           count(left.m, u"minute") + u' ' + count(left.r, u"seconde");
+    if (left.s > 0) {
+        count(left.h, u"heure");
+        count(left.m, u"minute");
+        count(left.r, u"seconde");
+    }
+    if (parts.isEmpty())
+        parts << u"0 seconde"_s;
+    const QString last = parts.takeLast();
+    return u"Alarme à "_s + alarmTime + u", il reste "_s +
+           (parts.isEmpty() ? last : parts.join(u", "_s) + u" et "_s + last);
 }
 
 } // namespace tintel

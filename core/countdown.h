@@ -19,8 +19,8 @@ struct Remaining
     QString hText, mText, rText;
 };
 
-// The time left as one sentence for a screen reader: "Alarme à 09:30, il reste 0 heure 29 minutes
-// 56 secondes". An alarm whose second has come has nothing left.
+// The time left as one sentence for a screen reader: "Alarme à 09:30, il reste 29 minutes et 56
+// secondes". An alarm whose second has come has nothing left.
 QString spokenTimeLeft(const QString& alarmTime, const Remaining& left);
 
 // Wall-clock difference: every calendar day counts 86400 seconds, whatever the time zone does.

@@ -325,9 +325,9 @@ bool activeIsFullScreen(xcb_connection_t* c)
 // typing into another program. Refusing input (WM_HINTS) leaves the window manager only the
 // request WM_TAKE_FOCUS, which the window answers itself: refused while the window manager is
 // still placing it, taken afterwards (a switch key, Alt+Tab); a click on it, or a taskbar's or
-// pager's request for it, gives it the keyboard at once. Qt also asks the window manager to give
-// an application-modal window the keyboard once mapped, and takes that request, which the X
-// server also hands back to Qt, for the keyboard given.
+// pager's request for it, gives it the keyboard at once. Qt (checked with 6.4) also asks the
+// window manager to give an application-modal window the keyboard once mapped, and takes that
+// request, which the X server also hands back to Qt, for the keyboard given.
 class FocusRefusal final : public QObject, public QAbstractNativeEventFilter
 {
 public:
@@ -481,11 +481,11 @@ private:
     bool m_ownRequestSeen = false;
 };
 
-// Qt declares a dialog or a splash that has no owner transient for a hidden window of its own,
-// and a window whose owner is hidden transient for that owner: window managers take either for a
-// fault ("Invalid WM_TRANSIENT_FOR"). At each showing, a window whose owner is not mapped loses
-// it, and one left without an owner is shown as a window of its own, of the same kind on the
-// desktop (Qt's own property for it), which Qt then declares transient for nothing.
+// Qt (checked with 6.4) declares a dialog or a splash that has no owner transient for a hidden
+// window of its own, and a window whose owner is hidden transient for that owner: window managers
+// take either for a fault ("Invalid WM_TRANSIENT_FOR"). At each showing, a window whose owner is
+// not mapped loses it, and one left without an owner is shown as a window of its own, of the same
+// kind on the desktop (Qt's own property for it), which Qt then declares transient for nothing.
 class OwnerCheck final : public QObject
 {
 public:

@@ -139,10 +139,13 @@ void TestCountdown::heureAtteinte()
 void TestCountdown::spokenTimeLeft_data()
 {
     addColumns<QTime, QString>({"now", "left"});
-    QTest::addRow("singular for 0 and 1") << QTime(11, 59, 59) << u"0 heure 0 minute 1 seconde"_s;
-    QTest::addRow("plural from 2") << QTime(9, 57, 58) << u"2 heures 2 minutes 2 secondes"_s;
-    QTest::addRow("one of each") << QTime(10, 58, 59) << u"1 heure 1 minute 1 seconde"_s;
-    QTest::addRow("the second passed") << QTime(12, 0, 1) << u"0 heure 0 minute 0 seconde"_s;
+    QTest::addRow("a last second") << QTime(11, 59, 59) << u"1 seconde"_s;
+    QTest::addRow("plural from 2") << QTime(9, 57, 58) << u"2 heures, 2 minutes et 2 secondes"_s;
+    QTest::addRow("one of each") << QTime(10, 58, 59) << u"1 heure, 1 minute et 1 seconde"_s;
+    QTest::addRow("minutes and seconds") << QTime(11, 30, 4) << u"29 minutes et 56 secondes"_s;
+    QTest::addRow("the zero minutes left out") << QTime(10, 59, 55) << u"1 heure et 5 secondes"_s;
+    QTest::addRow("whole minutes") << QTime(11, 58, 0) << u"2 minutes"_s;
+    QTest::addRow("the second passed") << QTime(12, 0, 1) << u"0 seconde"_s;
 }
 
 void TestCountdown::spokenTimeLeft()

@@ -6,7 +6,7 @@ import pyatspi
 
 WORK, MESSAGE = os.environ["WORK"], "Appeler le garage"
 QUIET = 5  # seconds of the countdown ticking unheard
-SENTENCE = re.compile(r"Alarme à 10:00, il reste \d+ heures? \d+ minutes? \d+ secondes?")
+SENTENCE = re.compile(r"Alarme à 10:00, il reste (\d+ minutes?( et \d+ secondes?)?|\d+ secondes?)")
 # window: [(role pattern, name, {what else holds: description, labelled by, text, or a state})]
 ROWS = {
     "Tintel": [("label", "TINTEL", {}), ("label", "Chargement des paramètres. Veuillez patienter...", {})],
