@@ -93,6 +93,10 @@ QString linkTarget(const QString& path)
     return info.filePath();
 }
 
+// Three keys take a few hundred bytes: a file far larger than any settings file is not read on
+// the way to the first window.
+constexpr qint64 kLargestFile = 64 * 1024;
+
 Found load(GKeyFile* file, const QString& path)
 {
     Found found;
@@ -108,14 +112,26 @@ Found load(GKeyFile* file, const QString& path)
     QFile input;
     struct stat status
     {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+    const bool examined = fstat(fd, &status) == 0;
+    const int examineError = errno;
+    if (!examined || !S_ISREG(status.st_mode) || status.st_size > kLargestFile ||
         !input.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         found.state = Load::Unusable;
-        found.reason = "is not a regular file";
+        found.reason = !examined ? QByteArray("cannot be examined: ") + std::strerror(examineError)
+                       : !S_ISREG(status.st_mode) ? QByteArray("is not a regular file")
+                       : status.st_size > kLargestFile
+                           ? QByteArray("is larger than a settings file can be (64 KiB)")
+                           : QByteArray("cannot be opened");
         return found;
     }
-    QByteArray text = input.readAll();
+    // A file that grew since it was looked at is read no further than that.
+    QByteArray text = input.read(kLargestFile + 1);
+    if (text.size() > kLargestFile) {
+        found.state = Load::Unusable;
+        found.reason = "is larger than a settings file can be (64 KiB)";
+        return found;
+    }
     if (text.startsWith("\xef\xbb\xbf")) {
         found.mark = text.first(3);
         text.remove(0, 3);

@@ -6,7 +6,8 @@ import pyatspi
 
 WORK, MESSAGE = os.environ["WORK"], "Appeler le garage"
 QUIET = 5  # seconds of the countdown ticking unheard
-SENTENCE = re.compile(r"Alarme à 10:00, il reste (\d+ minutes?( et \d+ secondes?)?|\d+ secondes?)")
+PART = r"\d+ (heures?|minutes?|secondes?)"
+SENTENCE = re.compile(rf"Alarme à 10:00, il reste {PART}((, | et ){PART})*")
 # window: [(role pattern, name, {what else holds: description, labelled by, text, or a state})]
 ROWS = {
     "Tintel": [("label", "TINTEL", {}), ("label", "Chargement des paramètres. Veuillez patienter...", {})],

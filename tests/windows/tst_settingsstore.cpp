@@ -270,6 +270,9 @@ void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone_data()
     QTest::addRow("key before the first section")
         << u"file"_s << keyFirst << all << u"a key stands before the first section"_s << keyFirst;
     QTest::addRow("named pipe") << u"fifo"_s << none << all << u"not a regular file"_s << none;
+    const QByteArray large = "[parametres]\n; " + QByteArray(64 * 1024, 'x') + "\n";
+    QTest::addRow("larger than a settings file")
+        << u"file"_s << large << all << u"larger than a settings file"_s << large;
 }
 
 void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone()
