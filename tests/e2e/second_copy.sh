@@ -12,7 +12,7 @@ start_tintel second
 second=$TINTEL_PID
 box=$(wait_window Pensez-Y)
 [[ $(count_windows Tintel) -eq 0 ]] || fail "the refused copy showed a splash"
-press "$box" Return
+answer "$box" Pensez-Y Return
 wait_exit "$second" 5
 kill -0 "$first" || fail "the first copy was disturbed"
 [[ $(cat "$XDG_CONFIG_HOME/tintel.ini") == "$before" ]] || fail "the refused copy wrote settings"
@@ -26,7 +26,7 @@ for runtime in "$WORK/runtime2" "$WORK/plainfile/runtime"; do
   XDG_RUNTIME_DIR=$runtime start_tintel "other-runtime"
   second=$TINTEL_PID
   box=$(wait_window Pensez-Y) || fail "a copy with runtime folder $runtime was not refused"
-  press "$box" Return
+  answer "$box" Pensez-Y Return
   wait_exit "$second" 5
   [[ $(cat "$XDG_CONFIG_HOME/tintel.ini") == "$before" ]] || fail "the refused copy wrote settings"
 done
@@ -43,8 +43,7 @@ for round in $(seq 20); do
   box=$(wait_window Pensez-Y)
   sleep 0.5
   [[ $(count_windows Pensez-Y) -eq 1 ]] || fail "round $round: both copies refused"
-  press "$box" Return
-  wait_gone Pensez-Y 5
+  answer "$box" Pensez-Y Return
   sleep 0.3
   alive=0
   for pid in $a $b; do kill -0 "$pid" 2>/dev/null && alive=$((alive + 1)); done
