@@ -307,3 +307,16 @@ start_screen_reader() {
   done
   fail "Orca did not start: $(tail -n 5 "$WORK/orca.out")"
 }
+
+# Presses $3 in window $1, titled $2, until that window goes: on a busy machine a key can come
+# before the window takes the keyboard it was given.
+answer() {
+  local i
+  for i in 1 2 3 4 5; do
+    [[ $(count_windows "$2") -eq 0 ]] && return 0
+    press "$1" "$3" || true
+    eventually window_gone "$2" && return 0
+  done
+  fail "window '$2' still there after $3"
+}
+window_gone() { [[ $(count_windows "$1") -eq 0 ]]; }
