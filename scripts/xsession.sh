@@ -383,9 +383,12 @@ search_titles() {
   done
 }
 
+# A window's wait fails only after its time-out times XSESSION_PATIENCE: the tests, on a machine
+# busy with each other, wait only to catch a hang.
+
 # Waits for a window whose title is exactly $2 (visible only, unless $1 is "any"); prints its id.
 find_window() {
-  local which=$1 title=$2 timeout=${3:-10} id i visible=(--onlyvisible)
+  local which=$1 title=$2 timeout=$((${3:-10} * ${XSESSION_PATIENCE:-1})) id i visible=(--onlyvisible)
   [[ $which == any ]] && visible=()
   for i in $(seq $((timeout * 20))); do
     id=$(search_titles "$title" "${visible[@]}" | head -n1)
@@ -406,7 +409,7 @@ wait_title() { find_window any "$@"; }
 count_windows() { search_titles "$1" --onlyvisible | wc -l; }
 
 wait_gone() {
-  local title=$1 timeout=${2:-10} i
+  local title=$1 timeout=$((${2:-10} * ${XSESSION_PATIENCE:-1})) i
   for i in $(seq $((timeout * 20))); do
     [[ $(count_windows "$title") -eq 0 ]] && return 0
     sleep 0.05
