@@ -4,9 +4,9 @@
 #include "core/startupsettings.h"
 #include "core/sysinfo.h"
 #include "forms/look.h"
-#include "platform/files.h"
+#include "platform/localfiles.h"
 #include "platform/messageboxes.h"
-#include "platform/programinfo.h"
+#include "platform/runningprograminfo.h"
 
 #include <algorithm>
 #include <exception>

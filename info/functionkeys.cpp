@@ -3,9 +3,9 @@
 #include "core/failure.h"
 #include "forms/forms.h"
 #include "info/frmAbout.h"
-#include "platform/files.h"
+#include "platform/localfiles.h"
 #include "platform/messageboxes.h"
-#include "platform/programinfo.h"
+#include "platform/runningprograminfo.h"
 #include "platform/shell.h"
 
 namespace tintel {

@@ -1,7 +1,7 @@
 #include "platform/beeper.h"
 #include "core/xsettings.h"
 #include "platform/log.h"
-#include "platform/x11.h"
+#include "platform/x11/x11.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "platform/screen.h"
 
-#include "platform/x11.h"
+#include "platform/x11/x11.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,5 +1,5 @@
 #include "platform/terminator.h"
-#include "platform/settingsstore.h"
+#include "platform/inisettingsstore.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "platform/windowmanager.h"
 
 #include "platform/screen.h"
-#include "platform/x11.h"
+#include "platform/x11/x11.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -5,7 +5,7 @@
 #include "forms/look.h"
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
-#include "platform/programinfo.h"
+#include "platform/runningprograminfo.h"
 #include "platform/singleinstance.h"
 #include "platform/ticker.h"
 #include "windows/frmNouveau.h"

@@ -8,7 +8,7 @@
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
-#include "platform/programinfo.h"
+#include "platform/runningprograminfo.h"
 #include "platform/ticker.h"
 #include "windows/frmTintel.h"
 

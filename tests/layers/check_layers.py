@@ -60,7 +60,7 @@ SELF_TEST = [
     ("core/sysinfo.cpp", "#include <QtWidgets/QApplication>"),
     ("core/entry.cpp", "#include <xcb/xcb.h>"),
     ("platform/clock.h", '#include "forms/forms.h"'),
-    ("platform/files.cpp", '#include "windows/frmTintel.h"'),
+    ("platform/localfiles.cpp", '#include "windows/frmTintel.h"'),
     ("forms/forms.cpp", '#include "info/functionkeys.h"'),
     ("forms/look.h", '#include "startup/frmIntro.h"'),
     ("windows/frmNouveau.cpp", '#include "app/main.h"'),

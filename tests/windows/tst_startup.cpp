@@ -1,5 +1,5 @@
 #include "forms/look.h"
-#include "platform/settingsstore.h"
+#include "platform/inisettingsstore.h"
 #include "startup/frmIntro.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/testtable.h"

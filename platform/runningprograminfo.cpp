@@ -1,4 +1,4 @@
-#include "platform/programinfo.h"
+#include "platform/runningprograminfo.h"
 
 #include "tintel_version.h"
 

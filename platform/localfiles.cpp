@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/localfiles.h"
 
 #include <QFileInfo>
 #include <QProcess>

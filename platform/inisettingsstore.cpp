@@ -1,4 +1,4 @@
-#include "platform/settingsstore.h"
+#include "platform/inisettingsstore.h"
 #include "platform/log.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/settingsstore.h"
+#include "platform/inisettingsstore.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/testtable.h"
 
