@@ -61,7 +61,7 @@ SELF_TEST = [
     ("core/entry.cpp", "#include <xcb/xcb.h>"),
     ("platform/clock.h", '#include "forms/forms.h"'),
     ("platform/localfiles.cpp", '#include "windows/frmTintel.h"'),
-    ("forms/forms.cpp", '#include "info/functionkeys.h"'),
+    ("forms/registry.cpp", '#include "info/functionkeys.h"'),
     ("forms/look.h", '#include "startup/frmIntro.h"'),
     ("windows/frmNouveau.cpp", '#include "app/main.h"'),
     ("info/frmAbout.cpp", '#include "tests/support/fakes.h"'),
