@@ -262,6 +262,8 @@ void frmTintel::prepareMessage()
     platform().beeper.prepare();
     frmMessage probe(forms());
     probe.grab();
+    // The window manager frames a window of its kind now, not at the alarm second.
+    platform().windows.outerSizeTwips(&probe);
 }
 
 void frmTintel::cmdOnTop_Click()

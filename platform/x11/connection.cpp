@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 
-#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -37,18 +36,6 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name, bool onlyIfExists)
     if (found != XCB_ATOM_NONE)
         known.emplace(key, found);
     return found;
-}
-
-bool supportedByWindowManager(xcb_connection_t* c, xcb_atom_t what)
-{
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, rootWindow(c), atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096),
-        nullptr));
-    if (!reply || reply->format != 32)
-        return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    const auto* end = atoms + xcb_get_property_value_length(reply.get()) / 4;
-    return std::find(atoms, end, what) != end;
 }
 
 xcb_window_t selectEvents(QWidget* window, uint32_t events)

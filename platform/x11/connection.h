@@ -23,8 +23,6 @@ xcb_connection_t* connection();
 xcb_window_t rootWindow(xcb_connection_t* c);
 // Asked of the server once for each name.
 xcb_atom_t atom(xcb_connection_t* c, const char* name, bool onlyIfExists = false);
-// Whether the window manager lists the atom in _NET_SUPPORTED.
-bool supportedByWindowManager(xcb_connection_t* c, xcb_atom_t what);
 // Asks for more events on the window's native window, keeping Qt's; answers its id.
 xcb_window_t selectEvents(QWidget* window, uint32_t events);
 

@@ -2,16 +2,91 @@
 #include "platform/x11/connection.h"
 #include "platform/x11/x11.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <thread>
 #include <vector>
 
 namespace tintel::x11 {
 namespace {
+
+// What the window manager has told, kept until it tells otherwise: what it supports, read again
+// only when another window manager takes over, and the frame it gave each kind of window, so that
+// a window of a kind already framed is placed without waiting on the window manager (an alarm's
+// message, whose kind the countdown has the window manager frame seconds before).
+class Told final : public QAbstractNativeEventFilter
+{
+public:
+    static Told& of(xcb_connection_t* c)
+    {
+        static Told* told = nullptr;
+        if (!told || told->m_connection != c) {
+            delete told;
+            told = new Told(c);
+        }
+        return *told;
+    }
+
+    bool supports(xcb_atom_t what)
+    {
+        if (!m_supported) {
+            m_supported.emplace();
+            Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+                m_connection,
+                xcb_get_property(m_connection, 0, rootWindow(m_connection),
+                                 atom(m_connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096),
+                nullptr));
+            if (reply && reply->format == 32) {
+                const auto* atoms =
+                    static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+                m_supported->assign(atoms, atoms + xcb_get_property_value_length(reply.get()) / 4);
+            }
+        }
+        return std::find(m_supported->begin(), m_supported->end(), what) != m_supported->end();
+    }
+
+    // Nothing inside: the window manager did not answer for a window of that kind.
+    std::map<int, std::optional<QMargins>> frames;
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            return false;
+        const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+        if (change->window == rootWindow(m_connection) &&
+            change->atom == atom(m_connection, "_NET_SUPPORTED")) {
+            m_supported.reset();
+            frames.clear();
+        }
+        return false;
+    }
+
+private:
+    explicit Told(xcb_connection_t* c) : m_connection(c) { qApp->installNativeEventFilter(this); }
+    ~Told() override
+    {
+        if (qApp)
+            qApp->removeNativeEventFilter(this);
+    }
+
+    xcb_connection_t* m_connection;
+    std::optional<std::vector<xcb_atom_t>> m_supported;
+};
+
+// Window managers frame windows by their kind and title bar, not by whether they stay on top.
+int frameKind(const QWidget* window)
+{
+    return (window->windowFlags() & ~(Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus))
+        .toInt();
+}
 
 std::optional<QMargins> readExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t extents)
 {
@@ -70,13 +145,21 @@ std::optional<QMargins> frameExtents(QWidget* window)
     xcb_connection_t* c = connection();
     if (!c)
         return std::nullopt;
+    Told& told = Told::of(c);
     const auto id = static_cast<xcb_window_t>(window->winId());
+    const int kind = frameKind(window);
     const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
     if (auto known = readExtents(c, id, extents))
-        return known;
+        return told.frames[kind] = known;
+    const auto earlier = told.frames.find(kind);
     const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-    if (!supportedByWindowManager(c, request))
-        return supportedByWindowManager(c, extents) ? std::nullopt : parentFrame(c, id);
+    if (!told.supports(request)) {
+        if (told.supports(extents))
+            return std::nullopt;
+        if (auto parent = parentFrame(c, id))
+            return told.frames[kind] = parent;
+        return earlier != told.frames.end() ? earlier->second : std::nullopt;
+    }
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -86,21 +169,24 @@ std::optional<QMargins> frameExtents(QWidget* window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
-    // The window manager answers within a millisecond or two, and the window waits for it when
-    // it is the message of an alarm: asked again often. A busy one gets a fifth of a second.
+    // Asked for all the same: the window's own frame is then read when the window is framed.
+    if (earlier != told.frames.end())
+        return earlier->second;
+    // The window manager answers within a millisecond or two: asked again often. A busy one
+    // gets a fifth of a second, once for each kind of window.
     for (int attempt = 0; attempt < 800; ++attempt) {
         if (auto answered = readExtents(c, id, extents))
-            return answered;
+            return told.frames[kind] = answered;
         std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
-    return std::nullopt;
+    return told.frames[kind] = std::nullopt;
 }
 
 bool framesPublished()
 {
     xcb_connection_t* c = connection();
-    return !c || supportedByWindowManager(c, atom(c, "_NET_FRAME_EXTENTS")) ||
-           supportedByWindowManager(c, atom(c, "_NET_REQUEST_FRAME_EXTENTS"));
+    return !c || Told::of(c).supports(atom(c, "_NET_FRAME_EXTENTS")) ||
+           Told::of(c).supports(atom(c, "_NET_REQUEST_FRAME_EXTENTS"));
 }
 
 std::optional<QSize> clientSize(QWidget* window)
