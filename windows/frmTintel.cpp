@@ -15,6 +15,7 @@
 #include "windows/frmMessage.h"
 #include "windows/frmNouveau.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -54,11 +55,19 @@ frmTintel::frmTintel(Forms& forms)
     fitLabels(this);
 
     // A screen reader reaches the what-next dialog through the alarm time, which says what is
-    // left; the dialog opens after the reader's request has been answered.
-    speak(m_ui->txtTintel,
-          {.role = QAccessible::StaticText,
-           .name = [this] { return timeLeftSentence(); },
-           .press = [this] { QTimer::singleShot(0, this, &frmTintel::txtTintel_Click); }});
+    // left; the dialog opens after the reader's request has been answered, when a click could
+    // still open it then.
+    speak(m_ui->txtTintel, {.role = QAccessible::StaticText,
+                            .name = [this] { return timeLeftSentence(); },
+                            .press =
+                                [this] {
+                                    if (!clickable())
+                                        return;
+                                    QTimer::singleShot(0, this, [this] {
+                                        if (clickable())
+                                            txtTintel_Click();
+                                    });
+                                }});
     speak(m_ui->cmdOnTop, {.role = QAccessible::CheckBox,
                            .checked = [this] { return m_mOnTop; },
                            .press = [this] { m_ui->cmdOnTop->click(); }});
@@ -314,6 +323,12 @@ QString frmTintel::timeLeftSentence() const
     return spokenTimeLeft(
         m_ui->txtTintel->text(),
         TempsRestant(platform().clock.now(), alarm.gDateCible, alarm.gHeureCible));
+}
+
+bool frmTintel::clickable() const
+{
+    // A modal window above it (the message, the what-next dialog) keeps clicks from the window.
+    return !m_fired && isVisible() && !isMinimized() && !QApplication::activeModalWidget();
 }
 
 void frmTintel::txtTintel_Click()

@@ -39,6 +39,8 @@ public:
     void cmdOnTop_Click();
     void cmdReduire_Click();
     void txtTintel_Click();
+    // Whether a click on the window could reach it now.
+    bool clickable() const;
 
     // The caption of txtTintel, written by the new-alarm window before it shows this one.
     void setAlarmTime(const QString& text);
