@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
@@ -47,22 +49,43 @@ void frmMessage::Form_Load()
     // notification as it comes up beside the program the user is in.
     speak(this, {.role = ownKeyboard ? QAccessible::AlertMessage : QAccessible::Notification});
     setAccessibleDescription(record().gTexteMessage);
-    qApp->installEventFilter(this);
+    // A key goes first to the control that has the focus, one of the window's own.
+    for (QWidget* control : findChildren<QWidget*>())
+        control->installEventFilter(this);
+    installEventFilter(this);
+}
+
+bool frmMessage::answers(const QKeyEvent& key) const
+{
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        // The button's access key (Alt+O).
+        return key.modifiers().testFlag(Qt::AltModifier) &&
+               QKeySequence::mnemonic(m_ui->cmdOK->text()).matches(key.keyCombination()) ==
+                   QKeySequence::ExactMatch;
+    }
 }
 
 bool frmMessage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
+        // Once for the message: it is exposed again at every uncovering.
         windowHandle()->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] { askForAttention(); });
     }
     // A key held down since before the window had the keyboard (its press meant for another
-    // window, its repeats coming here) never answers the alarm.
-    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
-        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+    // window, its repeats coming here) never answers the alarm; held Down or Page Down still
+    // scroll a long message.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->isAutoRepeat() || platform().windows.heldFromBefore(this, key->nativeScanCode())) {
+        if (answers(*key) && (key->isAutoRepeat() ||
+                              platform().windows.heldFromBefore(this, key->nativeScanCode()))) {
             // An accepted override keeps the key from the access key and other shortcuts.
             event->accept();
             return true;
@@ -76,7 +99,10 @@ void frmMessage::showEvent(QShowEvent* event)
     Form::showEvent(event);
     // A window shown without the keyboard asks for attention once mapped: window managers
     // take the request for mapped windows only.
-    windowHandle()->installEventFilter(this);
+    if (!m_attentionAsked) {
+        m_attentionAsked = true;
+        windowHandle()->installEventFilter(this);
+    }
 }
 
 void frmMessage::changeEvent(QEvent* event)

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QKeyEvent;
+
 namespace Ui {
 class frmMessage;
 }
@@ -31,8 +33,11 @@ protected:
 
 private:
     void askForAttention();
+    // Whether the key answers the message: Enter, Space, Escape, the button's access key.
+    bool answers(const QKeyEvent& key) const;
 
     std::unique_ptr<Ui::frmMessage> m_ui;
+    bool m_attentionAsked = false;
 };
 
 } // namespace tintel

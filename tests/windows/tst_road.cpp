@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <functional>
@@ -263,37 +264,60 @@ void TestRoad::messageCloseBoxIsOk()
 
 void TestRoad::messageKeyboard_data()
 {
-    addColumns<bool, QList<quint32>, bool, bool>({"keyboardHere", "held", "repeat", "answered"});
-    // Return is key 36 on a PC keyboard, Space 65.
-    QTest::addRow("at the countdown, Enter") << true << QList<quint32>{} << false << true;
+    addColumns<bool, QList<quint32>, bool, int, bool>(
+        {"keyboardHere", "held", "repeat", "key", "answered"});
+    // Return is key 36 on a PC keyboard, Space 65, Down 116.
+    const int enter = Qt::Key_Return;
+    QTest::addRow("at the countdown, Enter") << true << QList<quint32>{} << false << enter << true;
     QTest::addRow("typing elsewhere, Enter once activated")
-        << false << QList<quint32>{} << false << true;
-    QTest::addRow("a held Enter repeating") << true << QList<quint32>{} << true << false;
+        << false << QList<quint32>{} << false << enter << true;
+    QTest::addRow("a held Enter repeating") << true << QList<quint32>{} << true << enter << false;
     QTest::addRow("Enter held since before the window")
-        << false << QList<quint32>{36} << false << false;
+        << false << QList<quint32>{36} << false << enter << false;
     QTest::addRow("Space held since before, then Enter")
-        << false << QList<quint32>{65} << false << true;
+        << false << QList<quint32>{65} << false << enter << true;
+    QTest::addRow("Alt+O held since before") << false << QList<quint32>{32} << false
+                                             << (Qt::Key_O | Qt::AltModifier).toCombined() << false;
+    // A long message read with a held key: it scrolls, and answers nothing.
+    QTest::addRow("Down held since before")
+        << false << QList<quint32>{116} << true << int(Qt::Key_Down) << false;
 }
 
 // The message window takes the keyboard only from the program itself, and no key pressed before
 // it was there answers it.
 void TestRoad::messageKeyboard()
 {
-    const auto [keyboardHere, held, repeat, answered] =
-        fetchColumns<bool, QList<quint32>, bool, bool>(
-            {"keyboardHere", "held", "repeat", "answered"});
+    const auto [keyboardHere, held, repeat, key, answered] =
+        fetchColumns<bool, QList<quint32>, bool, int, bool>(
+            {"keyboardHere", "held", "repeat", "key", "answered"});
 
     Rig rig;
-    rig.activeAlarm();
+    rig.activeAlarm(QStringList(40, u"ligne"_s));
     rig.fp.windows.keyboardHere = keyboardHere;
     rig.fp.windows.heldKeys = held;
     bool shownWithoutFocus = true;
     bool stillOpen = true;
+    int scrolled = -1;
     rig.whenModal<frmMessage>([&](frmMessage& message) {
         shownWithoutFocus = rig.fp.windows.shownWithoutFocus.contains(&message);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, 0, 0, u"\r"_s,
-                        repeat);
-        QApplication::sendEvent(message.focusWidget(), &enter);
+        const QKeyCombination combination = QKeyCombination::fromCombined(key);
+        QWidget* target = combination.key() == Qt::Key_Down
+                              ? static_cast<QWidget*>(child<QPlainTextEdit>(message, u"txtTexte"_s))
+                              : message.focusWidget();
+        target->setFocus();
+        const quint32 scanCode = combination.key() == Qt::Key_Down ? 116
+                                 : combination.key() == Qt::Key_O  ? 32
+                                                                   : 36;
+        QKeyEvent press(QEvent::ShortcutOverride, combination.key(),
+                        combination.keyboardModifiers(), scanCode, 0, 0, QString(), repeat);
+        QApplication::sendEvent(target, &press);
+        if (!press.isAccepted()) {
+            QKeyEvent down(QEvent::KeyPress, combination.key(), combination.keyboardModifiers(),
+                           scanCode, 0, 0,
+                           combination.key() == Qt::Key_Return ? u"\r"_s : QString(), repeat);
+            QApplication::sendEvent(target, &down);
+        }
+        scrolled = child<QPlainTextEdit>(message, u"txtTexte"_s)->verticalScrollBar()->value();
         stillOpen = message.isVisible();
         if (stillOpen)
             message.cmdOK_Click();
@@ -303,6 +327,7 @@ void TestRoad::messageKeyboard()
 
     QCOMPARE(shownWithoutFocus, !keyboardHere);
     QCOMPARE(stillOpen, !answered);
+    QCOMPARE(scrolled > 0, key == Qt::Key_Down);
     QVERIFY(rig.nouveau().isVisible());
 }
 
