@@ -54,15 +54,20 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 143' TERM INT
+# Each phase says how long it took, so that a slow run shows where its time went.
+phase_start=$SECONDS
+phase() { echo "phase: $1 $((SECONDS - phase_start)) s"; phase_start=$SECONDS; }
 # Started first: openbox takes a few seconds to settle after it claims the screen, and a window
 # mapped in that time may never be shown, as the two-second splash would not be.
 start_display
+phase display
 
 # The package, exactly as `make package` builds it (its own hardened Release tree).
 bash "$ROOT/scripts/package.sh" >"$WORK/package.log" 2>&1 || {
   cat "$WORK/package.log" >&2
   fail "scripts/package.sh failed"
 }
+phase "package build"
 deb=$(tail -n2 "$WORK/package.log" | head -n1)
 [[ -f $deb && $deb == "$ROOT"/build/package/tintel_*.deb ]] || fail "no package: $deb"
 [[ $(dpkg-deb -f "$deb" Package) == tintel ]] || fail "package name: $(dpkg-deb -f "$deb" Package)"
@@ -84,6 +89,7 @@ lintian --no-tag-display-limit "$deb" >"$WORK/lintian.log" 2>&1 || rc=$?
 if grep -E '^[EW]: ' "$WORK/lintian.log" >&2; then
   fail "lintian finds errors or warnings in $(basename "$deb")"
 fi
+phase lintian
 
 # The bare root: made once, made again when it no longer runs apt. The mirror is the host's own.
 mirror=$(apt-cache policy | awk '$3 == "bookworm/main" && $2 ~ /^https?:/ { print $2; exit }')
@@ -99,6 +105,7 @@ if ! in_root apt-get --version >/dev/null 2>&1 || [[ ! -f $BARE/.ready ]]; then
   }
   touch "$BARE/.ready"
 fi
+phase "bare root"
 # The same suites as the host (security and updates included), so that the versions that
 # dpkg-shlibdeps saw on the host can be met.
 apt-cache policy | awk '$3 ~ /^bookworm(-updates|-security|)\/main$/ && $2 ~ /^https?:/ {
@@ -109,6 +116,7 @@ find "$BARE/var/lib/apt/lists" -maxdepth 1 -name '*_Packages' -mmin -1440 | grep
   root_apt update
   cp "$BARE/etc/apt/sources.list" "$BARE/.sources"
 }
+phase "apt update"
 mount -t proc proc "$BARE/proc"
 mount --rbind /dev "$BARE/dev"
 mount --make-rslave "$BARE/dev"
@@ -131,6 +139,7 @@ root_apt install --no-install-recommends "$RUN/$(basename "$deb")"
 for package in xdg-utils libcanberra-pulse qt6-translations-l10n; do
   [[ $(status "$package") != "install ok installed" ]] || fail "$package came in though only recommended"
 done
+phase "apt install"
 
 # The files, owned by the package.
 desktop=$(in_root dpkg-query -L tintel | grep '^/usr/share/applications/[^/]*\.desktop$' || true)
@@ -182,6 +191,7 @@ MS Sans Serif|Liberation Sans|fonts-liberation2
 MS Serif|Liberation Serif|fonts-liberation2
 Tempus Sans ITC|Comic Neue|fonts-comic-neue
 FACES
+phase "files and fonts"
 
 # The installed program under the host's X server, with a stand-in opener in the root.
 mkdir -p "$BARE$RUN/bin" "$BARE$RUN/config" "$BARE$RUN/runtime"
@@ -208,6 +218,7 @@ press "$nouveau" Escape
 press "$(wait_window TINTEL 5)" Return
 wait_exit "$TINTEL_PID" 5
 [[ $(setting etat "$settings") == inactif ]] || fail "settings after quitting: $(cat "$settings")"
+phase "program run"
 
 # Purged with what it brought: the root is bare again.
 root_apt purge tintel
@@ -216,4 +227,5 @@ root_apt autoremove --purge
   fail "tintel or its fonts still installed"
 [[ ! -e $BARE/usr/bin/tintel && ! -L $BARE/usr/bin/tintel && ! -e $BARE/usr/libexec/tintel ]] ||
   fail "files left after removal"
+phase purge
 echo PASS
