@@ -12,10 +12,19 @@ out=${2:-$root/build/package}
 if [[ -z $build ]]; then
   build=$out/release
   # Debian's hardening flags (fortified sources, stack protector, full RELRO, PIE by default),
-  # as a Debian build would pass them.
-  eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+  # as a Debian build would pass them: from the top of the source tree, which the prefix map names.
+  eval "$(cd "$root" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+  # Through ccache where it is installed: a fresh clone of sources this machine has built before
+  # then compiles nothing. Paths are hashed relative to the tree, so clones share the cache; the
+  # objects are the same bytes a plain compile gives.
+  launcher=
+  if command -v ccache >/dev/null; then
+    launcher=ccache
+    export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true
+  fi
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTINTEL_WERROR=ON \
-    -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS=$CPPFLAGS $CXXFLAGS" "-DCMAKE_EXE_LINKER_FLAGS=$LDFLAGS"
+    -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS=$CPPFLAGS $CXXFLAGS" "-DCMAKE_EXE_LINKER_FLAGS=$LDFLAGS" \
+    "-DCMAKE_CXX_COMPILER_LAUNCHER=$launcher"
   cmake --build "$build" --target tintel
 fi
 build=$(cd "$build" && pwd)

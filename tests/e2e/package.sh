@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package as a new user gets it: `make package` builds it, lintian finds nothing to
-# say, and apt installs it into a bare Debian 12 root (debootstrap's minbase, kept in build/
-# between runs) with its declared dependencies only. There the installed files are checked, the
-# substituted faces resolve to the fonts the package brings, and /usr/bin/tintel runs under the
-# host's Xvfb and openbox: splash, new-alarm window, F1 on the installed help page, settings file.
-# The package is then purged with what it brought, which leaves the root bare for the next run.
+# say, and apt installs it into a bare Debian 12 root (debootstrap's minbase, kept in
+# /var/cache/tintel between runs and clones) with its declared dependencies only. There the
+# installed files are checked, the substituted faces resolve to the fonts the package brings, and
+# /usr/bin/tintel runs under the host's Xvfb and openbox: splash, new-alarm window, F1 on the
+# installed help page, settings file. The package is then purged with what it brought, which
+# leaves the root bare for the next run.
 # Usage: package.sh path/to/tintel (the binary is not used: the package builds its own)
 if [[ $(id -u) -ne 0 ]]; then
   echo "SKIP: the bare-root package test needs root (debootstrap, chroot, mounts)"
@@ -12,14 +13,25 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 source "$(dirname "$0")/lib.sh"
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BARE=$ROOT/build/bare-bookworm
-for tool in debootstrap lintian chroot mount dpkg-deb desktop-file-validate appstreamcli; do
+for tool in debootstrap lintian chroot mount dpkg-deb desktop-file-validate appstreamcli flock pgrep; do
   command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/install-deps.sh"
 done
 
-# One run at a time on this machine: the root and build/package are shared by every preset.
-exec 9>/run/lock/tintel-e2e-package.lock
-flock -w 1800 9 || fail "another run of this test holds the package lock"
+# The root outlives the clone, so that a fresh clone on this machine finds it made. Its name
+# says what it is made from: when that changes, another is made and the old one goes.
+CACHE=/var/cache/tintel
+suite=bookworm
+variant=minbase
+made_from=$(printf '%s\n' "$suite" "$variant" "$(dpkg --print-architecture)" \
+  "debootstrap $(dpkg-query -W -f='${Version}' debootstrap)" | sha256sum | cut -c1-12)
+BARE=$CACHE/bare-$suite-$variant-$made_from
+mkdir -p "$CACHE" "$ROOT/build"
+
+# One run at a time in a clone, for build/package; one at a time on the machine, for the root,
+# whose lock the root's preparation takes beside the build (the lock then belongs to this shell).
+exec 8>"$ROOT/build/package.lock"
+flock -w 1800 8 || fail "another run of this test in this clone holds build/package.lock"
+exec 9>/run/lock/tintel-bare-root.lock
 
 in_root() { chroot "$BARE" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
 root_apt() {
@@ -39,7 +51,60 @@ release_root() {
   done
   for mount in $(mounts_under "$1"); do umount -l "$mount" 2>/dev/null || true; done
 }
+# rm would go down a bind mount of the host's own folders: nothing is removed while one is left.
+remove_root() {
+  release_root "$1"
+  [[ -z $(mounts_under "$1") ]] || fail "$1 still has mounts: $(mounts_under "$1" | tr '\n' ' ')"
+  rm -rf --one-file-system "$1"
+}
+kill_tree() {
+  local child
+  kill -STOP "$1" 2>/dev/null || return 0
+  for child in $(pgrep -P "$1"); do kill_tree "$child"; done
+  kill -9 "$1" 2>/dev/null || true
+}
+
+# Made beside the package build, which needs the processors while debootstrap mostly waits on
+# the network and the disk. The mirror is the host's own.
+mirror=$(apt-cache policy | awk '$3 == "bookworm/main" && $2 ~ /^https?:/ { print $2; exit }')
+prepare_root() {
+  local start=$SECONDS old
+  flock -w 1800 9 || fail "another run of this test holds the bare root's lock"
+  touch "$WORK/root.locked"
+  # Roots made from other inputs, one left half made (.new), and the one clones kept in build/.
+  for old in "$CACHE"/bare-* "$ROOT/build/bare-bookworm"; do
+    [[ $old != "$BARE" && -e $old ]] && remove_root "$old"
+  done
+  # Made again when it no longer runs apt; renamed only once whole.
+  if ! in_root apt-get --version >/dev/null 2>&1 || [[ ! -f $BARE/.ready ]]; then
+    [[ -n $mirror ]] || fail "the host's apt sources name no bookworm main archive"
+    echo "making a bare Debian 12 root in $BARE"
+    remove_root "$BARE"
+    debootstrap --variant="$variant" "$suite" "$BARE.new" "$mirror" >"$WORK/debootstrap.log" 2>&1 || {
+      release_root "$BARE.new"
+      tail -n 30 "$WORK/debootstrap.log" >&2
+      fail "debootstrap failed"
+    }
+    touch "$BARE.new/.ready"
+    mv "$BARE.new" "$BARE"
+  fi
+  # The same suites as the host (security and updates included), so that the versions that
+  # dpkg-shlibdeps saw on the host can be met.
+  apt-cache policy | awk '$3 ~ /^bookworm(-updates|-security|)\/main$/ && $2 ~ /^https?:/ {
+    split($3, s, "/"); print "deb " $2 " " s[1] " main" }' | sort -u >"$BARE/etc/apt/sources.list"
+  cp /etc/resolv.conf "$BARE/etc/resolv.conf"
+  find "$BARE/var/lib/apt/lists" -maxdepth 1 -name '*_Packages' -mmin -1440 | grep -q . &&
+    cmp -s "$BARE/etc/apt/sources.list" "$BARE/.sources" || {
+    root_apt update
+    # Downloaded packages are kept for the next run, but not those the archive no longer has.
+    root_apt autoclean
+    cp "$BARE/etc/apt/sources.list" "$BARE/.sources"
+  }
+  echo "phase: bare root ready after $((SECONDS - start)) s, beside the build"
+}
+
 RUN=
+PREPARING=
 finish() {
   local rc=$?
   if [[ $rc -ne 0 && -n ${TINTEL_PID:-} ]]; then
@@ -48,21 +113,34 @@ finish() {
     cat "$WORK"/openbox.*.log >&2
     cat "$WORK/tintel.log" >&2
   fi
-  release_root "$BARE"
-  [[ -n $RUN ]] && rm -rf "$BARE$RUN"
+  [[ -n $PREPARING ]] && kill_tree "$PREPARING"
+  [[ -n ${LINTING:-} ]] && kill_tree "$LINTING"
+  # The root is another run's while this one waits for its lock.
+  if [[ -f $WORK/root.locked ]]; then
+    release_root "$BARE"
+    release_root "$BARE.new"
+    [[ -n $RUN ]] && rm -rf "$BARE$RUN"
+  fi
   cleanup
 }
 trap finish EXIT
 trap 'exit 143' TERM INT
+# Each phase says how long it took, so that a slow run shows where its time went.
+phase_start=$SECONDS
+phase() { echo "phase: $1 $((SECONDS - phase_start)) s"; phase_start=$SECONDS; }
+prepare_root &
+PREPARING=$!
 # Started first: openbox takes a few seconds to settle after it claims the screen, and a window
 # mapped in that time may never be shown, as the two-second splash would not be.
 start_display
+phase display
 
 # The package, exactly as `make package` builds it (its own hardened Release tree).
 bash "$ROOT/scripts/package.sh" >"$WORK/package.log" 2>&1 || {
   cat "$WORK/package.log" >&2
   fail "scripts/package.sh failed"
 }
+phase "package build"
 deb=$(tail -n2 "$WORK/package.log" | head -n1)
 [[ -f $deb && $deb == "$ROOT"/build/package/tintel_*.deb ]] || fail "no package: $deb"
 [[ $(dpkg-deb -f "$deb" Package) == tintel ]] || fail "package name: $(dpkg-deb -f "$deb" Package)"
@@ -77,38 +155,16 @@ for package in qt6-translations-l10n xdg-utils sound-theme-freedesktop libcanber
   [[ ", $depends," != *", $package"[\ ,]* ]] || fail "Depends has $package, which the program does without"
 done
 
-# Every error and warning counts; info and pedantic tags do not.
-rc=0
-lintian --no-tag-display-limit "$deb" >"$WORK/lintian.log" 2>&1 || rc=$?
-[[ $rc -le 1 ]] || { cat "$WORK/lintian.log" >&2; fail "lintian did not run (exit $rc)"; }
-if grep -E '^[EW]: ' "$WORK/lintian.log" >&2; then
-  fail "lintian finds errors or warnings in $(basename "$deb")"
-fi
+# Lintian reads the package while apt installs it; its verdict is read after the install.
+lintian --no-tag-display-limit "$deb" >"$WORK/lintian.log" 2>&1 &
+LINTING=$!
 
-# The bare root: made once, made again when it no longer runs apt. The mirror is the host's own.
-mirror=$(apt-cache policy | awk '$3 == "bookworm/main" && $2 ~ /^https?:/ { print $2; exit }')
-if ! in_root apt-get --version >/dev/null 2>&1 || [[ ! -f $BARE/.ready ]]; then
-  [[ -n $mirror ]] || fail "the host's apt sources name no bookworm main archive"
-  echo "making a bare Debian 12 root in $BARE from $mirror"
-  release_root "$BARE"
-  rm -rf --one-file-system "$BARE"
-  debootstrap --variant=minbase bookworm "$BARE" "$mirror" >"$WORK/debootstrap.log" 2>&1 || {
-    release_root "$BARE"
-    tail -n 30 "$WORK/debootstrap.log" >&2
-    fail "debootstrap failed"
-  }
-  touch "$BARE/.ready"
-fi
-# The same suites as the host (security and updates included), so that the versions that
-# dpkg-shlibdeps saw on the host can be met.
-apt-cache policy | awk '$3 ~ /^bookworm(-updates|-security|)\/main$/ && $2 ~ /^https?:/ {
-  split($3, s, "/"); print "deb " $2 " " s[1] " main" }' | sort -u >"$BARE/etc/apt/sources.list"
-cp /etc/resolv.conf "$BARE/etc/resolv.conf"
-find "$BARE/var/lib/apt/lists" -maxdepth 1 -name '*_Packages' -mmin -1440 | grep -q . &&
-  cmp -s "$BARE/etc/apt/sources.list" "$BARE/.sources" || {
-  root_apt update
-  cp "$BARE/etc/apt/sources.list" "$BARE/.sources"
-}
+rc=0
+wait "$PREPARING" || rc=$?
+PREPARING=
+[[ $rc -eq 0 ]] || fail "the bare root could not be made ready (exit $rc)"
+phase "waiting for the bare root"
+
 mount -t proc proc "$BARE/proc"
 mount --rbind /dev "$BARE/dev"
 mount --make-rslave "$BARE/dev"
@@ -131,6 +187,17 @@ root_apt install --no-install-recommends "$RUN/$(basename "$deb")"
 for package in xdg-utils libcanberra-pulse qt6-translations-l10n; do
   [[ $(status "$package") != "install ok installed" ]] || fail "$package came in though only recommended"
 done
+phase "apt install"
+
+# Every error and warning counts; info and pedantic tags do not.
+rc=0
+wait "$LINTING" || rc=$?
+LINTING=
+[[ $rc -le 1 ]] || { cat "$WORK/lintian.log" >&2; fail "lintian did not run (exit $rc)"; }
+if grep -E '^[EW]: ' "$WORK/lintian.log" >&2; then
+  fail "lintian finds errors or warnings in $(basename "$deb")"
+fi
+phase "waiting for lintian"
 
 # The files, owned by the package.
 desktop=$(in_root dpkg-query -L tintel | grep '^/usr/share/applications/[^/]*\.desktop$' || true)
@@ -182,6 +249,7 @@ MS Sans Serif|Liberation Sans|fonts-liberation2
 MS Serif|Liberation Serif|fonts-liberation2
 Tempus Sans ITC|Comic Neue|fonts-comic-neue
 FACES
+phase "files and fonts"
 
 # The installed program under the host's X server, with a stand-in opener in the root.
 mkdir -p "$BARE$RUN/bin" "$BARE$RUN/config" "$BARE$RUN/runtime"
@@ -208,12 +276,13 @@ press "$nouveau" Escape
 press "$(wait_window TINTEL 5)" Return
 wait_exit "$TINTEL_PID" 5
 [[ $(setting etat "$settings") == inactif ]] || fail "settings after quitting: $(cat "$settings")"
+phase "program run"
 
 # Purged with what it brought: the root is bare again.
-root_apt purge tintel
-root_apt autoremove --purge
+root_apt purge --autoremove tintel
 [[ $(status tintel) != "install ok installed" && $(status fonts-comic-neue) != "install ok installed" ]] ||
   fail "tintel or its fonts still installed"
 [[ ! -e $BARE/usr/bin/tintel && ! -L $BARE/usr/bin/tintel && ! -e $BARE/usr/libexec/tintel ]] ||
   fail "files left after removal"
+phase purge
 echo PASS
