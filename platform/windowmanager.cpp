@@ -46,8 +46,10 @@ private:
 
 QtWindowManager::QtWindowManager()
 {
-    if (qApp)
+    if (qApp) {
         x11::declareOnlyMappedOwners();
+        x11::nameDesktopEntry();
+    }
 }
 
 void QtWindowManager::setOnTop(QWidget* window, bool onTop, QPoint pixelPos)

@@ -44,5 +44,6 @@ bool heldFromBefore(QWidget*, quint32)
 }
 void showWithoutFocus(QWidget*) {}
 void declareOnlyMappedOwners() {}
+void nameDesktopEntry() {}
 
 } // namespace tintel::x11

@@ -67,4 +67,8 @@ void showWithoutFocus(QWidget* window);
 // From now on, every window of the program is declared transient only for a mapped window.
 void declareOnlyMappedOwners();
 
+// From now on, every window of the program names the desktop entry (QGuiApplication's
+// desktopFileName) it belongs to.
+void nameDesktopEntry();
+
 } // namespace tintel::x11
