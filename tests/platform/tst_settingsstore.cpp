@@ -73,7 +73,7 @@ private:
                 return u"<python failed: "_s + QString::fromUtf8(m_process.readAllStandardError()) +
                        u'>';
         }
-        return QJsonDocument::fromJson(m_process.readLine()).array().first().toString();
+        return QJsonDocument::fromJson(m_process.readLine()).array().at(0).toString();
     }
 
     QProcess m_process;
