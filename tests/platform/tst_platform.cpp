@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -41,10 +40,6 @@ class tst_Platform : public WindowTest
 
 private Q_SLOTS:
     void init();
-    void storeKeepsValuesPerApplication();
-    void storeIsOnDiskAfterEachWrite();
-    void storeThatCannotBeWrittenFailsQuietly();
-    void corruptStoreFailsQuietly();
     void shellThatCannotStartIsLogged();
     void beepWithoutTheSoundLibrary();
     void terminationKeepsWhatWasWritten();
@@ -78,60 +73,6 @@ void tst_Platform::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", m_dir->path().toLocal8Bit());
-}
-
-void tst_Platform::storeKeepsValuesPerApplication()
-{
-    IniSettingsStore store;
-    const QString section = u"parametres"_s;
-    QCOMPARE(store.read(u"tintel"_s, section, u"date de debut"_s, u"défaut"_s), u"défaut"_s);
-    store.write(u"tintel"_s, section, u"date de debut"_s, u"07/12/2026"_s);
-    store.write(u"rappel"_s, section, u"etat"_s, u"inactif"_s);
-    QCOMPARE(store.read(u"tintel"_s, section, u"date de debut"_s, {}), u"07/12/2026"_s);
-    QCOMPARE(store.read(u"tintel"_s, section, u"etat"_s, {}), QString());
-    QCOMPARE(store.read(u"rappel"_s, section, u"etat"_s, {}), u"inactif"_s);
-    QVERIFY(QFile::exists(m_dir->filePath(u"config/tintel.ini"_s)));
-    QVERIFY(QFile::exists(m_dir->filePath(u"config/rappel.ini"_s)));
-}
-
-void tst_Platform::storeIsOnDiskAfterEachWrite()
-{
-    IniSettingsStore store;
-    store.write(u"tintel"_s, u"parametres"_s, u"dossier application"_s, u"/opt/été/"_s);
-    // Read by another process, as the outside readers of these values do.
-    QProcess reader;
-    reader.start(u"cat"_s, {IniSettingsStore::filePath(u"tintel"_s)});
-    QVERIFY(reader.waitForFinished());
-    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
-    QVERIFY2(text.contains(u"[parametres]"_s), qPrintable(text));
-    const QSettings fresh(IniSettingsStore::filePath(u"tintel"_s), QSettings::IniFormat);
-    QCOMPARE(fresh.value(u"parametres/dossier application"_s).toString(), u"/opt/été/"_s);
-}
-
-void tst_Platform::storeThatCannotBeWrittenFailsQuietly()
-{
-    // A configuration folder under a plain file cannot be created, even by root.
-    QFile blocker(m_dir->filePath(u"file"_s));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    qputenv("XDG_CONFIG_HOME", blocker.fileName().toLocal8Bit() + "/config");
-    IniSettingsStore store;
-    store.write(u"tintel"_s, u"parametres"_s, u"etat"_s, u"actif"_s);
-    store.flush();
-    QCOMPARE(store.read(u"tintel"_s, u"parametres"_s, u"etat"_s, u"x"_s), u"x"_s);
-}
-
-void tst_Platform::corruptStoreFailsQuietly()
-{
-    QDir().mkpath(m_dir->filePath(u"config"_s));
-    QFile file(IniSettingsStore::filePath(u"tintel"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\xff\xfe[[[parametres\0\x01=\n=\n[", 18) + QByteArray(4096, '\x80'));
-    file.close();
-    IniSettingsStore store;
-    (void)store.read(u"tintel"_s, u"parametres"_s, u"date de debut"_s, {});
-    store.write(u"tintel"_s, u"parametres"_s, u"etat"_s, u"actif"_s);
-    QVERIFY(QFile::exists(file.fileName()));
 }
 
 void tst_Platform::shellThatCannotStartIsLogged()

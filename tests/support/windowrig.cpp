@@ -109,18 +109,6 @@ void WindowTest::cleanup()
     QTRY_VERIFY2(visibleTopLevel().isEmpty(), qPrintable(visibleTopLevel()));
 }
 
-void addTextColumns()
-{
-    addColumns<QString, QByteArray, QString>({"object", "property", "expected"});
-}
-
-void verifyTextOfRow(QWidget& window)
-{
-    const auto [object, property, expected] =
-        fetchColumns<QString, QByteArray, QString>({"object", "property", "expected"});
-    QCOMPARE(child(window, object)->property(property.constData()).toString(), expected);
-}
-
 void addIndexRows(int count, const char* tagFormat, int tagBase, const QString& namePattern)
 {
     addColumns<int, QString>({"index", "name"});

@@ -100,11 +100,6 @@ private Q_SLOTS:
     void cleanup();
 };
 
-// Rows of an object name, a property and the text it must hold, on a window or its children;
-// and the check of the current row.
-void addTextColumns();
-void verifyTextOfRow(QWidget& window);
-
 // Rows of program versions and the label each gives, for the windows that show it; and the
 // current row's version given to the fake program, with the label expected back.
 void addVersionRows();

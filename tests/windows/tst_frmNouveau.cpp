@@ -93,8 +93,6 @@ class TestFrmNouveau : public WindowTest
     Q_OBJECT
 
 private Q_SLOTS:
-    void layoutTexts_data();
-    void layoutTexts();
     void centredWithFocusInTime();
     void clockLabels();
     void refusedCharacter_data();
@@ -118,46 +116,6 @@ private Q_SLOTS:
     void linkByIndex_data();
     void linkByIndex();
 };
-
-void TestFrmNouveau::layoutTexts_data()
-{
-    addTextColumns();
-    QTest::addRow("caption") << u"frmNouveau"_s << QByteArray("windowTitle")
-                             << u"Nouvelle alarme"_s;
-    QTest::addRow("time label") << u"Label1_0"_s << QByteArray("text") << u"Entrez l'heure:"_s;
-    QTest::addRow("message label")
-        << u"Label1_1"_s << QByteArray("text") << u"Entrez le message à afficher:"_s;
-    QTest::addRow("day label") << u"Label1_2"_s << QByteArray("text") << u"Jour:"_s;
-    QTest::addRow("hour label") << u"Label1_3"_s << QByteArray("text") << u"Heure:"_s;
-    QTest::addRow("frame") << u"Frame1"_s << QByteArray("title") << u"Données actuelles"_s;
-    QTest::addRow("activate") << u"cmdValider"_s << QByteArray("text") << u"&Activer l'alarme"_s;
-    QTest::addRow("activate tip") << u"cmdValider"_s << QByteArray("toolTip")
-                                  << u"Validation de la nouvelle alarme"_s;
-    QTest::addRow("quit") << u"cmdAnnuler"_s << QByteArray("text") << u"&Quitter..."_s;
-    QTest::addRow("time tip") << u"txtHeure"_s << QByteArray("toolTip")
-                              << u"heure de la nouvelle alarme"_s;
-    QTest::addRow("message tip") << u"txtMessage"_s << QByteArray("toolTip")
-                                 << u"Message de l'alarme"_s;
-    QTest::addRow("F1 link") << u"Label3_0"_s << QByteArray("text") << u"F1: Aide"_s;
-    QTest::addRow("F1 tip") << u"Label3_0"_s << QByteArray("toolTip")
-                            << u"touche F1: affiche l'aide..."_s;
-    QTest::addRow("F2 link, trailing space")
-        << u"Label3_1"_s << QByteArray("text") << u"F2: A propos de... "_s;
-    QTest::addRow("F2 tip") << u"Label3_1"_s << QByteArray("toolTip")
-                            << u"touche F2: affiche la fenêtre Apropos de..."_s;
-    QTest::addRow("F3 link") << u"Label3_2"_s << QByteArray("text") << u"F3: Site de K.W.J"_s;
-    QTest::addRow("F3 tip") << u"Label3_2"_s << QByteArray("toolTip")
-                            << u"touche F3: visitez le site Internet de K.W.J..."_s;
-    QTest::addRow("F4 link") << u"Label3_3"_s << QByteArray("text") << u"F4: Mail à K.W.J"_s;
-    QTest::addRow("F4 tip") << u"Label3_3"_s << QByteArray("toolTip")
-                            << u"touche F4: envoyez un e-mail à K.W.J..."_s;
-}
-
-void TestFrmNouveau::layoutTexts()
-{
-    Rig rig;
-    verifyTextOfRow(rig.show());
-}
 
 void TestFrmNouveau::centredWithFocusInTime()
 {

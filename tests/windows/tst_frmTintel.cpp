@@ -40,23 +40,35 @@ struct Rig : CountdownRig
     }
 };
 
+enum class OutOfSight { InSight, Minimised, Covered };
+
+// Takes the window out of sight that way, or brings it back; whether it got there.
+bool putOutOfSight(Rig& rig, OutOfSight way, bool out = true)
+{
+    frmTintel& window = rig.window();
+    if (way == OutOfSight::Covered)
+        rig.fp.windows.setCovered(&window, out);
+    if (way != OutOfSight::Minimised)
+        return true;
+    window.setWindowState(out ? Qt::WindowMinimized : Qt::WindowNoState);
+    return QTest::qWaitFor([&] { return window.isMinimized() == out; });
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(OutOfSight)
 
 class TestFrmTintel : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void layoutTexts_data();
-    void layoutTexts();
     void placedTopRightOnTop();
     void onTopToggles();
     void minimisedTitle_data();
     void minimisedTitle();
-    void minimisedDrawsNothingButFires_data();
-    void minimisedDrawsNothingButFires();
-    void coveredDrawsNothingButFires_data();
-    void coveredDrawsNothingButFires();
+    void outOfSightDrawsNothingButFires_data();
+    void outOfSightDrawsNothingButFires();
     void alarmTimeLooksAsAPlainLabel_data();
     void alarmTimeLooksAsAPlainLabel();
     void messagePreparedNotKept_data();
@@ -71,42 +83,6 @@ private Q_SLOTS:
     void whatNextWithoutMouse_data();
     void whatNextWithoutMouse();
 };
-
-void TestFrmTintel::layoutTexts_data()
-{
-    addTextColumns();
-    QTest::addRow("caption") << u"frmTintel"_s << QByteArray("windowTitle")
-                             << u"Tintel journalière"_s;
-    QTest::addRow("alarm time tip")
-        << u"txtTintel"_s << QByteArray("toolTip") << u"Heure de l'alarme"_s;
-    QTest::addRow("hours") << u"lblH"_s << QByteArray("text") << u"00"_s;
-    QTest::addRow("hours tip") << u"lblH"_s << QByteArray("toolTip") << u"Heure(s) restante(s)"_s;
-    QTest::addRow("minutes") << u"lblM"_s << QByteArray("text") << u"00"_s;
-    QTest::addRow("minutes tip") << u"lblM"_s << QByteArray("toolTip")
-                                 << u"Minute(s) restante(s)"_s;
-    QTest::addRow("seconds") << u"lblS"_s << QByteArray("text") << u"00"_s;
-    QTest::addRow("seconds tip") << u"lblS"_s << QByteArray("toolTip")
-                                 << u"Seconde(s) restante(s)"_s;
-    QTest::addRow("date") << u"lbljour"_s << QByteArray("text") << u"00/00/0000"_s;
-    QTest::addRow("date tip") << u"lbljour"_s << QByteArray("toolTip") << u"Date du jour"_s;
-    QTest::addRow("dash") << u"Label1"_s << QByteArray("text") << u"-"_s;
-    QTest::addRow("dash has no tip") << u"Label1"_s << QByteArray("toolTip") << QString();
-    QTest::addRow("time") << u"lblHeure"_s << QByteArray("text") << u"00:00:00"_s;
-    QTest::addRow("time tip") << u"lblHeure"_s << QByteArray("toolTip") << u"Heure actuelle"_s;
-    QTest::addRow("minimise face") << u"cmdReduire"_s << QByteArray("text") << QString();
-    QTest::addRow("minimise tip") << u"cmdReduire"_s << QByteArray("toolTip")
-                                  << u"réduire la fenêtre"_s;
-    QTest::addRow("on top face") << u"cmdOnTop"_s << QByteArray("text") << QString();
-    QTest::addRow("on top tip") << u"cmdOnTop"_s << QByteArray("toolTip")
-                                << u"Affiche l'alarme au premier plan"_s;
-}
-
-void TestFrmTintel::layoutTexts()
-{
-    // As loaded: showing the window runs a tick.
-    Rig rig(u"Réunion"_s, false);
-    verifyTextOfRow(rig.window());
-}
 
 void TestFrmTintel::placedTopRightOnTop()
 {
@@ -227,83 +203,44 @@ void TestFrmTintel::minimisedTitle()
     QCOMPARE(rig.child(u"lblS"_s)->text(), u"02"_s);
 }
 
-void TestFrmTintel::minimisedDrawsNothingButFires_data()
+void TestFrmTintel::outOfSightDrawsNothingButFires_data()
 {
-    QTest::addColumn<QTime>("tickAt");
-    QTest::addColumn<bool>("fires");
-    QTest::addColumn<QStringList>("restored");
+    addColumns<OutOfSight, QTime, bool, QTime, QStringList>(
+        {"outOfSight", "tickAt", "fires", "seenAt", "seen"});
 
-    QTest::addRow("minutes before")
-        << QTime(7, 1, 2) << false
+    const auto minimised = OutOfSight::Minimised, covered = OutOfSight::Covered;
+    QTest::addRow("minimised minutes before")
+        << minimised << QTime(7, 1, 2) << false << QTime(7, 1, 2)
         << QStringList{u"07:01:02"_s, u"15/06/2026"_s, u"00"_s, u"28"_s, u"58"_s};
-    QTest::addRow("the last second")
-        << QTime(7, 29, 59) << false
+    QTest::addRow("minimised in the last second")
+        << minimised << QTime(7, 29, 59) << false << QTime(7, 29, 59)
         << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
-    QTest::addRow("the alarm second") << QTime(7, 30, 0) << true << QStringList();
-}
-
-// Out of sight the labels are left alone, but the alarm still rings at its second.
-void TestFrmTintel::minimisedDrawsNothingButFires()
-{
-    QFETCH(QTime, tickAt);
-    QFETCH(bool, fires);
-    QFETCH(QStringList, restored);
-
-    Rig rig;
-    frmTintel& window = rig.window();
-    const QStringList before = rig.tickTexts();
-    window.setWindowState(Qt::WindowMinimized);
-    QTRY_VERIFY(window.isMinimized());
-    bool messageShown = false;
-    if (fires) {
-        rig.whenModal<frmMessage>([&](frmMessage& message) {
-            messageShown = true;
-            child<QPushButton>(message, u"cmdOK"_s)->click();
-        });
-    }
-    rig.fp.clock.set(QDateTime(kAlarmDay, tickAt));
-    rig.fp.tickers.tickAll();
-
-    QCOMPARE(messageShown, fires);
-    QCOMPARE(rig.fp.beeper.beeps, fires ? 1 : 0);
-    QCOMPARE(rig.forms.isLoaded<frmTintel>(), !fires);
-    if (fires)
-        return;
-    QCOMPARE(rig.tickTexts(), before);
-    window.setWindowState(Qt::WindowNoState);
-    QTRY_VERIFY(!window.isMinimized());
-    QCOMPARE(rig.tickTexts(), restored);
-}
-
-void TestFrmTintel::coveredDrawsNothingButFires_data()
-{
-    addColumns<QTime, bool, QTime, QStringList>({"tickAt", "fires", "uncoverAt", "uncovered"});
-
-    QTest::addRow("minutes before")
-        << QTime(7, 1, 2) << false << QTime(7, 1, 3)
+    QTest::addRow("minimised in the alarm second")
+        << minimised << QTime(7, 30, 0) << true << QTime() << QStringList();
+    QTest::addRow("covered minutes before")
+        << covered << QTime(7, 1, 2) << false << QTime(7, 1, 3)
         << QStringList{u"07:01:03"_s, u"15/06/2026"_s, u"00"_s, u"28"_s, u"57"_s};
-    QTest::addRow("the last second")
-        << QTime(7, 29, 58) << false << QTime(7, 29, 59)
+    QTest::addRow("covered in the last second")
+        << covered << QTime(7, 29, 58) << false << QTime(7, 29, 59)
         << QStringList{u"07:29:59"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"01"_s};
     QTest::addRow("uncovered in the alarm second, before its tick")
-        << QTime(7, 29, 59) << false << QTime(7, 30, 0)
+        << covered << QTime(7, 29, 59) << false << QTime(7, 30, 0)
         << QStringList{u"07:30:00"_s, u"15/06/2026"_s, u"00"_s, u"00"_s, u"00"_s};
-    QTest::addRow("the alarm second") << QTime(7, 30, 0) << true << QTime() << QStringList();
+    QTest::addRow("covered in the alarm second")
+        << covered << QTime(7, 30, 0) << true << QTime() << QStringList();
 }
 
-// Hidden under other windows the labels are left alone, but the alarm still rings at its
-// second; uncovered, the labels tell the time at once, before the picture is drawn again, and
-// only the timer fires.
-void TestFrmTintel::coveredDrawsNothingButFires()
+// Out of sight the labels are left alone, but the alarm still rings at its second; seen again,
+// the labels tell the time at once, before the picture is drawn again, and only the timer fires.
+void TestFrmTintel::outOfSightDrawsNothingButFires()
 {
-    const auto [tickAt, fires, uncoverAt, uncovered] =
-        fetchColumns<QTime, bool, QTime, QStringList>(
-            {"tickAt", "fires", "uncoverAt", "uncovered"});
+    const auto [outOfSight, tickAt, fires, seenAt, seen] =
+        fetchColumns<OutOfSight, QTime, bool, QTime, QStringList>(
+            {"outOfSight", "tickAt", "fires", "seenAt", "seen"});
 
     Rig rig;
-    frmTintel& window = rig.window();
     const QStringList before = rig.tickTexts();
-    rig.fp.windows.setCovered(&window, true);
+    QVERIFY(putOutOfSight(rig, outOfSight));
     int messages = 0;
     rig.whenModal<frmMessage>([&](frmMessage& message) {
         ++messages;
@@ -318,13 +255,13 @@ void TestFrmTintel::coveredDrawsNothingButFires()
     if (fires)
         return;
     QCOMPARE(rig.tickTexts(), before);
-    rig.fp.clock.set(QDateTime(kAlarmDay, uncoverAt));
-    rig.fp.windows.setCovered(&window, false);
-    QCOMPARE(rig.tickTexts(), uncovered);
+    rig.fp.clock.set(QDateTime(kAlarmDay, seenAt));
+    QVERIFY(putOutOfSight(rig, outOfSight, false));
+    QCOMPARE(rig.tickTexts(), seen);
     QCOMPARE(rig.fp.beeper.beeps, 0);
 
     // Seen again, the window draws every tick.
-    const QTime next = uncoverAt.addSecs(1);
+    const QTime next = seenAt.addSecs(1);
     rig.fp.clock.set(QDateTime(kAlarmDay, next));
     rig.fp.tickers.tickAll();
     const bool due = next >= QTime(7, 30, 0);
@@ -377,17 +314,15 @@ void TestFrmTintel::alarmTimeLooksAsAPlainLabel()
 
 void TestFrmTintel::messagePreparedNotKept_data()
 {
-    QTest::addColumn<QTime>("lastTick");
-    QTest::addColumn<bool>("minimised");
-    QTest::addColumn<bool>("covered");
-    QTest::addColumn<int>("prepared");
+    addColumns<QTime, OutOfSight, int>({"lastTick", "outOfSight", "prepared"});
 
-    QTest::addRow("a minute before") << QTime(7, 29, 0) << false << false << 0;
-    QTest::addRow("eleven seconds before") << QTime(7, 29, 49) << false << false << 0;
-    QTest::addRow("nine seconds before") << QTime(7, 29, 51) << false << false << 1;
-    QTest::addRow("the last second") << QTime(7, 29, 59) << false << false << 1;
-    QTest::addRow("the last second, minimised") << QTime(7, 29, 59) << true << false << 1;
-    QTest::addRow("the last second, covered") << QTime(7, 29, 59) << false << true << 1;
+    const auto inSight = OutOfSight::InSight;
+    QTest::addRow("a minute before") << QTime(7, 29, 0) << inSight << 0;
+    QTest::addRow("eleven seconds before") << QTime(7, 29, 49) << inSight << 0;
+    QTest::addRow("nine seconds before") << QTime(7, 29, 51) << inSight << 1;
+    QTest::addRow("the last second") << QTime(7, 29, 59) << inSight << 1;
+    QTest::addRow("the last second, minimised") << QTime(7, 29, 59) << OutOfSight::Minimised << 1;
+    QTest::addRow("the last second, covered") << QTime(7, 29, 59) << OutOfSight::Covered << 1;
 }
 
 namespace {
@@ -414,19 +349,13 @@ struct PolishedMessages : QObject
 // dropped at once: none is kept, and the alarm gets a window of its own.
 void TestFrmTintel::messagePreparedNotKept()
 {
-    QFETCH(QTime, lastTick);
-    QFETCH(bool, minimised);
-    QFETCH(bool, covered);
-    QFETCH(int, prepared);
+    const auto [lastTick, outOfSight, prepared] =
+        fetchColumns<QTime, OutOfSight, int>({"lastTick", "outOfSight", "prepared"});
 
     Rig rig;
     PolishedMessages polished;
     qApp->installEventFilter(&polished);
-    if (minimised) {
-        rig.window().setWindowState(Qt::WindowMinimized);
-        QTRY_VERIFY(rig.window().isMinimized());
-    }
-    rig.fp.windows.setCovered(&rig.window(), covered);
+    QVERIFY(putOutOfSight(rig, outOfSight));
     for (int tick = 0; tick < 3; ++tick) {
         rig.fp.clock.set(QDateTime(kAlarmDay, lastTick.addSecs(tick - 2)));
         rig.fp.tickers.tickAll();

@@ -155,6 +155,21 @@ QString clash(const Item& a, const Item& b)
     return u"text under a control"_s;
 }
 
+Form& formNamed(WindowRig& rig, const QString& name)
+{
+    if (name == u"frmIntro"_s)
+        return rig.forms.form<frmIntro>();
+    if (name == u"frmNouveau"_s)
+        return rig.forms.form<frmNouveau>();
+    if (name == u"frmTintel"_s)
+        return rig.forms.form<frmTintel>();
+    if (name == u"frmQuestion"_s)
+        return rig.forms.form<frmQuestion>();
+    if (name == u"frmMessage"_s)
+        return rig.forms.form<frmMessage>();
+    return rig.forms.form<frmAbout>();
+}
+
 } // namespace
 
 class tst_Layouts : public WindowTest
@@ -163,6 +178,8 @@ class tst_Layouts : public WindowTest
 
 private Q_SLOTS:
     void initTestCase();
+    void textsAsLaidOut_data();
+    void textsAsLaidOut();
     void everyTextShowsWhole_data();
     void everyTextShowsWhole();
 };
@@ -183,6 +200,68 @@ void tst_Layouts::initTestCase()
     }
 }
 
+void tst_Layouts::textsAsLaidOut_data()
+{
+    addColumns<QString, QString, QByteArray, QString>({"window", "object", "property", "expected"});
+    QString window;
+    const auto row = [&window](const char* tag, const QString& object, const char* property,
+                               const QString& expected) {
+        QTest::addRow("%s %s", qPrintable(window), tag)
+            << window << object << QByteArray(property) << expected;
+    };
+    window = u"frmNouveau"_s;
+    row("caption", u"frmNouveau"_s, "windowTitle", u"Nouvelle alarme"_s);
+    row("time label", u"Label1_0"_s, "text", u"Entrez l'heure:"_s);
+    row("message label", u"Label1_1"_s, "text", u"Entrez le message à afficher:"_s);
+    row("day label", u"Label1_2"_s, "text", u"Jour:"_s);
+    row("hour label", u"Label1_3"_s, "text", u"Heure:"_s);
+    row("frame", u"Frame1"_s, "title", u"Données actuelles"_s);
+    row("activate", u"cmdValider"_s, "text", u"&Activer l'alarme"_s);
+    row("activate tip", u"cmdValider"_s, "toolTip", u"Validation de la nouvelle alarme"_s);
+    row("quit", u"cmdAnnuler"_s, "text", u"&Quitter..."_s);
+    row("time tip", u"txtHeure"_s, "toolTip", u"heure de la nouvelle alarme"_s);
+    row("message tip", u"txtMessage"_s, "toolTip", u"Message de l'alarme"_s);
+    row("F1 link", u"Label3_0"_s, "text", u"F1: Aide"_s);
+    row("F1 tip", u"Label3_0"_s, "toolTip", u"touche F1: affiche l'aide..."_s);
+    row("F2 link, trailing space", u"Label3_1"_s, "text", u"F2: A propos de... "_s);
+    row("F2 tip", u"Label3_1"_s, "toolTip", u"touche F2: affiche la fenêtre Apropos de..."_s);
+    row("F3 link", u"Label3_2"_s, "text", u"F3: Site de K.W.J"_s);
+    row("F3 tip", u"Label3_2"_s, "toolTip", u"touche F3: visitez le site Internet de K.W.J..."_s);
+    row("F4 link", u"Label3_3"_s, "text", u"F4: Mail à K.W.J"_s);
+    row("F4 tip", u"Label3_3"_s, "toolTip", u"touche F4: envoyez un e-mail à K.W.J..."_s);
+    window = u"frmTintel"_s;
+    row("caption", u"frmTintel"_s, "windowTitle", u"Tintel journalière"_s);
+    row("alarm time tip", u"txtTintel"_s, "toolTip", u"Heure de l'alarme"_s);
+    row("hours", u"lblH"_s, "text", u"00"_s);
+    row("hours tip", u"lblH"_s, "toolTip", u"Heure(s) restante(s)"_s);
+    row("minutes", u"lblM"_s, "text", u"00"_s);
+    row("minutes tip", u"lblM"_s, "toolTip", u"Minute(s) restante(s)"_s);
+    row("seconds", u"lblS"_s, "text", u"00"_s);
+    row("seconds tip", u"lblS"_s, "toolTip", u"Seconde(s) restante(s)"_s);
+    row("date", u"lbljour"_s, "text", u"00/00/0000"_s);
+    row("date tip", u"lbljour"_s, "toolTip", u"Date du jour"_s);
+    row("dash", u"Label1"_s, "text", u"-"_s);
+    row("dash has no tip", u"Label1"_s, "toolTip", QString());
+    row("time", u"lblHeure"_s, "text", u"00:00:00"_s);
+    row("time tip", u"lblHeure"_s, "toolTip", u"Heure actuelle"_s);
+    row("minimise face", u"cmdReduire"_s, "text", QString());
+    row("minimise tip", u"cmdReduire"_s, "toolTip", u"réduire la fenêtre"_s);
+    row("on top face", u"cmdOnTop"_s, "text", QString());
+    row("on top tip", u"cmdOnTop"_s, "toolTip", u"Affiche l'alarme au premier plan"_s);
+}
+
+// As loaded: showing the countdown runs a tick, which writes its labels.
+void tst_Layouts::textsAsLaidOut()
+{
+    const auto [window, object, property, expected] =
+        fetchColumns<QString, QString, QByteArray, QString>(
+            {"window", "object", "property", "expected"});
+    WindowRig rig;
+    Form& form = formNamed(rig, window);
+    QCOMPARE(child(form, object)->property(property.constData()).toString(), expected);
+    rig.forms.unload(&form);
+}
+
 void tst_Layouts::everyTextShowsWhole_data()
 {
     addColumns<QString>({"window"});
@@ -195,19 +274,7 @@ void tst_Layouts::everyTextShowsWhole()
 {
     QFETCH(QString, window);
     WindowRig rig;
-    Form* form = nullptr;
-    if (window == u"frmIntro"_s)
-        form = &rig.forms.form<frmIntro>();
-    else if (window == u"frmNouveau"_s)
-        form = &rig.forms.form<frmNouveau>();
-    else if (window == u"frmTintel"_s)
-        form = &rig.forms.form<frmTintel>();
-    else if (window == u"frmQuestion"_s)
-        form = &rig.forms.form<frmQuestion>();
-    else if (window == u"frmMessage"_s)
-        form = &rig.forms.form<frmMessage>();
-    else
-        form = &rig.forms.form<frmAbout>();
+    Form* form = &formNamed(rig, window);
 
     const QList<Item> items = itemsOf(form);
     QVERIFY(!items.isEmpty());
