@@ -95,4 +95,10 @@ void announceChecked(QWidget* widget)
     QAccessible::updateAccessibility(&event);
 }
 
+void announceNameChanged(QWidget* widget)
+{
+    QAccessibleEvent event(widget, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 } // namespace tintel

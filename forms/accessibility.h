@@ -28,4 +28,7 @@ void speak(QWidget* widget, Spoken spoken);
 // Tells a screen reader that the check state of a widget given `checked` has changed.
 void announceChecked(QWidget* widget);
 
+// Tells a screen reader that the name a widget given `name` answers has changed.
+void announceNameChanged(QWidget* widget);
+
 } // namespace tintel

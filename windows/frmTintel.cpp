@@ -213,6 +213,11 @@ void frmTintel::tick(bool mayFire)
         // After this tick's picture, in the quiet of the second.
         QTimer::singleShot(0, this, &frmTintel::prepareMessage);
     }
+    // Clients that keep names hear of the new sentence; Orca says nothing of a label's.
+    if (QString sentence = timeLeftSentence(); sentence != m_spokenSentence) {
+        m_spokenSentence = std::move(sentence);
+        announceNameChanged(m_ui->txtTintel);
+    }
     if (!drawn)
         return;
 

@@ -76,6 +76,8 @@ private:
     // One activation fires once, whatever the ticks and the clock do.
     bool m_fired = false;
     bool m_covered = false;
+    // The time left as last told to a screen reader.
+    QString m_spokenSentence;
     // How long before the alarm the message window's resources are loaded, in seconds.
     static constexpr int kPrepareSeconds = 10;
     bool m_messagePrepared = false;

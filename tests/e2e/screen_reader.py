@@ -3,6 +3,7 @@ name as the user finds it: the window named by the first argument against the ta
 the countdown and the alarm message driven from the bus, with what Orca said ($WORK/orca.log)."""
 import datetime, os, pathlib, re, sys, time
 import pyatspi
+from gi.repository import GLib
 
 WORK, MESSAGE = os.environ["WORK"], "Appeler le garage"
 QUIET = 5  # seconds of the countdown ticking unheard
@@ -111,7 +112,15 @@ def countdown():
     focus = until(lambda: pyatspi.findDescendant(win, lambda o: o and fact(o, "focused")), 3,
                   "nothing on the countdown has the keyboard")
     back = until(lambda: said(focus.name, closed), 5, f"Orca did not say '{focus.name}' on the countdown")[0]
-    time.sleep(max(0, closed + back + QUIET - now()))
+    # A client that keeps names hears the time left change meanwhile.
+    told = set()
+    listen = lambda e: SENTENCE.fullmatch(e.source.name or "") and told.add(e.source.name)
+    pyatspi.Registry.registerEventListener(listen, "object:property-change:accessible-name")
+    while now() < closed + back + QUIET:
+        GLib.MainContext.default().iteration(False) or time.sleep(0.02)
+    pyatspi.Registry.deregisterEventListener(listen, "object:property-change:accessible-name")
+    if len(told) < 2:
+        fail(f"the time left was told {len(told)} times in {QUIET} s: {told}")
     if talk := said("", closed + back + 0.001):
         fail(f"Orca said '{talk[1]}' {talk[0]:.1f} s into the user's silence")
 
