@@ -220,7 +220,7 @@ sway_pointer() {
 }
 
 # The close requests a window manager offers, as a user makes them: its key (alt+F4...), the
-# request another program makes, or its title-bar button.
+# request another program makes, or its title-bar button; or a plain key the window answers.
 close_by() {
   local window=$1 how=$2 x y w h top right
   case $how in
@@ -234,6 +234,7 @@ close_by() {
     read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
     xdotool mousemove $((x + w + right - 12)) $((y - top / 2)) click 1
     ;;
+  *) press "$window" "$how" ;;
   esac
 }
 
