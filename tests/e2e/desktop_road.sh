@@ -7,16 +7,19 @@ source "$(dirname "$0")/lib.sh"
 DESKTOP=${2:?usage: $0 path/to/tintel DESKTOP}
 WIDTH=1280 HEIGHT=800
 
-# A row a desktop: its close requests; whether it marks a window kept on top as such; whether a
-# window the user raises covers an ordinary countdown (tiled windows never do); whether the typist
-# keeps the keyboard as the message comes under the resting pointer (awesome gives it to none of
-# them, nor sway, which takes it from the typist as the message comes); whether the typist is
-# full screen at the alarm; whether windows go where the program puts them (sway centres every
-# floating window's body, its title bar above, wherever it asks to be); whether it offers only
-# the actions a window allows (metacity draws only the title-bar buttons asked for); whether the
-# road takes each modal window through it: above its opener with the keyboard, shown again at
-# once when minimised, the alarm firing over the what-next dialog, a held Enter no answer; whether
-# it marks a window in full view that asks for attention as such (mutter never does).
+# A row a desktop: its close requests (a title-bar button where one closes: xfwm4 puts another
+# there on the countdown, and on Wayland the frame is out of X's reach); whether it marks a window
+# kept on top as such; whether a window the user raises covers an ordinary countdown (tiled
+# windows never do); whether the typist keeps the keyboard as the message comes under the resting
+# pointer (awesome gives it to none of them, nor sway, which takes it from the typist as the
+# message comes); whether the typist is full screen at the alarm; whether windows go where the
+# program puts them (sway centres every floating window's body, its title bar above, wherever it
+# asks to be); whether it offers only the actions a window allows (metacity and mutter draw only
+# the title-bar buttons asked for); whether the road takes each modal window through it: above
+# its opener with the keyboard, shown again at once when minimised, the alarm firing over the
+# what-next dialog, a held Enter no answer (mutter minimises no countdown, which allows no
+# minimise, i3 minimises nothing, awesome keeps the active window above); whether it marks a
+# window in full view that asks for attention as such (mutter and metacity never do).
 # A click on the countdown above another program's window reaches it everywhere but under sway,
 # where XWayland stacks the window sway gives the keyboard above the others, whatever sway draws.
 row() {
@@ -26,8 +29,11 @@ row() {
 case $DESKTOP in
   openbox) row "alt+F4 _NET_CLOSE_WINDOW button" yes yes yes no yes no yes yes ;;
   metacity) row "alt+F4 _NET_CLOSE_WINDOW button" yes yes yes no yes yes yes no ;;
-  gnome-* | kde-*) row "alt+F4 _NET_CLOSE_WINDOW" yes yes yes yes yes no no no ;;
-  xfwm4) row "alt+F4 _NET_CLOSE_WINDOW" yes yes yes no yes no no no ;;
+  gnome-x11) row "alt+F4 _NET_CLOSE_WINDOW button" yes yes yes yes yes yes no no ;;
+  gnome-wayland) row "alt+F4 _NET_CLOSE_WINDOW" yes yes yes yes yes yes no no ;;
+  kde-x11) row "alt+F4 _NET_CLOSE_WINDOW button" yes yes yes yes yes no yes yes ;;
+  kde-wayland) row "alt+F4 _NET_CLOSE_WINDOW" yes yes yes yes yes no yes yes ;;
+  xfwm4) row "alt+F4 _NET_CLOSE_WINDOW" yes yes yes no yes no yes yes ;;
   i3) row "alt+shift+q _NET_CLOSE_WINDOW" yes no yes no yes no no no ;;
   awesome) row "super+shift+c _NET_CLOSE_WINDOW" yes yes no no yes no no no ;;
   # sway marks nothing on XWayland windows and ignores a close asked by another program; the
