@@ -340,7 +340,8 @@ stop_tintel() {
 }
 
 wait_exit() {
-  eventually -t "${2:-10}" not kill -0 "$1" 2>/dev/null || fail "process $1 still running after ${2:-10}s"
+  eventually -t "${2:-10}" not kill -0 "$1" 2>/dev/null ||
+    fail "process $1 still running after ${2:-10}s"
 }
 
 # xdotool matches titles as regular expressions: "Que voulez-vous faire?" must be taken literally.

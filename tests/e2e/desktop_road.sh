@@ -76,7 +76,8 @@ offers_none() {
   shift 2
   eventually allows "$id" MOVE || fail "$name: the window manager set no actions"
   for action; do
-    not allows "$id" "$action" || fail "$name offers $action: $(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS)"
+    not allows "$id" "$action" ||
+      fail "$name offers $action: $(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS)"
   done
 }
 allows() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS 2>/dev/null | grep -q "_NET_WM_ACTION_$2"; }
@@ -119,12 +120,15 @@ modal_above() {
 }
 
 # The program's windows on screen, by title.
-program_windows() { xdotool search --onlyvisible --pid "$TINTEL_PID" 2>/dev/null | xargs -r -n1 xdotool getwindowname; }
+program_windows() {
+  xdotool search --onlyvisible --pid "$TINTEL_PID" 2>/dev/null | xargs -r -n1 xdotool getwindowname
+}
 
 # Ten minutes ahead, as the road takes a while on a busy machine; the clock is set to a second
 # before the alarm when it is to fire.
 start_faked road "2026-06-01 09:50:00"
-centred "$(wait_window Tintel 10)" "the splash"
+splash=$(wait_window Tintel 10)
+centred "$splash" "the splash"
 nouveau=$(wait_window "Nouvelle alarme" 10)
 centred "$nouveau" "the new-alarm window"
 enter_alarm "$nouveau" 10:00 "Bureau"
@@ -217,7 +221,8 @@ if [[ $MODALS == yes ]]; then
   [[ $(count_windows "votre message de 10:00:00") -eq 0 ]] || fail "the alarm fired early"
   echo "@2026-06-01 $EVE" >"$WORK/faketime"
   message=$(wait_window "votre message de 10:00:00" 5)
-  [[ $(count_windows "$QUESTION") -eq 0 ]] || fail "the what-next dialog is left open over a fired alarm"
+  [[ $(count_windows "$QUESTION") -eq 0 ]] ||
+    fail "the what-next dialog is left open over a fired alarm"
   # Over the message window, with its yellow box under the modal window's centre.
   comes_back "$message" "the message window" "votre message de 10:00:00"
   modal_above "$message" F2 "$ABOUT" Escape minimise

@@ -214,7 +214,8 @@ sway_pointer() {
   [[ ! -e $WORK/pointer.log ]] || return 0
   /usr/bin/python3 - pointer <"$E2E_DIR/desktop_input.py" >"$WORK/pointer.log" 2>&1 &
   PIDS+=($!)
-  eventually -t 5 grep -qx ready "$WORK/pointer.log" || fail "no virtual pointer in sway: $(cat "$WORK/pointer.log")"
+  eventually -t 5 grep -qx ready "$WORK/pointer.log" ||
+    fail "no virtual pointer in sway: $(cat "$WORK/pointer.log")"
   # XWayland takes the pointer up a moment after sway offers it, out of X's sight.
   sleep 0.5
 }

@@ -97,7 +97,8 @@ for scale in 1 1.25 1.5 2; do
   start_watch "scale $scale"
   QT_SCALE_FACTOR=$scale start_faked "scale$scale" "2026-06-15 07:00:00"
   tintel=$(set_alarm 08:00 "Echelle")
-  eventually in_corner "$tintel" || fail "at scale $scale the countdown window is at $(outer_frame "$tintel")"
+  eventually in_corner "$tintel" ||
+    fail "at scale $scale the countdown window is at $(outer_frame "$tintel")"
   check_watch "scale $scale" 3
 
   for size in 1600x1200 1280x1024; do
