@@ -77,6 +77,7 @@ xdotool windowactivate --sync "$tintel"
 # Shown, it paints in its own time, which nothing on the screen tells.
 sleep 0.3
 shot "$tintel" restored
+# A tick later.
 sleep 1.1
 shot "$tintel" restored_later
 same later restored && fail "covered: the countdown showed an old picture once restored"
