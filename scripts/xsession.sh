@@ -137,12 +137,7 @@ start_display() {
   [[ -n ${XSESSION_PRIVATE_X:-} ]] && lock=(-nolock)
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset "${lock[@]}" 3>"$fifo" &
   PIDS+=($!)
-  local i
-  for i in $(seq 100); do
-    [[ -s $fifo ]] && break
-    sleep 0.05
-  done
-  [[ -s $fifo ]] || fail "the X server did not start"
+  eventually -t 5 test -s "$fifo" || fail "the X server did not start"
   export DISPLAY=:$(head -n1 "$fifo")
   # A window manager that loses a race with the server's start-up is started again, once.
   local attempt wm
@@ -178,19 +173,14 @@ for_window [title="^Tintel journalière$"] floating enable, sticky enable
 CONFIG
 }
 
-# Waits up to 15 s for the root window properties $2... that say the window manager is ready,
-# while its process $1 lives.
+# Waits for the root window properties $2... that say the window manager is ready, while its
+# process $1 lives.
 wm_ready() {
-  local wm=$1 i found
-  shift
-  for i in $(seq 300); do
-    found=$(xprop -root "$@" 2>/dev/null | grep -cE 'id #|= ' || true)
-    [[ $found -eq $# ]] && return 0
-    kill -0 "$wm" 2>/dev/null || return 1
-    sleep 0.05
-  done
-  return 1
+  local wm=$1 marks=("${@:2}")
+  eventually -t 15 eval 'root_marked "${marks[@]}" || ! kill -0 "$wm" 2>/dev/null' &&
+    root_marked "${marks[@]}"
 }
+root_marked() { [[ $(xprop -root "$@" 2>/dev/null | grep -cE 'id #|= ' || true) -eq $# ]]; }
 
 # Runs a desktop's compositor ($@) with a session bus of its own, in a mount and process namespace
 # of its own: the bus, XWayland and whatever the bus starts end with it, and the display lock
@@ -261,14 +251,10 @@ start_wayland() {
   esac
   desktop_environment
   (unset DISPLAY WAYLAND_DISPLAY && desktop_stack "${compositor[@]}") >"$WORK/$name.log" 2>&1 &
-  local stack=$! i
+  local stack=$!
   PIDS+=($stack)
-  for i in $(seq 300); do
-    [[ -s $WORK/desktop.env ]] && break
-    kill -0 "$stack" 2>/dev/null || break
-    sleep 0.05
-  done
-  [[ -s $WORK/desktop.env ]] || { cat "$WORK/$name.log" >&2; fail "$name did not start"; }
+  eventually -t 15 eval '[[ -s $WORK/desktop.env ]] || ! kill -0 "$stack" 2>/dev/null' &&
+    [[ -s $WORK/desktop.env ]] || { cat "$WORK/$name.log" >&2; fail "$name did not start"; }
   read -r DISPLAY WAYLAND_DISPLAY XAUTHORITY SWAYSOCK <"$WORK/desktop.env"
   export DISPLAY WAYLAND_DISPLAY XDG_SESSION_TYPE=wayland
   if [[ $XAUTHORITY == - ]]; then unset XAUTHORITY; else export XAUTHORITY; fi
@@ -354,12 +340,8 @@ stop_tintel() {
 }
 
 wait_exit() {
-  local pid=$1 timeout=${2:-10} i
-  for i in $(seq $((timeout * 20))); do
-    kill -0 "$pid" 2>/dev/null || return 0
-    sleep 0.05
-  done
-  fail "process $pid still running after ${timeout}s"
+  eventually -t "${2:-10}" not kill -0 "$1" 2>/dev/null ||
+    fail "process $1 still running after ${2:-10}s"
 }
 
 # xdotool matches titles as regular expressions: "Que voulez-vous faire?" must be taken literally.
@@ -383,23 +365,27 @@ search_titles() {
   done
 }
 
-# A window's wait fails only after its time-out times XSESSION_PATIENCE: the tests, on a machine
-# busy with each other, wait only to catch a hang.
+# Runs a command every 50 ms until it succeeds, up to 3 s or -t SECONDS times XSESSION_PATIENCE,
+# counted in tries: the tests, on a machine busy with each other, wait only to catch a hang.
+eventually() {
+  local tries=60
+  [[ $1 != -t ]] || { tries=$(($2 * 20)); shift 2; }
+  tries=$((tries * ${XSESSION_PATIENCE:-1}))
+  until "$@"; do
+    ((--tries > 0)) || return 1
+    sleep 0.05
+  done
+}
+not() { ! "$@"; }
 
 # Waits for a window whose title is exactly $2 (visible only, unless $1 is "any"); prints its id.
 find_window() {
-  local which=$1 title=$2 timeout=$((${3:-10} * ${XSESSION_PATIENCE:-1})) id i visible=(--onlyvisible)
+  local which=$1 title=$2 timeout=${3:-10} visible=(--onlyvisible)
   [[ $which == any ]] && visible=()
-  for i in $(seq $((timeout * 20))); do
-    id=$(search_titles "$title" "${visible[@]}" | head -n1)
-    if [[ -n $id ]]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.05
-  done
-  fail "no window titled '$title' within ${timeout}s"
+  eventually -t "$timeout" first_titled "$title" "${visible[@]}" ||
+    fail "no window titled '$title' within $((timeout * ${XSESSION_PATIENCE:-1}))s"
 }
+first_titled() { search_titles "$@" | head -n1 | grep .; }
 
 wait_window() { find_window visible "$@"; }
 
@@ -409,13 +395,10 @@ wait_title() { find_window any "$@"; }
 count_windows() { search_titles "$1" --onlyvisible | wc -l; }
 
 wait_gone() {
-  local title=$1 timeout=$((${2:-10} * ${XSESSION_PATIENCE:-1})) i
-  for i in $(seq $((timeout * 20))); do
-    [[ $(count_windows "$title") -eq 0 ]] && return 0
-    sleep 0.05
-  done
-  fail "window '$title' still there after ${timeout}s"
+  eventually -t "${2:-10}" window_gone "$1" ||
+    fail "window '$1' still there after $((${2:-10} * ${XSESSION_PATIENCE:-1}))s"
 }
+window_gone() { [[ $(count_windows "$1") -eq 0 ]]; }
 
 press() {
   local window=$1

@@ -15,29 +15,24 @@ enter_alarm "$nouveau" "$hhmm" "Reunion e2e"
 
 tintel=$(wait_window "Tintel journalière" 5)
 wait_gone "Nouvelle alarme" 3
-sleep 0.5
+eventually in_corner "$tintel" || fail "countdown window at $(outer_frame "$tintel"), not top right"
 read -r left top right bottom < <(outer_frame "$tintel")
-[[ $top -eq 0 && $right -eq 1280 ]] || fail "countdown window at $left,$top-$right,$bottom, not top right"
 always_on_top "$tintel" || fail "countdown window not always on top"
 
 # cmdOnTop sits at 128,52 (9 x 13) in the client area; cmdReduire at 116,52.
-click_button() {
-  xdotool mousemove --window "$1" "$2" 58 click 1
-  sleep 0.5
-}
+click_button() { xdotool mousemove --window "$1" "$2" 58 click 1; }
 click_button "$tintel" 132
 tintel=$(wait_window "Tintel journalière")
-always_on_top "$tintel" && fail "still on top after one cmdOnTop click"
+eventually not always_on_top "$tintel" || fail "still on top after one cmdOnTop click"
 [[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
 click_button "$tintel" 132
 tintel=$(wait_window "Tintel journalière")
-always_on_top "$tintel" || fail "not on top again after the second click"
+eventually always_on_top "$tintel" || fail "not on top again after the second click"
 [[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
 
 # Minimised, the title carries the alarm; restored, the plain title comes back.
 click_button "$tintel" 120
-minimised=$(xdotool search --name "^Tintel: $hhmm \\(Reunion e2e\\)\$" | head -n1)
-[[ -n $minimised ]] || fail "no minimised title 'Tintel: $hhmm (Reunion e2e)'"
+minimised=$(wait_title "Tintel: $hhmm (Reunion e2e)" 3)
 xdotool windowactivate --sync "$minimised" >/dev/null 2>&1 || xdotool windowmap "$minimised"
 tintel=$(wait_window "Tintel journalière" 5)
 
@@ -48,11 +43,7 @@ late=$(($(date +%s%3N) - target * 1000))
 echo "message window ${late} ms after the alarm instant"
 ((late >= 0 && late < 3000)) || fail "message window ${late} ms after the alarm instant"
 # The countdown had the keyboard: the message window takes it, and Enter answers at once.
-for _ in $(seq 40); do
-  [[ $(xdotool getwindowfocus) == "$message" ]] && break
-  sleep 0.05
-done
-[[ $(xdotool getwindowfocus) == "$message" ]] || fail "the message window did not take the keyboard"
+eventually has_keyboard "$message" || fail "the message window did not take the keyboard"
 xdotool key Return
 wait_window "Nouvelle alarme" 5 >/dev/null
 wait_gone "Tintel journalière" 3

@@ -12,6 +12,7 @@ expect_one_firing() {
   press "$message" Return
   wait_window "Nouvelle alarme" 5 >/dev/null
   wait_gone "Tintel journalière" 3
+  # A second firing would come within two seconds.
   sleep 2.5
   [[ $(count_windows "$title") -eq 0 ]] || fail "the alarm fired a second time"
 }
@@ -30,9 +31,9 @@ stop_tintel
 # A minute ahead: setting the alarm may take a while on a busy machine.
 start_faked suspend "2026-06-01 11:59:00"
 set_alarm 12:00 "Reprise" >/dev/null
-sleep 1
 kill -STOP "$TINTEL_PID"
 echo "@2026-06-01 12:00:05" >"$WORK/faketime"
+# Real time passes while it is stopped, its timer's due time with it.
 sleep 2
 [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "fired while stopped"
 kill -CONT "$TINTEL_PID"
@@ -47,6 +48,7 @@ message=$(wait_window "votre message de 07:30:00" 4)
 echo "@2026-06-01 07:29:55" >"$WORK/faketime"
 press "$message" Return
 wait_window "Nouvelle alarme" 5 >/dev/null
+# Until the clock has passed 07:30 again.
 sleep 7
 [[ $(count_windows "votre message de 07:30:00") -eq 0 ]] || fail "fired again after the clock went back"
 echo PASS

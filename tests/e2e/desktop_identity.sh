@@ -43,14 +43,12 @@ printf '12:34' | xclip -selection clipboard
 xdotool windowactivate --sync "$nouveau"
 xdotool key Tab
 xdotool type --delay 20 "msg"
-before=$(xdotool search --onlyvisible --pid "$main" 2>/dev/null | wc -l)
+windows() { xdotool search --onlyvisible --pid "$main" 2>/dev/null | wc -l; }
+before=$(windows)
 xdotool mousemove --window "$nouveau" 30 34 click 3
-for i in $(seq 100); do
-  [[ $(xdotool search --onlyvisible --pid "$main" 2>/dev/null | wc -l) -gt $before ]] && break
-  sleep 0.05
-done
+eventually eval '(($(windows) > before))' || fail "no menu on the time box"
 xdotool key l
-sleep 0.3
+eventually eval '(($(windows) == before))' || fail "the menu stayed after L"
 press "$nouveau" Return
 wait_window "Tintel journalière" 5 >/dev/null
 echo PASS

@@ -27,16 +27,6 @@ owner_mapped() {
     fail "$2 is transient for $owner, which is not on screen"
 }
 
-# Waits up to 3 s for a command to succeed.
-eventually() {
-  local i
-  for i in $(seq 60); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
-
 # Whether the X pointer is in window $1, by X's own reckoning.
 pointer_in() { [[ $(xdotool getmouselocation | sed 's/.*window://') == "$1" ]]; }
 
@@ -106,9 +96,13 @@ type_through() {
     fi
   done
   [[ -n $id ]] || fail "no window titled '$title'"
-  sleep 0.3
-  [[ $keeps == no ]] || cmp -s "$WORK/sent" "$WORK/typed" ||
-    fail "typed '$(cat "$WORK/sent")', the typist got '$(cat "$WORK/typed")'"
+  if [[ $keeps == no ]]; then
+    # Keys that went astray may yet answer the new window: given time to.
+    sleep 0.3
+  else
+    eventually cmp -s "$WORK/sent" "$WORK/typed" ||
+      fail "typed '$(cat "$WORK/sent")', the typist got '$(cat "$WORK/typed")'"
+  fi
   [[ $(count_windows "$title") -eq 1 ]] || fail "'$title' went while the user typed elsewhere"
   echo "$id"
 }
@@ -144,21 +138,23 @@ while True:
         print(hex(event[4]), event[7], *states, flush=True)
 WATCH
   PIDS+=($!)
-  local i
-  for i in $(seq 100); do
-    [[ -s $WORK/requests ]] && return 0
-    sleep 0.05
-  done
-  fail "no watch on the window manager's requests"
+  eventually -t 5 test -s "$WORK/requests" || fail "no watch on the window manager's requests"
 }
 
-# Fails unless window $1 stands above window $2 in the window manager's stacking order.
+# Whether window $1 stands above window $2 in the window manager's stacking order.
 above() {
   local order upper lower
   order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
   upper=$(awk -v id="$(hex "$1")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
   lower=$(awk -v id="$(hex "$2")" '{ for (i = 1; i <= NF; i++) if ($i == id) print i }' <<<"$order")
-  [[ -n $upper && -n $lower && $upper -gt $lower ]] || fail "$3 is not above window $2 ($order)"
+  [[ -n $upper && -n $lower && $upper -gt $lower ]]
+}
+
+# Whether the frame of window $1 touches the top right corner of a screen $2 pixels wide (1280
+# unless told), under a panel $3 pixels high.
+in_corner() {
+  local frame
+  frame=($(outer_frame "$1")) && ((frame[1] == ${3:-0} && frame[2] == ${2:-1280}))
 }
 
 # Keys (a chord such as alt+F4, or plain keys in turn) and clicks at x y as a user's reach the
@@ -198,19 +194,18 @@ desktop_click() {
       # XWayland takes a button for the window that sway shows at the point only once it has
       # taken the pointer's entry there, which it may miss: moved again until it has.
       sway_pointer
-      local shown i
-      shown=$(sway_window_at "$1" "$2")
-      for i in $(seq 20); do
-        swaymsg -q seat - cursor set "$(($1 + i % 2))" "$2"
-        swaymsg -q seat - cursor set "$1" "$2"
-        [[ -z $shown ]] || pointer_in "$shown" && break
-        sleep 0.1
-      done
+      eventually -t 2 sway_point "$1" "$2" "$(sway_window_at "$1" "$2")" || true
       swaymsg -q seat - cursor press button1
       swaymsg -q seat - cursor release button1
       ;;
     *) xdotool mousemove "$1" "$2" click 1 ;;
   esac
+}
+
+sway_point() {
+  swaymsg -q seat - cursor set "$(($1 + 1))" "$2"
+  swaymsg -q seat - cursor set "$1" "$2"
+  [[ -z $3 ]] || pointer_in "$3"
 }
 
 # sway's seat has a pointer, which XWayland needs for clicks, only while a pointer device exists:
@@ -219,20 +214,14 @@ sway_pointer() {
   [[ ! -e $WORK/pointer.log ]] || return 0
   /usr/bin/python3 - pointer <"$E2E_DIR/desktop_input.py" >"$WORK/pointer.log" 2>&1 &
   PIDS+=($!)
-  local i
-  for i in $(seq 100); do
-    if grep -qx ready "$WORK/pointer.log"; then
-      # XWayland takes the pointer up a moment after sway offers it.
-      sleep 0.5
-      return 0
-    fi
-    sleep 0.05
-  done
-  fail "no virtual pointer in sway: $(cat "$WORK/pointer.log")"
+  eventually -t 5 grep -qx ready "$WORK/pointer.log" ||
+    fail "no virtual pointer in sway: $(cat "$WORK/pointer.log")"
+  # XWayland takes the pointer up a moment after sway offers it, out of X's sight.
+  sleep 0.5
 }
 
 # The close requests a window manager offers, as a user makes them: its key (alt+F4...), the
-# request another program makes, or its title-bar button.
+# request another program makes, or its title-bar button; or a plain key the window answers.
 close_by() {
   local window=$1 how=$2 x y w h top right
   case $how in
@@ -246,6 +235,7 @@ close_by() {
     read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
     xdotool mousemove $((x + w + right - 12)) $((y - top / 2)) click 1
     ;;
+  *) press "$window" "$how" ;;
   esac
 }
 
@@ -268,12 +258,9 @@ Gtk.main()
 PROGRAM
   OTHER_PID=$!
   PIDS+=($OTHER_PID)
-  local i
-  for i in $(seq 200); do
-    [[ -e $WORK/other.shown ]] && break
-    sleep 0.05
-  done
-  [[ -e $WORK/other.shown ]] || fail "the other program's window did not show"
+  eventually -t 10 test -e "$WORK/other.shown" || fail "the other program's window did not show"
+  # The window manager maximises, raises and focuses it in its own time, which a native Wayland
+  # window does not show X.
   sleep 0.5
 }
 
@@ -283,7 +270,7 @@ PROGRAM
 # Orca turns on lives in memory and ends with the bus. Bus and Orca get process namespaces: what
 # they start ends with them, and Orca, which will not start beside another of its user, sees none.
 start_screen_reader() {
-  local own=(unshare --pid --fork --kill-child --mount-proc --) orca=$WORK/orca i
+  local own=(unshare --pid --fork --kill-child --mount-proc --) orca=$WORK/orca
   "${own[@]}" true 2>/dev/null || own=()
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus GSETTINGS_BACKEND=memory
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
@@ -297,15 +284,12 @@ start_screen_reader() {
   # Written line by line, not as a buffer fills.
   echo 'from orca import debug; debug.debugFile.reconfigure(line_buffering=True)' \
     >"$orca/data/orca/orca-customizations.py"
-  for i in $(seq 100); do [[ -S $WORK/bus ]] && break; sleep 0.05; done
+  eventually -t 5 test -S "$WORK/bus" || fail "no session bus for the screen reader"
   HOME=$orca XDG_CONFIG_HOME=$orca/config XDG_DATA_HOME=$orca/data XDG_CACHE_HOME=$orca/cache \
     "${own[@]}" orca --debug-file "$WORK/orca.log" >"$WORK/orca.out" 2>&1 &
   PIDS+=($!)
-  for i in $(seq 400); do
-    grep -qs "SPEECH OUTPUT: 'Screen reader on" "$WORK/orca.log" && return 0
-    sleep 0.05
-  done
-  fail "Orca did not start: $(tail -n 5 "$WORK/orca.out")"
+  eventually -t 20 grep -qs "SPEECH OUTPUT: 'Screen reader on" "$WORK/orca.log" ||
+    fail "Orca did not start: $(tail -n 5 "$WORK/orca.out")"
 }
 
 # Presses $3 in window $1, titled $2, until that window goes: on a busy machine a key can come
@@ -319,4 +303,3 @@ answer() {
   done
   fail "window '$2' still there after $3"
 }
-window_gone() { [[ $(count_windows "$1") -eq 0 ]]; }

@@ -10,25 +10,21 @@ is_iconic() { xprop -id "$1" WM_STATE | grep -q 'state: Iconic'; }
 for how in button manager; do
   start_faked "$how" "2026-06-01 11:59:48"
   tintel=$(set_alarm 12:00 "Cachee")
-  sleep 0.5
+  eventually in_corner "$tintel" || fail "$how: the countdown is not in its corner"
   if [[ $how == button ]]; then
     # cmdReduire sits at 116,52 (9 x 13) in the client area.
     xdotool mousemove --window "$tintel" 120 58 click 1
   else
     xdotool windowminimize "$tintel"
   fi
-  minimised=$(xdotool search --name "^Tintel: 12:00 \\(Cachee\\)\$" | head -n1)
-  for _ in $(seq 40); do
-    [[ -n $minimised ]] && is_iconic "$minimised" && break
-    sleep 0.1
-    minimised=$(xdotool search --name "^Tintel: 12:00 \\(Cachee\\)\$" | head -n1)
-  done
-  [[ -n $minimised ]] && is_iconic "$minimised" || fail "$how: the countdown was not minimised"
+  minimised=$(wait_title "Tintel: 12:00 (Cachee)" 4)
+  eventually is_iconic "$minimised" || fail "$how: the countdown was not minimised"
   message=$(wait_window "votre message de 12:00:00" 20)
   [[ $(count_windows "votre message de 12:00:00") -eq 1 ]] || fail "$how: more than one message window"
   owner_mapped "$message" "$how: the message window"
   press "$message" Return
   wait_window "Nouvelle alarme" 5 >/dev/null
+  # A second firing would come within two seconds.
   sleep 2
   [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "$how: the alarm fired again"
   stop_tintel
@@ -49,45 +45,46 @@ hears_of_cover "$tintel" || fail "covered: the countdown does not ask to hear of
 # 128,52 (9 x 13).
 for state in off on; do
   xdotool mousemove --window "$tintel" 132 58 click 1
-  for _ in $(seq 100); do
-    [[ $(always_on_top "$tintel" && echo on || echo off) == "$state" ]] && break
-    sleep 0.05
-  done
-  [[ $(always_on_top "$tintel" && echo on || echo off) == "$state" ]] ||
+  eventually eval '[[ $(always_on_top "$tintel" && echo on || echo off) == "$state" ]]' ||
     fail "covered: the button did not turn on top $state"
   hears_of_cover "$tintel" || fail "covered: on top $state, the countdown no longer hears of being covered"
 done
 always_on_top "$tintel" || fail "covered: the countdown is not on top again"
-sleep 0.5
 # A countdown that did not catch up would show, until its next tick, the picture it had as the
 # cover came: the same as just before it, unless a tick fell in between. Three rounds, so that
 # such a tick cannot hide the fault.
 for round in 1 2 3; do
   shot "$tintel" before
   cover "$tintel" "$TINTEL_COVER"
+  # Ticks go by under the cover.
   sleep 2.2
   uncover
   sleep 0.1
   shot "$tintel" uncovered
   same before uncovered && fail "covered: round $round, the countdown showed its picture of before the cover"
 done
+# A tick later.
 sleep 1.1
 shot "$tintel" later
 same uncovered later && fail "covered: the countdown stood still once uncovered"
 # Minimised under the cover and restored once uncovered: the same, whatever it heard meanwhile.
 cover "$tintel" "$TINTEL_COVER"
 xdotool windowminimize --sync "$tintel"
+# Ticks go by out of sight.
 sleep 1.5
 uncover
 xdotool windowactivate --sync "$tintel"
+# Shown, it paints in its own time, which nothing on the screen tells.
 sleep 0.3
 shot "$tintel" restored
+# A tick later.
 sleep 1.1
 shot "$tintel" restored_later
 same later restored && fail "covered: the countdown showed an old picture once restored"
 same restored restored_later && fail "covered: the countdown stood still once restored"
 cover "$tintel" "$TINTEL_COVER"
 echo "@2026-06-01 11:59:57" >"$WORK/faketime"
+# Short of the alarm second.
 sleep 1.5
 [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm rang early"
 message=$(wait_window "votre message de 12:00:00" 5)
@@ -95,6 +92,7 @@ message=$(wait_window "votre message de 12:00:00" 5)
 uncover
 press "$message" Return
 wait_window "Nouvelle alarme" 5 >/dev/null
+# A second firing would come within two seconds.
 sleep 2
 [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "covered: the alarm fired again"
 stop_tintel

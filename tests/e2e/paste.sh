@@ -26,7 +26,7 @@ expect_time_box_empty() {
 
 start_faked paste "2026-06-01 09:59:00"
 nouveau=$(wait_window "Nouvelle alarme" 8)
-sleep 0.5
+eventually has_keyboard "$nouveau" || fail "the new-alarm window has not the keyboard"
 click_at "$nouveau" 1 $MESSAGE_BOX
 xdotool type --delay 20 "msg"
 
@@ -50,7 +50,7 @@ printf '10:30' | xclip -selection primary
 click_at "$nouveau" 2 $TIME_BOX
 xdotool key Return
 tintel=$(wait_window "Tintel journalière" 10)
-sleep 0.5
+eventually in_corner "$tintel" || fail "the countdown is not in its corner"
 xdotool mousemove --window "$tintel" 120 58 click 1
 wait_title "Tintel: 10:30 (msg)" 5 >/dev/null
 pkill -P $$ xclip 2>/dev/null || true
@@ -64,7 +64,7 @@ message=${message:0:1048576}
 printf '%s' "$message" | xclip -selection clipboard
 start_faked huge "2026-06-01 09:59:40"
 nouveau=$(wait_window "Nouvelle alarme" 8)
-sleep 0.5
+eventually has_keyboard "$nouveau" || fail "the new-alarm window has not the keyboard"
 click_at "$nouveau" 1 $MESSAGE_BOX
 xdotool key ctrl+v
 click_at "$nouveau" 1 $TIME_BOX

@@ -20,12 +20,15 @@ resize_screen 1280x1024
 frame_of() { xwininfo -tree -id "$1" | awk '/Parent window id/ { print $4 }'; }
 
 # Every frame the window manager maps is logged from the root window; a frame that is configured
-# to another place after its first map has jumped.
+# to another place after its first map has jumped. The log shows a root property set once xev
+# listens.
 start_watch() {
-  xev -root -event substructure >"$WORK/events.$1" 2>&1 &
+  local log=$WORK/events.$1
+  xev -root -event substructure -event property >"$log" 2>&1 &
   WATCH_PID=$!
   PIDS+=($WATCH_PID)
-  sleep 0.3
+  eventually eval 'xprop -root -f TINTEL_WATCH 8s -set TINTEL_WATCH 1; grep -q PropertyNotify "$log"' ||
+    fail "xev does not watch the root window"
 }
 check_watch() {
   kill "$WATCH_PID"
@@ -63,20 +66,18 @@ press "$about" Escape
 wait_gone "À propos de Tintel" 3
 enter_alarm "$nouveau" 08:00 "Placement"
 tintel=$(wait_window "Tintel journalière" 5)
-sleep 0.3
-[[ "$(outer_frame "$tintel")" == "1137 0 1280 87" ]] ||
+eventually eval '[[ $(outer_frame "$tintel") == "1137 0 1280 87" ]]' ||
   fail "countdown window at $(outer_frame "$tintel")"
 
 # cmdOnTop at 128,52 (9 x 13) of the client area: the same window, the same frame, no remap.
 frame=$(frame_of "$tintel")
 for expected in off on; do
   xdotool mousemove --window "$tintel" 132 58 click 1
-  sleep 0.4
+  if [[ $expected == on ]]; then eventually always_on_top "$tintel" || fail "not on top after two clicks"
+  else eventually not always_on_top "$tintel" || fail "still on top after one click"; fi
   [[ $(xdotool search --onlyvisible --name "$(title_pattern "Tintel journalière")") == "$tintel" ]] ||
     fail "cmdOnTop made another native window"
   [[ $(frame_of "$tintel") == "$frame" ]] || fail "cmdOnTop framed the window again"
-  if [[ $expected == on ]]; then always_on_top "$tintel" || fail "not on top after two clicks"
-  else always_on_top "$tintel" && fail "still on top after one click"; fi
 done
 
 xdotool mousemove --window "$tintel" 60 25 click 1
@@ -96,18 +97,14 @@ for scale in 1 1.25 1.5 2; do
   start_watch "scale $scale"
   QT_SCALE_FACTOR=$scale start_faked "scale$scale" "2026-06-15 07:00:00"
   tintel=$(set_alarm 08:00 "Echelle")
-  sleep 0.3
-  read -r left top right bottom < <(outer_frame "$tintel")
-  [[ $top -eq 0 && $right -eq 1280 ]] ||
-    fail "at scale $scale the countdown window is at $left,$top-$right,$bottom"
+  eventually in_corner "$tintel" ||
+    fail "at scale $scale the countdown window is at $(outer_frame "$tintel")"
   check_watch "scale $scale" 3
 
   for size in 1600x1200 1280x1024; do
     resize_screen "$size"
-    sleep 0.5
-    read -r left top right bottom < <(outer_frame "$tintel")
-    [[ $top -eq 0 && $right -eq ${size%x*} ]] ||
-      fail "at scale $scale on $size the countdown window is at $left,$top-$right,$bottom"
+    eventually in_corner "$tintel" "${size%x*}" ||
+      fail "at scale $scale on $size the countdown window is at $(outer_frame "$tintel")"
   done
   stop_tintel
 done
@@ -119,12 +116,8 @@ xrandr --setmonitor left 800/0x1200/0+0+0 none
 xrandr --setmonitor right 800/0x1200/0+800+0 none
 start_faked monitors "2026-06-15 07:00:00"
 tintel=$(set_alarm 08:00 "Ecran")
-sleep 0.3
-read -r left top right bottom < <(outer_frame "$tintel")
-[[ $top -eq 0 && $right -eq 800 ]] || fail "not in the first monitor's corner: $left,$top-$right"
+eventually in_corner "$tintel" 800 || fail "not in the first monitor's corner: $(outer_frame "$tintel")"
 xrandr --delmonitor left
-sleep 0.5
-read -r left top right bottom < <(outer_frame "$tintel")
-[[ $top -eq 0 && $right -eq 1600 ]] || fail "after its monitor went away: $left,$top-$right"
+eventually in_corner "$tintel" 1600 || fail "after its monitor went away: $(outer_frame "$tintel")"
 stop_tintel
 echo PASS

@@ -11,6 +11,7 @@ voluntary_switches() {
 
 start_faked quiet "2026-06-01 10:00:00"
 set_alarm 10:30 "Calme" >/dev/null
+# The window's first seconds carry its start-up work.
 sleep 2
 SECONDS_WATCHED=8
 before=$(voluntary_switches "$TINTEL_PID")

@@ -33,6 +33,11 @@ done
 kill -0 "$first" || fail "the first copy was disturbed"
 
 # Started at the same moment, exactly one survives.
+alive() {
+  local pid n=0
+  for pid; do kill -0 "$pid" 2>/dev/null && n=$((n + 1)); done
+  echo $n
+}
 kill -9 "$first"
 wait_exit "$first"
 for round in $(seq 20); do
@@ -41,13 +46,11 @@ for round in $(seq 20); do
   start_tintel "b$round"
   b=$TINTEL_PID
   box=$(wait_window Pensez-Y)
-  sleep 0.5
-  [[ $(count_windows Pensez-Y) -eq 1 ]] || fail "round $round: both copies refused"
+  # Both refused, neither would show its splash or the new-alarm window after it.
+  eventually eval '(($(count_windows Tintel) + $(count_windows "Nouvelle alarme") == 1))' &&
+    [[ $(count_windows Pensez-Y) -eq 1 ]] || fail "round $round: both copies refused"
   answer "$box" Pensez-Y Return
-  sleep 0.3
-  alive=0
-  for pid in $a $b; do kill -0 "$pid" 2>/dev/null && alive=$((alive + 1)); done
-  [[ $alive -eq 1 ]] || fail "round $round: $alive copies survive"
+  eventually eval '[[ $(alive $a $b) -eq 1 ]]' || fail "round $round: $(alive $a $b) copies survive"
   # A copy killed outright leaves no lock that blocks the next start.
   kill -9 "$a" "$b" 2>/dev/null || true
   wait_exit "$a"

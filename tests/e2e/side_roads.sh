@@ -9,11 +9,7 @@ install_opener_standin
 folder=$(cd "$(dirname "$TINTEL")" && pwd)
 
 opened_last() {
-  local i
-  for i in $(seq 60); do
-    [[ -f $WORK/opened && $(wc -l <"$WORK/opened") -ge $1 ]] && break
-    sleep 0.05
-  done
+  eventually eval '[[ -f $WORK/opened && $(wc -l <"$WORK/opened") -ge '"$1"' ]]' || true
   sed -n "$1p" "$WORK/opened" 2>/dev/null
 }
 
@@ -45,12 +41,13 @@ wait_gone "À propos de Tintel" 3
 
 enter_alarm "$nouveau" 11:00 "Quitter"
 tintel=$(wait_window "Tintel journalière" 5)
-# Give the window its final place, once the window manager's frame is known.
-sleep 0.5
+# Its final place, once the window manager's frame is known.
+eventually in_corner "$tintel" || fail "the countdown is not in its corner"
 # The alarm time fills the black box at 4,4 (133 x 45) of the client area.
 xdotool mousemove --window "$tintel" 60 25 click 1
 question=$(wait_window "Que voulez-vous faire?" 5)
 press "$question" Escape
+# Were Escape to close it, the dialog would go at once.
 sleep 0.5
 [[ $(count_windows "Que voulez-vous faire?") -eq 1 ]] || fail "Escape closed the dialog"
 press "$question" Down Down Return

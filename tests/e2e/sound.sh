@@ -28,11 +28,7 @@ start_server() {
     -F "$WORK/pulse.pa" --log-level=info --log-target=file:"$WORK/$1.log" &
   SERVER=$!
   PIDS+=($SERVER)
-  local i
-  for i in $(seq 100); do
-    pactl info >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
+  eventually -t 5 eval 'pactl info >/dev/null 2>&1' && return 0
   cat "$WORK/$1.log" >&2 || true
   return 1
 }
@@ -74,11 +70,7 @@ open(sys.argv[2], "w").close()
 time.sleep(3600)
 PY
 PIDS+=($!)
-for i in $(seq 100); do
-  [[ -e $WORK/xsettings.ready ]] && break
-  sleep 0.05
-done
-[[ -e $WORK/xsettings.ready ]] || fail "the stand-in settings daemon did not start"
+eventually -t 5 test -e "$WORK/xsettings.ready" || fail "the stand-in settings daemon did not start"
 
 # The monitor recorded with the arrival time of every read: a sample's position then tells when
 # it was heard, to the few milliseconds of the recording's latency.
@@ -143,12 +135,7 @@ fire() {
   if [[ $round == restart ]]; then
     # The program reaches the server some ten seconds before the alarm: the one it reaches then
     # goes away under it.
-    local i
-    for i in $(seq 100); do
-      pactl list clients 2>/dev/null | grep -qF 'application.name = "Tintel"' && break
-      sleep 0.05
-    done
-    pactl list clients | grep -qF 'application.name = "Tintel"' ||
+    eventually -t 5 eval 'pactl list clients 2>/dev/null | grep -qF "application.name = \"Tintel\""' ||
       fail "$round: the program did not reach the sound server before its alarm"
     kill "$SERVER"
     wait "$SERVER" 2>/dev/null || true
@@ -158,6 +145,7 @@ fire() {
   start_recorder
   message=$(wait_window "votre message de 12:00:00" 12)
   sound_loaded || fail "$round: the alarm rang without the sound libraries"
+  # The beep is recorded whole.
   sleep 2
   press "$message" Return
   wait_window "Nouvelle alarme" 5 >/dev/null
