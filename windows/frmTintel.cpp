@@ -276,7 +276,8 @@ void frmTintel::prepareMessage()
     platform().beeper.prepare();
     frmMessage probe(forms());
     probe.grab();
-    // The window manager frames a window of its kind now, not at the alarm second.
+    // A window manager slow to tell the frame of a window of its kind is found out now, and not
+    // waited for at the alarm second.
     platform().windows.outerSizeTwips(&probe);
 }
 

@@ -8,17 +8,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
+#include <set>
 #include <thread>
 #include <vector>
 
 namespace tintel::x11 {
 namespace {
 
-// What the window manager has told, kept until it tells otherwise: what it supports, read again
-// only when another window manager takes over, and the frame it gave each kind of window, so that
-// a window of a kind already framed is placed without waiting on the window manager (an alarm's
-// message, whose kind the countdown has the window manager frame seconds before).
+// What the window manager has told, kept until another window manager takes over: what it
+// supports, and the kinds of window whose frame it did not tell in time, which are not waited for
+// again (an alarm's message, whose kind the countdown asks about seconds before).
 class Told final : public QAbstractNativeEventFilter
 {
 public:
@@ -50,8 +49,8 @@ public:
         return std::find(m_supported->begin(), m_supported->end(), what) != m_supported->end();
     }
 
-    // Nothing inside: the window manager did not answer for a window of that kind.
-    std::map<int, std::optional<QMargins>> frames;
+    // The kinds of window for which the window manager did not tell the frame in time.
+    std::set<int> unanswered;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
@@ -64,7 +63,7 @@ public:
         if (change->window == rootWindow(m_connection) &&
             change->atom == atom(m_connection, "_NET_SUPPORTED")) {
             m_supported.reset();
-            frames.clear();
+            unanswered.clear();
         }
         return false;
     }
@@ -147,19 +146,12 @@ std::optional<QMargins> frameExtents(QWidget* window)
         return std::nullopt;
     Told& told = Told::of(c);
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const int kind = frameKind(window);
     const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
     if (auto known = readExtents(c, id, extents))
-        return told.frames[kind] = known;
-    const auto earlier = told.frames.find(kind);
+        return known;
     const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-    if (!told.supports(request)) {
-        if (told.supports(extents))
-            return std::nullopt;
-        if (auto parent = parentFrame(c, id))
-            return told.frames[kind] = parent;
-        return earlier != told.frames.end() ? earlier->second : std::nullopt;
-    }
+    if (!told.supports(request))
+        return told.supports(extents) ? std::nullopt : parentFrame(c, id);
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -169,17 +161,19 @@ std::optional<QMargins> frameExtents(QWidget* window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
-    // Asked for all the same: the window's own frame is then read when the window is framed.
-    if (earlier != told.frames.end())
-        return earlier->second;
-    // The window manager answers within a millisecond or two: asked again often. A busy one
-    // gets a fifth of a second, once for each kind of window.
+    // Qt places a window by the frame it reads from the window itself: each window waits for its
+    // own answer, which comes within a millisecond or two. A window manager that let a window of
+    // the same kind go unanswered is not waited for again: the window is placed again once framed.
+    const int kind = frameKind(window);
+    if (told.unanswered.count(kind))
+        return std::nullopt;
     for (int attempt = 0; attempt < 800; ++attempt) {
         if (auto answered = readExtents(c, id, extents))
-            return told.frames[kind] = answered;
+            return answered;
         std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
-    return told.frames[kind] = std::nullopt;
+    told.unanswered.insert(kind);
+    return std::nullopt;
 }
 
 bool framesPublished()
