@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,7 +28,10 @@
 #include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <pwd.h>
+#include <span>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +53,7 @@ private Q_SLOTS:
     void shellThatCannotStartIsLogged();
     void beepWithoutTheSoundLibrary();
     void terminationKeepsWhatWasWritten();
+    void secondLockIsRefused_data();
     void secondLockIsRefused();
     void lockOfADeadCopyIsTakenOver();
     void copyIsRefusedWhateverTheRuntimeFolder_data();
@@ -78,6 +84,7 @@ void tst_Platform::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", m_dir->path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", m_dir->filePath(u"cache"_s).toLocal8Bit());
 }
 
 void tst_Platform::storeKeepsValuesPerApplication()
@@ -179,8 +186,51 @@ void tst_Platform::terminationKeepsWhatWasWritten()
     QCOMPARE(store.read(u"tintel"_s, u"parametres"_s, u"etat"_s, {}), u"inactif"_s);
 }
 
+namespace {
+constexpr int nobody = 65534;
+} // namespace
+
+void tst_Platform::secondLockIsRefused_data()
+{
+    addColumns<int, int, int>({"folderOwner", "folderMode", "lockOwner"});
+    const int me = int(getuid()), none = -1;
+    QTest::addRow("runtime folder of the user's") << me << 0700 << none;
+    QTest::addRow("runtime folder made by another user") << nobody << 0700 << nobody;
+    QTest::addRow("runtime folder others can write") << me << 0770 << me;
+    QTest::addRow("lock file of another user") << me << 0700 << nobody;
+}
+
+// Without XDG_RUNTIME_DIR (a su shell, a session without logind) the runtime folder is Qt's
+// stand-in in the temporary folder, where any user could make it first and leave locks.
 void tst_Platform::secondLockIsRefused()
 {
+    const auto [folderOwner, folderMode, lockOwner] =
+        fetchColumns<int, int, int>({"folderOwner", "folderMode", "lockOwner"});
+    const int me = int(getuid());
+    if (me != 0 && (folderOwner == nobody || lockOwner == nobody))
+        QSKIP("giving a file to another user needs root");
+    const QByteArray temp = QFile::encodeName(m_dir->filePath(u"tmp"_s));
+    const QByteArray runtime = temp + "/runtime-" + getpwuid(getuid())->pw_name;
+    QVERIFY(mkdir(temp.constData(), 01777) == 0 && chmod(temp.constData(), 01777) == 0);
+    QCOMPARE(mkdir(runtime.constData(), 0700), 0);
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] { qputenv("TMPDIR", savedTemp); });
+    qputenv("TMPDIR", temp);
+    qunsetenv("XDG_RUNTIME_DIR");
+    // Locks naming a live process of the program's name, which no one takes over, root
+    // included: in the runtime folder, and under the name an earlier build took in the
+    // temporary folder when that folder would not do.
+    std::vector<std::unique_ptr<QLockFile>> planted;
+    const QByteArray locks[] = {runtime + "/tintel.lock",
+                                temp + "/tintel-" + QByteArray::number(me) + ".lock"};
+    for (const QByteArray& path : lockOwner < 0 ? std::span<const QByteArray>() : locks) {
+        planted.push_back(std::make_unique<QLockFile>(QFile::decodeName(path)));
+        QVERIFY(planted.back()->tryLock(0));
+        QCOMPARE(chown(path.constData(), uid_t(lockOwner), gid_t(-1)), 0);
+    }
+    QVERIFY(chown(runtime.constData(), uid_t(folderOwner), gid_t(-1)) == 0 &&
+            chmod(runtime.constData(), mode_t(folderMode)) == 0);
+
     LockFileSingleInstance first;
     LockFileSingleInstance second;
     LockFileSingleInstance other;
