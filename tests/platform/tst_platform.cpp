@@ -25,9 +25,11 @@
 #include <QTest>
 #include <QWindow>
 
+#include <cerrno>
 #include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <dlfcn.h>
 #include <pwd.h>
 #include <span>
 #include <sys/socket.h>
@@ -258,6 +260,24 @@ void tst_Platform::lockOfADeadCopyIsTakenOver()
 
 namespace {
 
+// Set while the kernel is to refuse the credentials of a connection, as it can fail to give them.
+bool failPeerCredentials = false;
+
+} // namespace
+
+extern "C" int getsockopt(int fd, int level, int option, void* value, socklen_t* length) noexcept
+{
+    if (failPeerCredentials && option == SO_PEERCRED) {
+        errno = ENOPROTOOPT;
+        return -1;
+    }
+    using Call = int (*)(int, int, int, void*, socklen_t*);
+    static const auto next = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "getsockopt"));
+    return next(fd, level, option, value, length);
+}
+
+namespace {
+
 // Names no other test run on this machine uses: the socket is seen by every process.
 QString uniqueAppName()
 {
@@ -360,7 +380,22 @@ void tst_Platform::killedCopyFreesItsName()
         UserSingleInstance meanwhile;
         QVERIFY(meanwhile.anotherCopyRunning(appName));
     }
+    bool refused = false;
+    QStringList logged;
+    {
+        test::LogCapture log(u"tintel.*=true"_s);
+        failPeerCredentials = true;
+        UserSingleInstance meanwhile;
+        refused = meanwhile.anotherCopyRunning(appName);
+        failPeerCredentials = false;
+        logged = log.lines();
+    }
     killChild(child);
+    QVERIFY(refused); // by the lock file
+    QCOMPARE(logged, QStringList{u"tintel.platform: instance name "_s +
+                                 QString::fromUtf8(UserSingleInstance::socketName(appName)) +
+                                 u" held by a listener whose user is unknown: "_s +
+                                 QString::fromLocal8Bit(std::strerror(ENOPROTOOPT))});
     UserSingleInstance next;
     QVERIFY(!next.anotherCopyRunning(appName));
 }
