@@ -269,8 +269,7 @@ void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone_data()
         << "[parametres]\r\n; note\r\netat=actif\r\n"_ba;
     QTest::addRow("link to a file not yet made")
         << u"link"_s << none << all << QString() << written;
-    QTest::addRow("folder named in Latin-1")
-        << u"latin1"_s << "[parametres]\netat=inactif\n"_ba << all << QString() << written;
+    QTest::addRow("folder named in Latin-1") << u"latin1"_s << none << all << QString() << written;
     QTest::addRow("key before the first section")
         << u"file"_s << keyFirst << all << u"a key stands before the first section"_s << keyFirst;
     QTest::addRow("named pipe") << u"fifo"_s << none << all << u"not a regular file"_s << none;
@@ -302,7 +301,6 @@ void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone()
         // An old home folder's name, not UTF-8, leading here to a folder Qt can name.
         QCOMPARE(symlink("config", latin1.constData()), 0);
         qputenv("XDG_CONFIG_HOME", latin1);
-        put(m_path, before);
     } else if (place == u"fifo"_s) {
         QCOMPARE(mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
     } else if (!before.isNull()) {
