@@ -13,6 +13,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -36,6 +38,14 @@ namespace {
 }
 
 #if TINTEL_HAVE_CANBERRA
+// A sound thread still held up by the server when main returns would wake among statics being
+// destroyed (the logging category it writes to among them): the process ends before they go.
+void endBeforeTheStatics(int status, void*)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 // libcanberra, opened by name rather than linked: with the sound server's client library and the
 // codecs it brings, it weighs some 2 MiB that a countdown does not need until its last seconds.
 struct Canberra
@@ -103,7 +113,7 @@ public:
         m_worker->stopping = true;
         m_worker->wake.notify_one();
         // The program ends when its last window goes, running-copy guard and all: a thread held
-        // up by the server is left to the end of the process rather than waited for.
+        // up by the server is not waited for, and the process ends as main returns.
         const bool finished = m_worker->wake.wait_for(lock, std::chrono::milliseconds(250),
                                                       [this] { return m_worker->finished; });
         lock.unlock();
@@ -112,6 +122,7 @@ public:
         } else {
             qCInfo(lcPlatform, "sound server not answering at the end: not waited for");
             m_thread.detach();
+            on_exit(endBeforeTheStatics, nullptr);
         }
     }
     EventSound(const EventSound&) = delete;

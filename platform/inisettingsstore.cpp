@@ -1,11 +1,9 @@
 #include "platform/inisettingsstore.h"
+#include "platform/localfiles.h"
 #include "platform/log.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <glib.h>
@@ -15,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -46,7 +45,7 @@ enum class Load { Loaded, Absent, Unusable };
 struct Found
 {
     Load state = Load::Absent;
-    QString target;
+    QByteArray target;
     QByteArray mark;
     bool crlf = false;
     QByteArray reason;
@@ -85,25 +84,37 @@ QByteArray commentsOut(const QByteArray& text)
 }
 
 // A link that leads nowhere yet names the file to make, as an editor takes it.
-QString linkTarget(const QString& path)
+QByteArray linkTarget(QByteArray path)
 {
-    QFileInfo info(path);
-    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
-        info.setFile(info.symLinkTarget());
-    return info.filePath();
+    char target[PATH_MAX];
+    for (int hops = 0; hops < 40; ++hops) {
+        const ssize_t length = readlink(path.constData(), target, sizeof target);
+        if (length <= 0 || length == sizeof target)
+            break;
+        const QByteArray next(target, length);
+        path = next.startsWith('/') ? next : path.left(path.lastIndexOf('/') + 1) + next;
+    }
+    return path;
+}
+
+// QSettings, which reads the keys of earlier builds, takes the name as Qt decodes it: a name that
+// does not survive that reads nothing rather than another file.
+QString qtName(const QByteArray& path)
+{
+    const QString name = QFile::decodeName(path);
+    return QFile::encodeName(name) == path ? name : QString();
 }
 
 // Three keys take a few hundred bytes: a file far larger than any settings file is not read on
 // the way to the first window.
 constexpr qint64 kLargestFile = 64 * 1024;
 
-Found load(GKeyFile* file, const QString& path)
+Found load(GKeyFile* file, const QByteArray& path)
 {
     Found found;
     found.target = linkTarget(path);
     // Without O_NONBLOCK a named pipe holds the open until someone writes to it.
-    const int fd =
-        ::open(QFile::encodeName(found.target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(found.target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         found.state = errno == ENOENT || errno == ENOTDIR ? Load::Absent : Load::Unusable;
         found.reason = QByteArray("cannot be opened: ") + std::strerror(errno);
@@ -261,9 +272,8 @@ void save(GKeyFile* file, const Found& found)
         data.replace('\n', "\r\n");
     data.prepend(found.mark);
     // A settings file kept among one's dotfiles is a link: the file it points to is replaced.
-    const QString& target = found.target;
-    QDir().mkpath(QFileInfo(target).path());
-    const QByteArray name = QFile::encodeName(target);
+    const QByteArray& name = found.target;
+    g_mkdir_with_parents(name.left(name.lastIndexOf('/')).constData(), 0777);
     int mode = 0666;
     if (struct stat status; stat(name.constData(), &status) == 0)
         mode = static_cast<int>(status.st_mode & 0777);
@@ -282,16 +292,20 @@ void save(GKeyFile* file, const Found& found)
 
 } // namespace
 
+QByteArray IniSettingsStore::fileName(const QString& app)
+{
+    return userFolder("XDG_CONFIG_HOME", ".config") + '/' + QFile::encodeName(app) + ".ini";
+}
+
 QString IniSettingsStore::filePath(const QString& app)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + app +
-           QStringLiteral(".ini");
+    return QFile::decodeName(fileName(app));
 }
 
 QString IniSettingsStore::read(const QString& app, const QString& section, const QString& key,
                                const QString& defaultValue) const
 {
-    const QString path = filePath(app);
+    const QByteArray path = fileName(app);
     const KeyFile file(g_key_file_new());
     if (load(file.get(), path).state != Load::Loaded)
         return defaultValue;
@@ -306,7 +320,7 @@ QString IniSettingsStore::read(const QString& app, const QString& section, const
         return defaultValue;
     if (!markedByQSettings(*raw))
         return *raw;
-    const QSettings settings(path, QSettings::IniFormat);
+    const QSettings settings(qtName(path), QSettings::IniFormat);
     return legacyValue(*raw, settings.value(section + u'/' + key));
 }
 
@@ -321,17 +335,17 @@ void IniSettingsStore::write(const QString& app, const QString& section, const Q
                group.constData(), name.constData());
         return;
     }
-    const QString path = filePath(app);
+    const QByteArray path = fileName(app);
     const KeyFile file(g_key_file_new());
     // A file that is there but is not INI belongs to a person or another program: it stays as
     // it is rather than being replaced by one key.
     const Found found = load(file.get(), path);
     if (found.state == Load::Unusable) {
         qCInfo(lcPlatform, "settings key %s not saved: %s %s, left untouched", name.constData(),
-               qUtf8Printable(path), found.reason.constData());
+               path.constData(), found.reason.constData());
         return;
     }
-    migrateLegacyKeys(file.get(), path, section);
+    migrateLegacyKeys(file.get(), qtName(path), section);
     g_key_file_set_value(file.get(), group.constData(), name.constData(),
                          lineValue(value).constData());
     save(file.get(), found);

@@ -16,6 +16,8 @@ public:
                const QString& value) override;
     void flush() override {}
 
+    // The file as the system names it, and as Qt does (lossy when the name is not UTF-8).
+    static QByteArray fileName(const QString& app);
     static QString filePath(const QString& app);
 };
 

@@ -3,6 +3,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace tintel {
 
 bool LocalFiles::isNormalFile(const QString& path) const
@@ -14,6 +17,19 @@ bool LocalFiles::isNormalFile(const QString& path) const
 bool LocalFiles::startDetached(const QString& program)
 {
     return QProcess::startDetached(program, {});
+}
+
+QByteArray userFolder(const char* variable, const char* underHome)
+{
+    // A relative name is no folder at all to the XDG rules.
+    const QByteArray named = qgetenv(variable);
+    if (named.startsWith('/'))
+        return named;
+    QByteArray home = qgetenv("HOME");
+    if (home.isEmpty())
+        if (const passwd* user = getpwuid(getuid()))
+            home = user->pw_dir;
+    return home + '/' + underHome;
 }
 
 } // namespace tintel

@@ -17,8 +17,9 @@ public:
     virtual bool anotherCopyRunning(const QString& appName) = 0;
 };
 
-// A lock file in the user's runtime folder. QLockFile creates it atomically and treats a lock
-// whose owner is gone (killed, crashed) as stale.
+// A lock file in the user's runtime folder, or in a folder of the user's cache when that one or
+// the lock in it is not the user's alone. QLockFile creates it atomically and treats a lock whose
+// owner is gone (killed, crashed) as stale.
 class LockFileSingleInstance final : public SingleInstance
 {
 public:
@@ -26,6 +27,7 @@ public:
     ~LockFileSingleInstance() override;
     bool anotherCopyRunning(const QString& appName) override;
 
+    // Empty when no folder will do: the program then starts, guarded by the socket alone.
     static QString lockPath(const QString& appName);
 
 private:

@@ -43,13 +43,19 @@ Claim askHolder(const QByteArray& name, const sockaddr_un& address, socklen_t si
         }
         ucred peer{};
         socklen_t length = sizeof peer;
-        const bool sameUser =
-            getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == getuid();
+        const bool asked = getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0;
+        const int error = errno;
         close(probe);
-        if (!sameUser)
-            qCInfo(lcPlatform, "instance name %s held by user %u, not counted", name.constData(),
-                   peer.uid);
-        return sameUser ? Claim::Taken : Claim::Unknown;
+        if (!asked) {
+            qCInfo(lcPlatform, "instance name %s held by a listener whose user is unknown: %s",
+                   name.constData(), std::strerror(error));
+            return Claim::Unknown;
+        }
+        if (peer.uid == getuid())
+            return Claim::Taken;
+        qCInfo(lcPlatform, "instance name %s held by user %u, not counted", name.constData(),
+               peer.uid);
+        return Claim::Unknown;
     }
     qCInfo(lcPlatform, "instance name %s bound but never listened on, not counted",
            name.constData());

@@ -15,17 +15,23 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
+#include <cerrno>
 #include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <dlfcn.h>
+#include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +49,7 @@ private Q_SLOTS:
     void shellThatCannotStartIsLogged();
     void beepWithoutTheSoundLibrary();
     void terminationKeepsWhatWasWritten();
+    void secondLockIsRefused_data();
     void secondLockIsRefused();
     void lockOfADeadCopyIsTakenOver();
     void copyIsRefusedWhateverTheRuntimeFolder_data();
@@ -73,6 +80,7 @@ void tst_Platform::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", m_dir->path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", m_dir->filePath(u"cache"_s).toLocal8Bit());
 }
 
 void tst_Platform::shellThatCannotStartIsLogged()
@@ -120,8 +128,40 @@ void tst_Platform::terminationKeepsWhatWasWritten()
     QCOMPARE(store.read(u"tintel"_s, u"parametres"_s, u"etat"_s, {}), u"inactif"_s);
 }
 
+void tst_Platform::secondLockIsRefused_data()
+{
+    addColumns<int, int, int>({"folderOwner", "folderMode", "lockOwner"});
+    const int me = int(getuid()), nobody = 65534;
+    QTest::addRow("runtime folder of the user's") << me << 0700 << -1;
+    QTest::addRow("runtime folder made by another user") << nobody << 0700 << nobody;
+    QTest::addRow("runtime folder others can write") << me << 0770 << me;
+    QTest::addRow("lock file of another user") << me << 0700 << nobody;
+}
+
+// Without XDG_RUNTIME_DIR (a su shell) the runtime folder is Qt's stand-in in the temporary
+// folder, which any user may make first, and leave locks there and beside it.
 void tst_Platform::secondLockIsRefused()
 {
+    const auto [folderOwner, folderMode, lockOwner] =
+        fetchColumns<int, int, int>({"folderOwner", "folderMode", "lockOwner"});
+    if (getuid() != 0 && (folderOwner == 65534 || lockOwner == 65534))
+        QSKIP("giving a file to another user needs root");
+    const QByteArray runtime =
+        QFile::encodeName(m_dir->path()) + "/runtime-" + getpwuid(getuid())->pw_name;
+    QVERIFY(QDir().mkpath(QFile::decodeName(runtime)));
+    const auto restore = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
+    qputenv("TMPDIR", QFile::encodeName(m_dir->path()));
+    qunsetenv("XDG_RUNTIME_DIR");
+    // Locks of a live process of the program's name, which no one takes over, root included; the
+    // second where an earlier build looked when the runtime folder would not do.
+    QLockFile planted[]{QFile::decodeName(runtime) + u"/tintel.lock"_s,
+                        m_dir->filePath(u"tintel-%1.lock"_s.arg(getuid()))};
+    for (QLockFile& lock : planted)
+        QVERIFY(lockOwner < 0 || (lock.tryLock(0) && chown(QFile::encodeName(lock.fileName()),
+                                                           uid_t(lockOwner), gid_t(-1)) == 0));
+    QVERIFY(chown(runtime.constData(), uid_t(folderOwner), gid_t(-1)) == 0 &&
+            chmod(runtime.constData(), mode_t(folderMode)) == 0);
+
     LockFileSingleInstance first;
     LockFileSingleInstance second;
     LockFileSingleInstance other;
@@ -145,6 +185,17 @@ void tst_Platform::lockOfADeadCopyIsTakenOver()
     lock.close();
     LockFileSingleInstance next;
     QVERIFY(!next.anotherCopyRunning(u"tintel"_s));
+}
+
+// Set while the kernel is to refuse a connection's credentials, as it may.
+static bool failPeerCredentials = false;
+
+extern "C" int getsockopt(int fd, int level, int option, void* value, socklen_t* length) noexcept
+{
+    if (failPeerCredentials && option == SO_PEERCRED)
+        return errno = ENOPROTOOPT, -1;
+    return reinterpret_cast<decltype(&getsockopt)>(dlsym(RTLD_NEXT, "getsockopt"))(
+        fd, level, option, value, length);
 }
 
 namespace {
@@ -251,7 +302,13 @@ void tst_Platform::killedCopyFreesItsName()
         UserSingleInstance meanwhile;
         QVERIFY(meanwhile.anotherCopyRunning(appName));
     }
+    test::LogCapture log(u"tintel.*=true"_s);
+    failPeerCredentials = true;
+    (void)UserSingleInstance().anotherCopyRunning(appName);
+    failPeerCredentials = false;
     killChild(child);
+    QVERIFY(log.lines().value(0).endsWith(u"whose user is unknown: "_s +
+                                          QString::fromLocal8Bit(strerror(ENOPROTOOPT))));
     UserSingleInstance next;
     QVERIFY(!next.anotherCopyRunning(appName));
 }

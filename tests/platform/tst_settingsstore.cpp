@@ -7,11 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tintel;
 using namespace tintel::test;
@@ -306,6 +308,7 @@ void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone_data()
         << "[parametres]\r\n; note\r\netat=actif\r\n"_ba;
     QTest::addRow("link to a file not yet made")
         << u"link"_s << none << all << QString() << written;
+    QTest::addRow("folder named in Latin-1") << u"latin1"_s << none << all << QString() << written;
     QTest::addRow("key before the first section")
         << u"file"_s << keyFirst << all << u"a key stands before the first section"_s << keyFirst;
     QTest::addRow("named pipe") << u"fifo"_s << none << all << u"not a regular file"_s << none;
@@ -322,6 +325,9 @@ void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone()
     // A configuration folder that is a file stops even root, unlike permissions.
     QString target = m_path;
     QDir().mkpath(QFileInfo(m_path).path());
+    // Qt cannot remove a name that is not UTF-8 with the rest of the folder.
+    const QByteArray latin1 = QFile::encodeName(m_dir->path()) + "/caf\xe9";
+    const auto removed = qScopeGuard([&] { unlink(latin1.constData()); });
     if (place == u"blocked"_s) {
         const QString blocker = m_dir->filePath(u"blocker"_s);
         put(blocker, "not a folder\n");
@@ -330,6 +336,10 @@ void tst_SettingsStore::fileAsFoundIsWrittenOrLeftAlone()
     } else if (place == u"link"_s) {
         target = m_dir->filePath(u"dotfiles/tintel.ini"_s);
         QVERIFY(QFile::link(target, m_path));
+    } else if (place == u"latin1"_s) {
+        // An old home folder's name, not UTF-8, leading here to a folder Qt can name.
+        QCOMPARE(symlink("config", latin1.constData()), 0);
+        qputenv("XDG_CONFIG_HOME", latin1);
     } else if (place == u"fifo"_s) {
         QCOMPARE(mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
     } else if (!before.isNull()) {
