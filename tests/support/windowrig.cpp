@@ -43,6 +43,12 @@ void WindowRig::clickAlarmTime()
                       Qt::LeftButton);
 }
 
+void WindowRig::tickAt(const QDateTime& now)
+{
+    fp.clock.set(now);
+    fp.tickers.tickAll();
+}
+
 QString WindowRig::newAlarmWindowState() const
 {
     frmNouveau* nouveau = forms.loaded<frmNouveau>();

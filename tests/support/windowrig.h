@@ -49,6 +49,9 @@ struct WindowRig
     // question is answered.
     void clickAlarmTime();
 
+    // The fake clock set to `now`, and every ticker ticked.
+    void tickAt(const QDateTime& now);
+
     // "shown, empty" when the new-alarm window stands as a fresh one; otherwise what differs.
     QString newAlarmWindowState() const;
 

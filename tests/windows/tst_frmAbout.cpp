@@ -21,7 +21,9 @@ using namespace tintel::test;
 
 namespace {
 
-const QString kUnavailable = u"Les informations système ne sont pas disponibles actuellement"_s;
+const Message kUnavailable{u"Les informations système ne sont pas disponibles actuellement"_s,
+                           u"Tintel"_s, Message::Buttons::Ok, Message::Icon::None,
+                           Message::Answer::Ok};
 
 // Shows the about window modally as F2 does, runs `action` inside its modal loop and returns
 // once the loop has. A window the action leaves open is unloaded so that the test goes on; the
@@ -340,12 +342,7 @@ void TestFrmAbout::sysInfo()
     QVERIFY(closed);
     QCOMPARE(rig.fp.files.started, expectedStarted);
     QCOMPARE(rig.fp.registry.openKeys, 0);
-    const QList<Message> expectedBoxes =
-        unavailable ? QList<Message>{{kUnavailable, u"Tintel"_s, Message::Buttons::Ok,
-                                      Message::Icon::None, Message::Answer::Ok}}
-                    : QList<Message>();
-    QCOMPARE(rig.fp.boxes.shown.size(), expectedBoxes.size());
-    QVERIFY(rig.fp.boxes.shown == expectedBoxes);
+    QCOMPARE(rig.fp.boxes.shown, unavailable ? QList<Message>{kUnavailable} : QList<Message>());
 }
 
 void TestFrmAbout::eachPressSearchesAgain_data()
@@ -414,9 +411,7 @@ void TestFrmAbout::failureInTheSearchShowsTheMessage()
 
     QVERIFY(openAfter);
     QVERIFY(rig.fp.files.started.isEmpty());
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
-    QVERIFY(rig.fp.boxes.shown.first() == (Message{kUnavailable, u"Tintel"_s, Message::Buttons::Ok,
-                                                   Message::Icon::None, Message::Answer::Ok}));
+    QCOMPARE(rig.fp.boxes.shown, QList<Message>{kUnavailable});
 }
 
 void TestFrmAbout::loadsAfreshEachShowing()
@@ -433,20 +428,17 @@ void TestFrmAbout::loadsAfreshEachShowing()
     QTRY_VERIFY(firstWindow.isNull());
 
     rig.fp.program.minor = 7;
-    QString title, description, caption, version;
+    QStringList texts; // the title, description, caption and version
     const bool closed = showModal(rig, [&](frmAbout& about) {
-        title = child<QLabel>(about, u"lblTitle"_s)->text();
-        description = child<QLabel>(about, u"lblDescription_0"_s)->text();
-        caption = about.windowTitle();
-        version = child<QLabel>(about, u"lblVersion"_s)->text();
+        texts << child<QLabel>(about, u"lblTitle"_s)->text()
+              << child<QLabel>(about, u"lblDescription_0"_s)->text() << about.windowTitle()
+              << child<QLabel>(about, u"lblVersion"_s)->text();
         QTest::keyClick(&about, Qt::Key_Escape);
     });
 
     QVERIFY(closed);
-    QCOMPARE(title, u"Tintel"_s);
-    QCOMPARE(description, u"Description de l'application"_s);
-    QCOMPARE(caption, u"À propos de Tintel"_s);
-    QCOMPARE(version, u"Version 1.7.0"_s);
+    QCOMPARE(texts, (QStringList{u"Tintel"_s, u"Description de l'application"_s,
+                                 u"À propos de Tintel"_s, u"Version 1.7.0"_s}));
 }
 
 QTEST_MAIN(TestFrmAbout)

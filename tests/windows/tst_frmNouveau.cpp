@@ -16,8 +16,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <algorithm>
-
 using namespace Qt::StringLiterals;
 using namespace tintel;
 using namespace tintel::test;
@@ -44,12 +42,22 @@ struct Rig : WindowRig
     QLineEdit* txtHeure() const { return child<QLineEdit>(window(), u"txtHeure"_s); }
     QPlainTextEdit* txtMessage() const { return child<QPlainTextEdit>(window(), u"txtMessage"_s); }
     QPushButton* button(const QString& name) const { return child<QPushButton>(window(), name); }
-    int boxesTitled(const QString& title) const
+    // The alarm time the countdown window shows, empty while none is shown.
+    QString shownAlarm() const
     {
-        return int(std::count_if(fp.boxes.shown.cbegin(), fp.boxes.shown.cend(),
-                                 [&](const Message& m) { return m.title == title; }));
+        const frmTintel* tintel = forms.loaded<frmTintel>();
+        return tintel && tintel->isVisible() ? tintel->findChild<QLabel*>(u"txtTintel"_s)->text()
+                                             : QString();
     }
 };
+
+// The boxes shown, as the one information box expected.
+QList<Message> informationBox(const QString& text, const QString& title,
+                              Message::Buttons buttons = Message::Buttons::Ok,
+                              Message::Answer defaultButton = Message::Answer::Ok)
+{
+    return {Message{text, title, buttons, Message::Icon::Information, defaultButton}};
+}
 
 // How the user asks for the activation.
 enum class Route { EnterInTime, EnterInMessage, AltA, Click };
@@ -147,8 +155,7 @@ void TestFrmNouveau::clockLabels()
     QCOMPARE(lblHeure->text(), u"14:03:27"_s);
     QCOMPARE(lbljour->text(), u"04/03/2026"_s);
 
-    rig.fp.clock.set(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)));
     QCOMPARE(lblHeure->text(), u"23:59:59"_s);
     QCOMPARE(lbljour->text(), u"31/12/2026"_s);
 }
@@ -189,12 +196,7 @@ void TestFrmNouveau::refusedCharacter()
     QCOMPARE(beepsWhileShown, 1);
     QCOMPARE(textWhileShown, before);
     QCOMPARE(rig.txtHeure()->text(), before);
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
-    const Message& box = rig.fp.boxes.shown.first();
-    QCOMPARE(box.text, kRefusedText);
-    QCOMPARE(box.title, u"Donnée non valide"_s);
-    QCOMPARE(box.buttons, Message::Buttons::Ok);
-    QCOMPARE(box.icon, Message::Icon::Information);
+    QCOMPARE(rig.fp.boxes.shown, informationBox(kRefusedText, u"Donnée non valide"_s));
 }
 
 void TestFrmNouveau::backspace()
@@ -253,10 +255,8 @@ void TestFrmNouveau::paste()
 
     QCOMPARE(rig.txtHeure()->text(), accepted ? clipboard : QString());
     QCOMPARE(rig.fp.beeper.beeps, accepted ? 0 : 1);
-    QCOMPARE(rig.boxesTitled(u"Donnée non valide"_s), accepted ? 0 : 1);
-    QCOMPARE(rig.fp.boxes.shown.size(), accepted ? 0 : 1);
-    if (!accepted)
-        QCOMPARE(rig.fp.boxes.shown.first().text, kRefusedText);
+    QCOMPARE(rig.fp.boxes.shown,
+             accepted ? QList<Message>() : informationBox(kRefusedText, u"Donnée non valide"_s));
 }
 
 void TestFrmNouveau::refusedActivation_data()
@@ -313,12 +313,7 @@ void TestFrmNouveau::refusedActivation()
 
     activate(rig, route);
 
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
-    const Message& box = rig.fp.boxes.shown.first();
-    QCOMPARE(box.text, text);
-    QCOMPARE(box.title, title);
-    QCOMPARE(box.buttons, Message::Buttons::Ok);
-    QCOMPARE(box.icon, Message::Icon::Information);
+    QCOMPARE(rig.fp.boxes.shown, informationBox(text, title));
     QVERIFY(window.focusWidget());
     if (focus.isEmpty())
         QCOMPARE(window.focusWidget(), focusWhileShown);
@@ -380,10 +375,7 @@ void TestFrmNouveau::acceptedActivation()
     QVERIFY(rig.fp.boxes.shown.isEmpty());
     QVERIFY(!rig.forms.isLoaded<frmNouveau>());
     QVERIFY(!watched || !watched->isVisible());
-    frmTintel* tintel = rig.forms.loaded<frmTintel>();
-    QVERIFY(tintel);
-    QVERIFY(tintel->isVisible());
-    QCOMPARE(tintel->findChild<QLabel*>(u"txtTintel"_s)->text(), label);
+    QCOMPARE(rig.shownAlarm(), label);
     QCOMPARE(rig.record.gHeureCible, heureCible);
     QCOMPARE(rig.record.gTexteMessage, message);
     QCOMPARE(rig.record.gDateCible, today);
@@ -410,13 +402,8 @@ void TestFrmNouveau::pastTimeNo()
     // No answer scripted: the question's default button answers, as Enter would.
     QTest::keyClick(rig.txtMessage(), Qt::Key_Return);
 
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
-    const Message& box = rig.fp.boxes.shown.first();
-    QCOMPARE(box.text, kPastQuestion);
-    QCOMPARE(box.title, u"Attention..."_s);
-    QCOMPARE(box.buttons, Message::Buttons::YesNo);
-    QCOMPARE(box.icon, Message::Icon::Information);
-    QCOMPARE(box.defaultButton, Message::Answer::No);
+    QCOMPARE(rig.fp.boxes.shown, informationBox(kPastQuestion, u"Attention..."_s,
+                                                Message::Buttons::YesNo, Message::Answer::No));
     QVERIFY(countdownLoadedWhileAsked);
 
     QVERIFY(window.isVisible());
@@ -434,8 +421,7 @@ void TestFrmNouveau::pastTimeNo()
     typeText(rig.txtHeure(), u"10:15"_s);
     QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
     QCOMPARE(rig.forms.loaded<frmTintel>(), hidden);
-    QVERIFY(hidden->isVisible());
-    QCOMPARE(hidden->findChild<QLabel*>(u"txtTintel"_s)->text(), u"10:15"_s);
+    QCOMPARE(rig.shownAlarm(), u"10:15"_s);
     QCOMPARE(rig.record.gHeureCible, u"10:15:00"_s);
     QCOMPARE(rig.record.gDateCible, today);
     QVERIFY(!rig.forms.isLoaded<frmNouveau>());
@@ -468,15 +454,12 @@ void TestFrmNouveau::pastTimeYes()
 
     QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
 
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
-    QCOMPARE(rig.fp.boxes.shown.first().title, u"Attention..."_s);
+    QCOMPARE(rig.fp.boxes.shown, informationBox(kPastQuestion, u"Attention..."_s,
+                                                Message::Buttons::YesNo, Message::Answer::No));
     QCOMPARE(rig.record.gDateCible, dateCible);
     QCOMPARE(rig.record.gHeureCible, label + u":00"_s);
     QVERIFY(!rig.forms.isLoaded<frmNouveau>());
-    frmTintel* tintel = rig.forms.loaded<frmTintel>();
-    QVERIFY(tintel);
-    QVERIFY(tintel->isVisible());
-    QCOMPARE(tintel->findChild<QLabel*>(u"txtTintel"_s)->text(), label);
+    QCOMPARE(rig.shownAlarm(), label);
 }
 
 void TestFrmNouveau::ctrlEnterBreaksLine()
@@ -548,13 +531,9 @@ void TestFrmNouveau::quit()
     QTest::keyClick(target, key, modifiers);
     QTRY_COMPARE(clicked.size(), 1);
 
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
-    const Message& box = rig.fp.boxes.shown.first();
-    QCOMPARE(box.text, u"Appuyez sur OUI pour confirmer la fin du programme."_s);
-    QCOMPARE(box.title, u"TINTEL"_s);
-    QCOMPARE(box.buttons, Message::Buttons::YesNo);
-    QCOMPARE(box.icon, Message::Icon::Information);
-    QCOMPARE(box.defaultButton, Message::Answer::Yes);
+    QCOMPARE(rig.fp.boxes.shown,
+             informationBox(u"Appuyez sur OUI pour confirmer la fin du programme."_s, u"TINTEL"_s,
+                            Message::Buttons::YesNo, Message::Answer::Yes));
     QCOMPARE(rig.fp.beeper.beeps, 0);
     if (quits) {
         QCOMPARE(rig.fp.settings.writes, QStringList{u"tintel/parametres/etat=inactif"_s});

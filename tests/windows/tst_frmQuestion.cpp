@@ -80,8 +80,9 @@ private Q_SLOTS:
 void TestFrmQuestion::layout()
 {
     CountdownRig rig;
-    QString title, texts[3], validerText;
-    bool checked[3] = {};
+    QString title, validerText;
+    QStringList texts;
+    QList<bool> checked;
     bool isDefault = false;
     bool modal = false;
     qint16 choix = -1;
@@ -89,8 +90,8 @@ void TestFrmQuestion::layout()
     rig.whenModal<frmQuestion>([&](frmQuestion& dialog) {
         title = dialog.windowTitle();
         for (int i = 0; i < 3; ++i) {
-            texts[i] = option(dialog, i)->text();
-            checked[i] = option(dialog, i)->isChecked();
+            texts << option(dialog, i)->text();
+            checked << option(dialog, i)->isChecked();
         }
         validerText = valider(dialog)->text();
         isDefault = valider(dialog)->isDefault();
@@ -104,15 +105,12 @@ void TestFrmQuestion::layout()
     rig.clickAlarmTime();
 
     QCOMPARE(title, u"Que voulez-vous faire?"_s);
-    QCOMPARE(texts[0], u"Entrer une nouvelle alarme"_s);
-    QCOMPARE(texts[1], u"Conserver l'alarme éxistante"_s);
-    QCOMPARE(texts[2], u"Quitter le programme"_s);
+    QCOMPARE(texts, (QStringList{u"Entrer une nouvelle alarme"_s, u"Conserver l'alarme éxistante"_s,
+                                 u"Quitter le programme"_s}));
     QCOMPARE(validerText, u"&Valider"_s);
     QVERIFY(isDefault);
     QVERIFY(modal);
-    QVERIFY(checked[0]);
-    QVERIFY(!checked[1]);
-    QVERIFY(!checked[2]);
+    QCOMPARE(checked, (QList<bool>{true, false, false}));
     QCOMPARE(choix, 0);
     TINTEL_VERIFY_PLACED(frame, Place::Centred);
     QVERIFY(!rig.forms.isLoaded<frmQuestion>());
@@ -191,8 +189,7 @@ void TestFrmQuestion::choice()
         QCOMPARE(rig.forms.loaded<frmTintel>(), countdown.data());
         QVERIFY(countdown->isVisible());
         QVERIFY(!rig.forms.isLoaded<frmNouveau>());
-        rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 50)));
-        rig.fp.tickers.tickAll();
+        rig.tickAt(QDateTime(kAlarmDay, QTime(7, 29, 50)));
         QCOMPARE(child<QLabel>(*countdown, u"lblS"_s)->text(), u"10"_s);
         QCoreApplication::processEvents();
         QCOMPARE(rig.quits, 0);

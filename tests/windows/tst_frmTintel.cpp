@@ -193,8 +193,7 @@ void TestFrmTintel::minimisedTitle()
     QCOMPARE(window.windowTitle(), title);
 
     // Still counting while minimised, shown once restored.
-    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 58)));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(kAlarmDay, QTime(7, 29, 58)));
 
     // Restoring is the desktop's doing.
     window.setWindowState(Qt::WindowNoState);
@@ -246,8 +245,7 @@ void TestFrmTintel::outOfSightDrawsNothingButFires()
         ++messages;
         child<QPushButton>(message, u"cmdOK"_s)->click();
     });
-    rig.fp.clock.set(QDateTime(kAlarmDay, tickAt));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(kAlarmDay, tickAt));
 
     QCOMPARE(messages, fires ? 1 : 0);
     QCOMPARE(rig.fp.beeper.beeps, fires ? 1 : 0);
@@ -262,8 +260,7 @@ void TestFrmTintel::outOfSightDrawsNothingButFires()
 
     // Seen again, the window draws every tick.
     const QTime next = seenAt.addSecs(1);
-    rig.fp.clock.set(QDateTime(kAlarmDay, next));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(kAlarmDay, next));
     const bool due = next >= QTime(7, 30, 0);
     QCOMPARE(rig.fp.beeper.beeps, due ? 1 : 0);
     if (!due)
@@ -357,8 +354,7 @@ void TestFrmTintel::messagePreparedNotKept()
     qApp->installEventFilter(&polished);
     QVERIFY(putOutOfSight(rig, outOfSight));
     for (int tick = 0; tick < 3; ++tick) {
-        rig.fp.clock.set(QDateTime(kAlarmDay, lastTick.addSecs(tick - 2)));
-        rig.fp.tickers.tickAll();
+        rig.tickAt(QDateTime(kAlarmDay, lastTick.addSecs(tick - 2)));
         QTest::qWait(0);
     }
     QCOMPARE(polished.count, prepared);
@@ -372,8 +368,7 @@ void TestFrmTintel::messagePreparedNotKept()
         shown = &message;
         child<QPushButton>(message, u"cmdOK"_s)->click();
     });
-    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 30, 0)));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(kAlarmDay, QTime(7, 30, 0)));
     qApp->removeEventFilter(&polished);
     QVERIFY(shown);
     QCOMPARE(polished.count, prepared + 1);
@@ -418,15 +413,12 @@ void TestFrmTintel::tickLabels()
     rig.record.gDateCible = dateCible;
     QStringList behindMessage;
     rig.whenModal<frmMessage>([&](frmMessage& message) {
-        for (const int later : {1, 2}) {
-            rig.fp.clock.set(now.addSecs(later));
-            rig.fp.tickers.tickAll();
-        }
+        for (const int later : {1, 2})
+            rig.tickAt(now.addSecs(later));
         behindMessage = rig.tickTexts();
         message.cmdOK_Click();
     });
-    rig.fp.clock.set(now);
-    rig.fp.tickers.tickAll();
+    rig.tickAt(now);
 
     if (!behindMessage.isEmpty()) {
         QCOMPARE(behindMessage, labels);
@@ -546,8 +538,7 @@ void TestFrmTintel::closedFromOutsideIsRefused()
     QCOMPARE(rig.forms.loaded<frmTintel>(), &window);
     QVERIFY(window.isVisible());
     QCOMPARE(window.pos(), placed);
-    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 29, 59)));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(kAlarmDay, QTime(7, 29, 59)));
     QCOMPARE(rig.child(u"lblS"_s)->text(), u"01"_s);
 
     QString delivered;
@@ -565,8 +556,7 @@ void TestFrmTintel::closedFromOutsideIsRefused()
         QCoreApplication::processEvents();
         message.cmdOK_Click();
     });
-    rig.fp.clock.set(QDateTime(kAlarmDay, QTime(7, 30, 0)));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(QDateTime(kAlarmDay, QTime(7, 30, 0)));
     QCoreApplication::processEvents();
 
     QVERIFY(!asked);

@@ -179,13 +179,12 @@ void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
     rig.fp.program.folder = folder;
     QTest::keyClick(target(form), Qt::Key_F1);
     QVERIFY(rig.fp.shell.opened.isEmpty());
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
     const Message expected{u"Fichier d'aide [aide.htm] introuvable. Assurez-vous que celui-ci doit "
                            u"se trouver dans:\r\n"_s +
                                folder,
                            u"fichier d'aide absent"_s, Message::Buttons::Ok,
                            Message::Icon::Critical, Message::Answer::Ok};
-    QCOMPARE(rig.fp.boxes.shown.first(), expected);
+    QCOMPARE(rig.fp.boxes.shown, QList<Message>{expected});
     rig.closeAll();
 }
 
@@ -222,12 +221,11 @@ void tst_FunctionKeys::failureStopsTheActionWithItsMessage()
     rig.fp.files.normalFiles << rig.record.gCheminAide;
     rig.fp.files.failTest = true;
     QTest::keyClick(target(form), Qt::Key_F1);
-    QCOMPARE(rig.fp.boxes.shown.size(), 1);
     const Message expected{
         u"Une erreur est intervenue dans le programme.\r\nNo: 71\r\nType: Disque "
         u"non prêt"_s,
         u"Erreur..."_s, Message::Buttons::Ok, Message::Icon::Critical, Message::Answer::Ok};
-    QCOMPARE(rig.fp.boxes.shown.first(), expected);
+    QCOMPARE(rig.fp.boxes.shown, QList<Message>{expected});
     // Nothing after the point of failure: no shell request, the countdown goes on.
     QVERIFY(rig.fp.shell.opened.isEmpty());
     QVERIFY(rig.forms.isLoaded<frmTintel>());

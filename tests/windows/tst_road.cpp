@@ -151,8 +151,7 @@ void TestRoad::wholeRoad()
     const QStringList expected[] = {
         {u"00"_s, u"00"_s, u"03"_s}, {u"00"_s, u"00"_s, u"02"_s}, {u"00"_s, u"00"_s, u"01"_s}};
     for (int i = 0; i < 3; ++i) {
-        rig.fp.clock.set(at(7, 29, 57 + i));
-        rig.fp.tickers.tickAll();
+        rig.tickAt(at(7, 29, 57 + i));
         QCOMPARE(rig.countdown(), expected[i]);
         QCOMPARE(rig.tintelLabel(u"lblHeure"_s), u"07:29:5%1"_s.arg(7 + i));
         QCOMPARE(rig.tintelLabel(u"lbljour"_s), u"15/06/2026"_s);
@@ -166,8 +165,7 @@ void TestRoad::wholeRoad()
     Delivered seen;
     QString timeShownAtFiring;
     rig.answerMessage(seen, [&] { timeShownAtFiring = rig.tintelLabel(u"lblHeure"_s); });
-    rig.fp.clock.set(at(7, 30, 0, 999));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0, 999));
 
     QCOMPARE(seen.count, 1);
     QCOMPARE(seen.beepsWhileShown, 1);
@@ -187,10 +185,8 @@ void TestRoad::wholeRoad()
     QCOMPARE(rig.record.gTexteMessage, u"Réunion\n  salle 2 "_s);
 
     // Nothing repeats the alarm: not the rest of the second, not the next day.
-    rig.fp.clock.set(at(7, 30, 0, 999));
-    rig.fp.tickers.tickAll();
-    rig.fp.clock.set(at(7, 30, 0, 6, kAlarmDay.addDays(1)));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0, 999));
+    rig.tickAt(at(7, 30, 0, 6, kAlarmDay.addDays(1)));
     QTRY_VERIFY(!countdown);
     rig.fp.tickers.tickAll();
     QCOMPARE(seen.count, 1);
@@ -228,8 +224,7 @@ void TestRoad::messageCentredOnTop()
         if (message.isVisible())
             message.hide();
     });
-    rig.fp.clock.set(at(7, 30, 0));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0));
 
     QVERIFY(onTopAsked);
     QCOMPARE(size, QSize(397, 95));
@@ -252,8 +247,7 @@ void TestRoad::messageCloseBoxIsOk()
         if (message.isVisible())
             message.hide();
     });
-    rig.fp.clock.set(at(7, 30, 0));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0));
 
     QVERIFY(stillOpenAfterEscape);
     QVERIFY(!rig.forms.isLoaded<frmMessage>());
@@ -322,8 +316,7 @@ void TestRoad::messageKeyboard()
         if (stillOpen)
             message.cmdOK_Click();
     });
-    rig.fp.clock.set(at(7, 30, 0));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0));
 
     QCOMPARE(shownWithoutFocus, !keyboardHere);
     QCOMPARE(stillOpen, !answered);
@@ -335,21 +328,18 @@ void TestRoad::lateFire()
 {
     Rig rig;
     rig.activeAlarm();
-    rig.fp.clock.set(at(7, 29, 59));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 29, 59));
 
     Delivered seen;
     rig.answerMessage(seen);
     // Suspended across the alarm second.
-    rig.fp.clock.set(at(7, 31, 10));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 31, 10));
     QCOMPARE(seen.count, 1);
     QCOMPARE(rig.fp.beeper.beeps, 1);
     QVERIFY(!rig.forms.isLoaded<frmTintel>());
     QVERIFY(rig.forms.isLoaded<frmNouveau>());
 
-    rig.fp.clock.set(at(7, 31, 11));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 31, 11));
     QCOMPARE(seen.count, 1);
     QCOMPARE(rig.fp.beeper.beeps, 1);
 }
@@ -370,10 +360,8 @@ void TestRoad::hiddenCountdownNeverFires()
         message.hide();
     });
     // The clock set back onto the alarm second, then past it again.
-    for (const QDateTime& now : {at(8, 0, 0), at(8, 0, 1), at(9, 0, 5)}) {
-        rig.fp.clock.set(now);
-        rig.fp.tickers.tickAll();
-    }
+    for (const QDateTime& now : {at(8, 0, 0), at(8, 0, 1), at(9, 0, 5)})
+        rig.tickAt(now);
     QVERIFY(!messageShown);
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(rig.forms.isLoaded<frmTintel>());
@@ -391,16 +379,13 @@ void TestRoad::ticksWhileMessageOpen()
     QString timeWhileShown;
     rig.answerMessage(seen, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        for (int second = 0; second < 3; ++second) {
-            // Within the alarm second and after it.
-            rig.fp.clock.set(at(7, 30, second, 500));
-            rig.fp.tickers.tickAll();
-        }
+        // Within the alarm second and after it.
+        for (int second = 0; second < 3; ++second)
+            rig.tickAt(at(7, 30, second, 500));
         modalsWhileShown = QApplication::activeModalWidget() == modal ? 1 : 2;
         timeWhileShown = rig.tintelLabel(u"lblHeure"_s);
     });
-    rig.fp.clock.set(at(7, 30, 0));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0));
 
     QCOMPARE(seen.count, 1);
     QCOMPARE(modalsWhileShown, 1);
@@ -427,16 +412,14 @@ void TestRoad::dialogNewAlarm()
     QCOMPARE(rig.forms.pendingDeletes(), 0);
 
     // The countdown that was dropped never fires.
-    rig.fp.clock.set(at(7, 30, 0));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 0));
     QCOMPARE(rig.fp.beeper.beeps, 0);
 
     // The new alarm goes its own road.
     rig.enterAlarm(u"07:45"_s, {u"autre"_s});
     Delivered seen;
     rig.answerMessage(seen);
-    rig.fp.clock.set(at(7, 45, 0));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 45, 0));
     QCOMPARE(seen.count, 1);
     QCOMPARE(seen.title, u"votre message de 07:45:00"_s);
     QCOMPARE(seen.text, u"autre"_s);
@@ -466,8 +449,7 @@ void TestRoad::firesWhileDialogOpen()
         rig.answerMessage(seen, [&] {
             dialogShownWithMessage = rig.forms.isLoaded<frmQuestion>() || dialog.isVisible();
         });
-        rig.fp.clock.set(at(7, 30, 0));
-        rig.fp.tickers.tickAll();
+        rig.tickAt(at(7, 30, 0));
         // Left open, it would hold the test: close it so that the test goes on to fail.
         if (dialog.isVisible())
             dialog.hide();
@@ -489,8 +471,7 @@ void TestRoad::firesWhileDialogOpen()
     QVERIFY(live.first()->isVisible());
     QCOMPARE(rig.quits, 0);
 
-    rig.fp.clock.set(at(7, 30, 1));
-    rig.fp.tickers.tickAll();
+    rig.tickAt(at(7, 30, 1));
     QCOMPARE(rig.fp.beeper.beeps, 1);
 }
 
@@ -515,8 +496,7 @@ void TestRoad::firesWhileAKeysWindowIsOpen()
     const auto fireUnderTheFirst = [&] {
         if (++opened == 1) {
             rig.answerMessage(seen);
-            rig.fp.clock.set(at(7, 30, 0));
-            rig.fp.tickers.tickAll();
+            rig.tickAt(at(7, 30, 0));
         }
     };
     rig.fp.boxes.onShow = [&](const Message&) { fireUnderTheFirst(); };
