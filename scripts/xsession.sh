@@ -400,6 +400,19 @@ wait_gone() {
 }
 window_gone() { [[ $(count_windows "$1") -eq 0 ]]; }
 
+# xdotool's --sync waits for ever for a change that a busy or unwilling window manager may never
+# make: bounded, a step that does not happen fails with its name instead of hanging the test.
+xdotool() {
+  [[ " $* " == *" --sync "* ]] || {
+    command xdotool "$@"
+    return
+  }
+  local status=0
+  timeout "$((5 * ${XSESSION_PATIENCE:-1}))" xdotool "$@" || status=$?
+  ((status != 124)) || echo "FAIL: xdotool $* still waiting" >&2
+  return "$status"
+}
+
 press() {
   local window=$1
   shift
