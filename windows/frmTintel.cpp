@@ -276,9 +276,6 @@ void frmTintel::prepareMessage()
     platform().beeper.prepare();
     frmMessage probe(forms());
     probe.grab();
-    // A window manager slow to tell the frame of a window of its kind is found out now, and not
-    // waited for at the alarm second.
-    platform().windows.outerSizeTwips(&probe);
 }
 
 void frmTintel::cmdOnTop_Click()

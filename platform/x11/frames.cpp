@@ -8,16 +8,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <set>
 #include <thread>
 #include <vector>
 
 namespace tintel::x11 {
 namespace {
 
-// What the window manager has told, kept until another window manager takes over: what it
-// supports, and the kinds of window whose frame it did not tell in time, which are not waited for
-// again (an alarm's message, whose kind the countdown asks about seconds before).
+// What the window manager supports, read once and again only when another window manager takes
+// over, rather than at every placement.
 class Told final : public QAbstractNativeEventFilter
 {
 public:
@@ -49,9 +47,6 @@ public:
         return std::find(m_supported->begin(), m_supported->end(), what) != m_supported->end();
     }
 
-    // The kinds of window for which the window manager did not tell the frame in time.
-    std::set<int> unanswered;
-
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
         if (eventType != "xcb_generic_event_t")
@@ -63,7 +58,6 @@ public:
         if (change->window == rootWindow(m_connection) &&
             change->atom == atom(m_connection, "_NET_SUPPORTED")) {
             m_supported.reset();
-            unanswered.clear();
         }
         return false;
     }
@@ -79,13 +73,6 @@ private:
     xcb_connection_t* m_connection;
     std::optional<std::vector<xcb_atom_t>> m_supported;
 };
-
-// Window managers frame windows by their kind and title bar, not by whether they stay on top.
-int frameKind(const QWidget* window)
-{
-    return (window->windowFlags() & ~(Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus))
-        .toInt();
-}
 
 std::optional<QMargins> readExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t extents)
 {
@@ -162,17 +149,12 @@ std::optional<QMargins> frameExtents(QWidget* window)
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
     // Qt places a window by the frame it reads from the window itself: each window waits for its
-    // own answer, which comes within a millisecond or two. A window manager that let a window of
-    // the same kind go unanswered is not waited for again: the window is placed again once framed.
-    const int kind = frameKind(window);
-    if (told.unanswered.count(kind))
-        return std::nullopt;
+    // own answer, which comes within a millisecond or two. A busy one gets a fifth of a second.
     for (int attempt = 0; attempt < 800; ++attempt) {
         if (auto answered = readExtents(c, id, extents))
             return answered;
         std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
-    told.unanswered.insert(kind);
     return std::nullopt;
 }
 
