@@ -2,6 +2,7 @@
 #include "core/registry.h"
 #include "forms/look.h"
 #include "forms/messagebox.h"
+#include "platform/accessbus.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/inisettingsstore.h"
@@ -64,12 +65,14 @@ int main(int argc, char* argv[])
                         " ne répond pas.\nTintel needs a graphical desktop, and the display " +
                         display + " does not answer.\n");
     }
+    tintel::AccessibilityBuses buses;
     QApplication app(argc, argv);
     opening.reset();
     if (ownPainting)
         qunsetenv("QT_XCB_NO_MITSHM");
     if (!forced.isEmpty())
         qunsetenv("QT_QPA_PLATFORM");
+    buses.settle();
     // The program ends when its last window is unloaded, which the form registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
     tintel::setUpApplication();

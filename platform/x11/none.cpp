@@ -7,6 +7,10 @@ QByteArray xsettings()
 {
     return {};
 }
+QByteArray rootText(const char*)
+{
+    return {};
+}
 std::optional<QMargins> frameExtents(QWidget*)
 {
     return std::nullopt;

@@ -39,6 +39,9 @@ std::optional<QMargins> panelStruts();
 // _XSETTINGS_S0 selection's owner); empty when none runs.
 QByteArray xsettings();
 
+// A text property of the root window (the accessibility bus's AT_SPI_BUS); empty when unset.
+QByteArray rootText(const char* name);
+
 // Moves the client area to a place in device pixels; the window manager frames it there.
 bool moveClient(QWidget* window, QPoint devicePos);
 
