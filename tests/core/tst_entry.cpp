@@ -346,11 +346,7 @@ void TestEntry::messages()
         fetchColumns<Message, QString, QString, Message::Buttons, Message::Icon, Message::Answer>(
             {"actual", "text", "title", "buttons", "icon", "defaultButton"});
 
-    QCOMPARE(actual.text, text);
-    QCOMPARE(actual.title, title);
-    QCOMPARE(actual.buttons, buttons);
-    QCOMPARE(actual.icon, icon);
-    QCOMPARE(actual.defaultButton, defaultButton);
+    QCOMPARE(actual, (Message{text, title, buttons, icon, defaultButton}));
 }
 
 QTEST_GUILESS_MAIN(TestEntry)

@@ -21,14 +21,13 @@ always_on_top "$tintel" || fail "countdown window not always on top"
 
 # cmdOnTop sits at 128,52 (9 x 13) in the client area; cmdReduire at 116,52.
 click_button() { xdotool mousemove --window "$1" "$2" 58 click 1; }
-click_button "$tintel" 132
-tintel=$(wait_window "Tintel journalière")
-eventually not always_on_top "$tintel" || fail "still on top after one cmdOnTop click"
-[[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
-click_button "$tintel" 132
-tintel=$(wait_window "Tintel journalière")
-eventually always_on_top "$tintel" || fail "not on top again after the second click"
-[[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
+for state in off on; do
+  click_button "$tintel" 132
+  tintel=$(wait_window "Tintel journalière")
+  eventually eval '[[ $(always_on_top "$tintel" && echo on || echo off) == "$state" ]]' ||
+    fail "on top not $state after a cmdOnTop click"
+  [[ "$(outer_frame "$tintel")" == "$left $top $right $bottom" ]] || fail "moved: $(outer_frame "$tintel")"
+done
 
 # Minimised, the title carries the alarm; restored, the plain title comes back.
 click_button "$tintel" 120

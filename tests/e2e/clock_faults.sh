@@ -3,20 +3,6 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 
-# Expects exactly one message window titled $1 within $2 seconds, answers it, and then sees
-# neither a second one nor a left-over countdown window.
-expect_one_firing() {
-  local title=$1 timeout=$2 message
-  message=$(wait_window "$title" "$timeout")
-  [[ $(count_windows "$title") -eq 1 ]] || fail "more than one message window"
-  press "$message" Return
-  wait_window "Nouvelle alarme" 5 >/dev/null
-  wait_gone "Tintel journalière" 3
-  # A second firing would come within two seconds.
-  sleep 2.5
-  [[ $(count_windows "$title") -eq 0 ]] || fail "the alarm fired a second time"
-}
-
 # An alarm for midnight, set on 31/12 after the question, fires on 01/01. Half a minute ahead: set
 # after midnight on a busy machine, it would be for 02/01.
 start_faked boundary "2026-12-31 23:59:30"

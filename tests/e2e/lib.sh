@@ -303,3 +303,19 @@ answer() {
   done
   fail "window '$2' still there after $3"
 }
+
+# Answers the one message window titled $1 that comes within $2 seconds, owned by nothing or by
+# a window on screen, and then sees neither a second one nor a left-over countdown window; $3,
+# when given, opens what a failure says.
+expect_one_firing() {
+  local title=$1 timeout=$2 who=${3:+$3: } message
+  message=$(wait_window "$title" "$timeout")
+  [[ $(count_windows "$title") -eq 1 ]] || fail "${who}more than one message window"
+  owner_mapped "$message" "${who}the message window"
+  press "$message" Return
+  wait_window "Nouvelle alarme" 5 >/dev/null
+  wait_gone "Tintel journalière" 3
+  # A second firing would come within two seconds.
+  sleep 2.5
+  [[ $(count_windows "$title") -eq 0 ]] || fail "${who}the alarm fired a second time"
+}

@@ -19,14 +19,7 @@ for how in button manager; do
   fi
   minimised=$(wait_title "Tintel: 12:00 (Cachee)" 4)
   eventually is_iconic "$minimised" || fail "$how: the countdown was not minimised"
-  message=$(wait_window "votre message de 12:00:00" 20)
-  [[ $(count_windows "votre message de 12:00:00") -eq 1 ]] || fail "$how: more than one message window"
-  owner_mapped "$message" "$how: the message window"
-  press "$message" Return
-  wait_window "Nouvelle alarme" 5 >/dev/null
-  # A second firing would come within two seconds.
-  sleep 2
-  [[ $(count_windows "votre message de 12:00:00") -eq 0 ]] || fail "$how: the alarm fired again"
+  expect_one_firing "votre message de 12:00:00" 20 "$how"
   stop_tintel
 done
 

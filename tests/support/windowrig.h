@@ -17,6 +17,10 @@ namespace tintel::test {
 // The fake screen in pixels, and the day the window tests' alarms fall on.
 inline const QSize kScreenPixels(1280, 1024);
 inline const QDate kAlarmDay(2026, 6, 15);
+// Every button a window may ask of its title bar.
+inline constexpr Qt::WindowFlags kTitleBarButtons =
+    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+    Qt::WindowContextHelpButtonHint;
 
 // The fakes, an alarm record and a form registry whose end of the program is only counted.
 struct WindowRig

@@ -105,8 +105,8 @@ private Q_SLOTS:
     void clockLabels();
     void refusedCharacter_data();
     void refusedCharacter();
-    void backspace();
-    void sixthCharacter();
+    void keptWithoutRefusal_data();
+    void keptWithoutRefusal();
     void paste_data();
     void paste();
     void refusedActivation_data();
@@ -133,10 +133,8 @@ void TestFrmNouveau::centredWithFocusInTime()
     QCOMPARE(QApplication::focusWidget(), rig.txtHeure());
     QCOMPARE(window.size(), QSize(329, 162));
     // A title, and no button in the title bar.
-    const Qt::WindowFlags flags = window.windowFlags();
-    QVERIFY(flags & Qt::WindowTitleHint);
-    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
-                       Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint)));
+    QVERIFY(window.windowFlags() & Qt::WindowTitleHint);
+    QCOMPARE(window.windowFlags() & kTitleBarButtons, Qt::WindowFlags());
     TINTEL_VERIFY_PLACED(settledFrame(window, Place::Centred), Place::Centred);
     QCOMPARE(rig.record.gCheminAide, u"/opt/tintel/aide.htm"_s);
 }
@@ -199,29 +197,28 @@ void TestFrmNouveau::refusedCharacter()
     QCOMPARE(rig.fp.boxes.shown, informationBox(kRefusedText, u"Donnée non valide"_s));
 }
 
-void TestFrmNouveau::backspace()
+void TestFrmNouveau::keptWithoutRefusal_data()
 {
-    Rig rig;
-    rig.show();
-    typeText(rig.txtHeure(), u"12:"_s);
-    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
-    QCOMPARE(rig.txtHeure()->text(), u"12"_s);
-    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
-    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
-    QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
-    QCOMPARE(rig.txtHeure()->text(), QString());
-    QCOMPARE(rig.fp.beeper.beeps, 0);
-    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    // Each step types its text, presses Backspace so many times, and leaves the box showing so.
+    addColumns<QStringList, QList<int>, QStringList>({"typed", "backspaces", "shown"});
+    QTest::addRow("backspace") << QStringList{u"12:"_s, QString()} << QList<int>{1, 3}
+                               << QStringList{u"12"_s, QString()};
+    QTest::addRow("sixth character") << QStringList{u"1:2:345"_s, u"::"_s} << QList<int>{0, 0}
+                                     << QStringList{u"1:2:3"_s, u"1:2:3"_s};
 }
 
-void TestFrmNouveau::sixthCharacter()
+void TestFrmNouveau::keptWithoutRefusal()
 {
+    const auto [typed, backspaces, shown] =
+        fetchColumns<QStringList, QList<int>, QStringList>({"typed", "backspaces", "shown"});
     Rig rig;
     rig.show();
-    typeText(rig.txtHeure(), u"1:2:345"_s);
-    QCOMPARE(rig.txtHeure()->text(), u"1:2:3"_s);
-    typeText(rig.txtHeure(), u"::"_s);
-    QCOMPARE(rig.txtHeure()->text(), u"1:2:3"_s);
+    for (qsizetype step = 0; step < typed.size(); ++step) {
+        typeText(rig.txtHeure(), typed[step]);
+        for (int i = 0; i < backspaces[step]; ++i)
+            QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
+        QCOMPARE(rig.txtHeure()->text(), shown[step]);
+    }
     QCOMPARE(rig.fp.beeper.beeps, 0);
     QVERIFY(rig.fp.boxes.shown.isEmpty());
 }

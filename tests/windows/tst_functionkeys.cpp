@@ -1,5 +1,6 @@
 #include "info/frmAbout.h"
 #include "info/functionkeys.h"
+#include "platform/ticker.h"
 #include "startup/frmQuestion.h"
 #include "tests/support/testtable.h"
 #include "tests/support/windowrig.h"
@@ -77,7 +78,8 @@ struct Rig : WindowRig
         });
     }
 
-    void closeAll()
+    // Every window unloaded, as the program would, at the end of each test.
+    ~Rig()
     {
         forms.unload<frmAbout>();
         forms.unload<frmQuestion>();
@@ -102,20 +104,19 @@ class tst_FunctionKeys : public WindowTest
 private Q_SLOTS:
     void shellKeys_data();
     void shellKeys();
-    void missingHelpShowsTheFolderAsGiven_data();
-    void missingHelpShowsTheFolderAsGiven();
+    void failureStopsTheActionWithItsMessage_data();
+    void failureStopsTheActionWithItsMessage();
     void aboutKeyOpensTheAboutWindowAbove_data();
     void aboutKeyOpensTheAboutWindowAbove();
-    void failureStopsTheActionWithItsMessage();
     void otherKeysReachTheFocusedControl_data();
     void otherKeysReachTheFocusedControl();
     void helpKeyLeavesTheTimeBoxAlone();
     void aboutWindowTakesNoFunctionKey();
     void linkClickRunsItsKey_data();
     void linkClickRunsItsKey();
+    void linkLabelsLook_data();
     void linkLabelsLook();
     void linkHighlightFollowsThePointer();
-    void linkCursorIsTheHand();
     void helpFolderIsNotAFile();
 };
 
@@ -160,32 +161,49 @@ void tst_FunctionKeys::shellKeys()
     QCOMPARE(rig.fp.shell.opened, QStringList{opened});
     QCOMPARE(rig.fp.shell.owners.first().data(), form);
     QVERIFY(rig.fp.boxes.shown.isEmpty());
-    rig.closeAll();
 }
 
-void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven_data()
+void tst_FunctionKeys::failureStopsTheActionWithItsMessage_data()
 {
-    addColumns<QString>({"folder"});
-    QTest::addRow("folder with spaces") << u"/opt/rappel du matin"_s;
-    QTest::addRow("root, no separator added") << u"/"_s;
-    QTest::addRow("backslashes as given") << u"C:\\Outils\\Rappel"_s;
+    addColumns<int, QString, bool, QString, QString>(
+        {"window", "folder", "fileTestFails", "text", "title"});
+    const QString missing = u"Fichier d'aide [aide.htm] introuvable. Assurez-vous que celui-ci "
+                            u"doit se trouver dans:\r\n"_s;
+    const std::pair<const char*, QString> folders[] = {
+        {"folder with spaces", u"/opt/rappel du matin"_s},
+        {"root, no separator added", u"/"_s},
+        {"backslashes as given", u"C:\\Outils\\Rappel"_s}};
+    for (const auto& [tag, folder] : folders) {
+        QTest::addRow("help missing, %s", tag) << int(Window::Nouveau) << folder << false
+                                               << missing + folder << u"fichier d'aide absent"_s;
+    }
+    QTest::addRow("disk not ready in the countdown")
+        << int(Window::Tintel) << u"/opt/rappel du matin"_s << true
+        << u"Une erreur est intervenue dans le programme.\r\nNo: 71\r\nType: Disque non prêt"_s
+        << u"Erreur..."_s;
 }
 
-void tst_FunctionKeys::missingHelpShowsTheFolderAsGiven()
+// The missing help's box names the folder as the program has it when the key comes.
+void tst_FunctionKeys::failureStopsTheActionWithItsMessage()
 {
-    QFETCH(QString, folder);
+    const auto [window, folder, fileTestFails, text, title] =
+        fetchColumns<int, QString, bool, QString, QString>(
+            {"window", "folder", "fileTestFails", "text", "title"});
     Rig rig;
-    Form* form = rig.open(Window::Nouveau);
+    rig.record.gCheminAide = u"/opt/aide.htm"_s;
+    Form* form = rig.open(Window(window));
     rig.fp.program.folder = folder;
+    if (fileTestFails)
+        rig.fp.files.normalFiles << rig.record.gCheminAide;
+    rig.fp.files.failTest = fileTestFails;
     QTest::keyClick(target(form), Qt::Key_F1);
+    QCOMPARE(rig.fp.boxes.shown, (QList<Message>{{text, title, Message::Buttons::Ok,
+                                                  Message::Icon::Critical, Message::Answer::Ok}}));
+    // Nothing after the point of failure: no shell request, the window and its clock go on.
     QVERIFY(rig.fp.shell.opened.isEmpty());
-    const Message expected{u"Fichier d'aide [aide.htm] introuvable. Assurez-vous que celui-ci doit "
-                           u"se trouver dans:\r\n"_s +
-                               folder,
-                           u"fichier d'aide absent"_s, Message::Buttons::Ok,
-                           Message::Icon::Critical, Message::Answer::Ok};
-    QCOMPARE(rig.fp.boxes.shown, QList<Message>{expected});
-    rig.closeAll();
+    QVERIFY(form->isVisible());
+    const Ticker* clock = form->findChild<Ticker*>();
+    QVERIFY(clock && clock->isActive());
 }
 
 void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove_data()
@@ -210,27 +228,6 @@ void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove()
         QVERIFY(form->isVisible());
     }
     QVERIFY(rig.fp.shell.opened.isEmpty());
-    rig.closeAll();
-}
-
-void tst_FunctionKeys::failureStopsTheActionWithItsMessage()
-{
-    Rig rig;
-    rig.record.gCheminAide = u"/opt/aide.htm"_s;
-    Form* form = rig.open(Window::Tintel);
-    rig.fp.files.normalFiles << rig.record.gCheminAide;
-    rig.fp.files.failTest = true;
-    QTest::keyClick(target(form), Qt::Key_F1);
-    const Message expected{
-        u"Une erreur est intervenue dans le programme.\r\nNo: 71\r\nType: Disque "
-        u"non prêt"_s,
-        u"Erreur..."_s, Message::Buttons::Ok, Message::Icon::Critical, Message::Answer::Ok};
-    QCOMPARE(rig.fp.boxes.shown, QList<Message>{expected});
-    // Nothing after the point of failure: no shell request, the countdown goes on.
-    QVERIFY(rig.fp.shell.opened.isEmpty());
-    QVERIFY(rig.forms.isLoaded<frmTintel>());
-    QVERIFY(rig.forms.loaded<frmTintel>()->timer()->isActive());
-    rig.closeAll();
 }
 
 void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
@@ -254,7 +251,6 @@ void tst_FunctionKeys::otherKeysReachTheFocusedControl()
     QCOMPARE(message->toPlainText(), u"x"_s + text);
     QVERIFY(rig.fp.shell.opened.isEmpty());
     QVERIFY(rig.fp.boxes.shown.isEmpty());
-    rig.closeAll();
 }
 
 void tst_FunctionKeys::helpKeyLeavesTheTimeBoxAlone()
@@ -271,7 +267,6 @@ void tst_FunctionKeys::helpKeyLeavesTheTimeBoxAlone()
     // The filter never saw F1: no refusal.
     QVERIFY(rig.fp.boxes.shown.isEmpty());
     QCOMPARE(rig.fp.beeper.beeps, 0);
-    rig.closeAll();
 }
 
 void tst_FunctionKeys::aboutWindowTakesNoFunctionKey()
@@ -285,7 +280,6 @@ void tst_FunctionKeys::aboutWindowTakesNoFunctionKey()
     QVERIFY(rig.fp.shell.opened.isEmpty());
     QVERIFY(rig.fp.boxes.shown.isEmpty());
     QVERIFY(about.isVisible());
-    rig.closeAll();
 }
 
 void tst_FunctionKeys::linkClickRunsItsKey_data()
@@ -312,19 +306,28 @@ void tst_FunctionKeys::linkClickRunsItsKey()
     rig.answerAbout(nouveau, sawAbout);
     QTest::mouseClick(nouveau->Label3(1), Qt::LeftButton);
     QVERIFY(sawAbout);
-    rig.closeAll();
 }
 
+void tst_FunctionKeys::linkLabelsLook_data()
+{
+    addColumns<int>({"index"});
+    for (int index = 0; index < 4; ++index)
+        QTest::addRow("F%d", index + 1) << index;
+}
+
+// Blue, not underlined, under the hand.
 void tst_FunctionKeys::linkLabelsLook()
 {
+    QFETCH(int, index);
     Rig rig;
     auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
-    for (qint16 i = 0; i < 4; ++i) {
-        QLabel* link = nouveau->Label3(i);
-        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QVERIFY(!link->font().underline());
-    }
-    rig.closeAll();
+    QLabel* link = nouveau->Label3(qint16(index));
+    QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(!link->font().underline());
+    const QCursor cursor = link->cursor();
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.hotSpot(), QPoint(12, 1));
+    QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
 }
 
 void tst_FunctionKeys::linkHighlightFollowsThePointer()
@@ -377,20 +380,6 @@ void tst_FunctionKeys::linkHighlightFollowsThePointer()
         moveOver(surface.widget, surface.pos);
         QVERIFY2(highlighted().isEmpty(), qPrintable(surface.widget->objectName()));
     }
-    rig.closeAll();
-}
-
-void tst_FunctionKeys::linkCursorIsTheHand()
-{
-    Rig rig;
-    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
-    for (qint16 i = 0; i < 4; ++i) {
-        const QCursor cursor = nouveau->Label3(i)->cursor();
-        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
-        QCOMPARE(cursor.hotSpot(), QPoint(12, 1));
-        QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
-    }
-    rig.closeAll();
 }
 
 void tst_FunctionKeys::helpFolderIsNotAFile()

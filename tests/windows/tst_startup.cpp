@@ -48,6 +48,12 @@ private:
 
 struct Rig : WindowRig
 {
+    // The splash and the window it hands over to unloaded, as the program would.
+    ~Rig()
+    {
+        forms.unload<frmIntro>();
+        forms.unload<frmNouveau>();
+    }
     FakeTicker* splashTimer() const
     {
         for (const auto& ticker : fp.tickers.created) {
@@ -92,8 +98,6 @@ void tst_Startup::firstRunKeysAreWrittenBeforeTheSplashShows()
     };
     QCOMPARE(spy.writesAtShow, expected);
     QCOMPARE(rig.fp.instance.askedFor, QStringList{u"tintel"_s});
-    rig.forms.unload<frmIntro>();
-    rig.forms.unload<frmNouveau>();
 }
 
 void tst_Startup::splashLayout()
@@ -112,8 +116,6 @@ void tst_Startup::splashLayout()
              u"Chargement des paramètres. Veuillez patienter..."_s);
     QCOMPARE(intro.findChild<QLabel*>(u"lblVersion"_s)->toolTip(), u"Numéro de version"_s);
     QVERIFY(intro.findChild<QFrame*>(u"Shape1"_s));
-    rig.forms.unload<frmIntro>();
-    rig.forms.unload<frmNouveau>();
 }
 
 void tst_Startup::versionLabel_data()
@@ -130,8 +132,6 @@ void tst_Startup::versionLabel()
     QCOMPARE(label->text(), expected);
     // The whole text shows, not only the design word.
     QVERIFY(label->fontMetrics().horizontalAdvance(expected) <= label->width());
-    rig.forms.unload<frmIntro>();
-    rig.forms.unload<frmNouveau>();
 }
 
 void tst_Startup::splashHandsOverAfterTheSecondTick()
@@ -224,8 +224,6 @@ void tst_Startup::functionKeysDoNothingOnTheSplash()
     QVERIFY(rig.fp.boxes.shown.isEmpty());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QVERIFY(intro->isVisible());
-    rig.forms.unload<frmIntro>();
-    rig.forms.unload<frmNouveau>();
 }
 
 void tst_Startup::desktopFacesHaveStandIns_data()
