@@ -161,12 +161,15 @@ void TestSysInfo::getKeyValue()
 
 void TestSysInfo::getKeyValueClosesTheKeyOnAFailure()
 {
-    ThrowingRegistry registry(ThrowingRegistry::FailIn::Query);
+    FakeRegistry registry;
+    registry.keys[kKey][QByteArrayLiteral("Nom")] = {Registry::kRegSz, QByteArrayLiteral("x\0")};
+    registry.failIn = FakeRegistry::FailIn::Query;
     QString keyVal = u"avant"_s;
     QVERIFY_THROWS_EXCEPTION(RuntimeFailure,
                              GetKeyValue(registry, Registry::kHkeyLocalMachine,
                                          QString::fromLatin1(kKey), u"Nom"_s, keyVal));
-    QCOMPARE(registry.closed, QList<Registry::Key>{ThrowingRegistry::kOpenedKey});
+    QCOMPARE(registry.calls, (QStringList{openCall(kKey), u"query Nom"_s, u"close"_s}));
+    QCOMPARE(registry.openKeys, 0);
 }
 
 void TestSysInfo::findSysInfoProgram_data()

@@ -29,6 +29,11 @@ bool FakeFiles::isNormalFile(const QString& path) const
     return normalFiles.contains(path);
 }
 
+static RuntimeFailure brokenCall()
+{
+    return RuntimeFailure(5, QStringLiteral("Appel de procédure incorrect"));
+}
+
 long FakeRegistry::openKey(quint32 root, const QByteArray& path, quint32 options, quint32 access,
                            Key& key)
 {
@@ -37,6 +42,8 @@ long FakeRegistry::openKey(quint32 root, const QByteArray& path, quint32 options
                  .arg(QString::fromLatin1(path))
                  .arg(options)
                  .arg(access, 0, 16);
+    if (failIn == FailIn::Open)
+        throw brokenCall();
     if (root != kHkeyLocalMachine || !keys.contains(path))
         return 2;
     m_handles << path;
@@ -49,6 +56,8 @@ long FakeRegistry::queryValue(Key key, const QByteArray& name, quint32& type, QB
                               quint32& length)
 {
     calls << QStringLiteral("query %1").arg(QString::fromLatin1(name));
+    if (failIn == FailIn::Query)
+        throw brokenCall();
     if (key == 0 || key > Key(m_handles.size()))
         return 6;
     const auto values = keys.value(m_handles.at(int(key - 1)));
@@ -76,24 +85,6 @@ void FakeRegistry::closeKey(Key)
 {
     calls << QStringLiteral("close");
     --openKeys;
-}
-
-static RuntimeFailure brokenCall()
-{
-    return RuntimeFailure(5, QStringLiteral("Appel de procédure incorrect"));
-}
-
-long ThrowingRegistry::openKey(quint32, const QByteArray&, quint32, quint32, Key& key)
-{
-    if (where == FailIn::Open)
-        throw brokenCall();
-    key = kOpenedKey;
-    return 0;
-}
-
-long ThrowingRegistry::queryValue(Key, const QByteArray&, quint32&, QByteArray&, quint32&)
-{
-    throw brokenCall();
 }
 
 } // namespace tintel::test

@@ -93,26 +93,13 @@ public:
     QMap<QByteArray, QMap<QByteArray, Value>> keys;
     QStringList calls;
     int openKeys = 0;
+    // Where a call throws, as a broken system library would: in the open, or once the key is
+    // open, inside the read.
+    enum class FailIn { Nowhere, Open, Query };
+    FailIn failIn = FailIn::Nowhere;
 
 private:
     QList<QByteArray> m_handles;
-};
-
-// Fails at run time as a broken system library would: in the open, or once the key is open,
-// inside the read.
-class ThrowingRegistry final : public Registry
-{
-public:
-    enum class FailIn { Open, Query };
-    explicit ThrowingRegistry(FailIn where = FailIn::Open) : where(where) {}
-
-    long openKey(quint32, const QByteArray&, quint32, quint32, Key& key) override;
-    long queryValue(Key, const QByteArray&, quint32&, QByteArray&, quint32&) override;
-    void closeKey(Key key) override { closed << key; }
-
-    static constexpr Key kOpenedKey = 7;
-    const FailIn where;
-    QList<Key> closed;
 };
 
 } // namespace tintel::test
