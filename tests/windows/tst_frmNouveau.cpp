@@ -33,10 +33,12 @@ const QString kPastQuestion =
 struct Rig : WindowRig
 {
 
+    // Shown and active: keys move between controls only in the active window.
     frmNouveau& show()
     {
         forms.show<frmNouveau>();
-        return *forms.loaded<frmNouveau>();
+        [this] { QVERIFY(QTest::qWaitForWindowActive(&window())); }();
+        return window();
     }
     frmNouveau& window() const { return *forms.loaded<frmNouveau>(); }
     QLineEdit* txtHeure() const { return child<QLineEdit>(window(), u"txtHeure"_s); }
@@ -103,10 +105,8 @@ class TestFrmNouveau : public WindowTest
 private Q_SLOTS:
     void centredWithFocusInTime();
     void clockLabels();
-    void refusedCharacter_data();
-    void refusedCharacter();
-    void keptWithoutRefusal_data();
-    void keptWithoutRefusal();
+    void typing_data();
+    void typing();
     void paste_data();
     void paste();
     void refusedActivation_data();
@@ -114,8 +114,6 @@ private Q_SLOTS:
     void acceptedActivation_data();
     void acceptedActivation();
     void pastTimeNo();
-    void pastTimeYes_data();
-    void pastTimeYes();
     void ctrlEnterBreaksLine();
     void quit_data();
     void quit();
@@ -129,7 +127,6 @@ void TestFrmNouveau::centredWithFocusInTime()
 {
     Rig rig;
     frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(QApplication::focusWidget(), rig.txtHeure());
     QCOMPARE(window.size(), QSize(329, 162));
     // A title, and no button in the title bar.
@@ -158,29 +155,37 @@ void TestFrmNouveau::clockLabels()
     QCOMPARE(lbljour->text(), u"31/12/2026"_s);
 }
 
-void TestFrmNouveau::refusedCharacter_data()
+void TestFrmNouveau::typing_data()
 {
-    addColumns<QString, QString>({"before", "typed"});
+    // Each step types its text, presses Backspace so many times, and leaves the box showing so;
+    // a refused character beeps and says why.
+    addColumns<QStringList, QList<int>, QStringList, bool>(
+        {"typed", "backspaces", "shown", "refused"});
 
-    QTest::addRow("letter") << u"12"_s << u"a"_s;
-    QTest::addRow("capital letter") << u"12"_s << u"H"_s;
-    QTest::addRow("space") << u"12"_s << u" "_s;
-    QTest::addRow("comma") << u"12"_s << u","_s;
-    QTest::addRow("full stop") << u"7"_s << u"."_s;
-    QTest::addRow("letter into an empty box") << QString() << u"x"_s;
-    QTest::addRow("letter into a full box") << u"12:34"_s << u"h"_s;
+    const auto refusal = [](const char* tag, const QString& before, const QString& typed) {
+        QTest::addRow("%s", tag) << QStringList{before, typed} << QList<int>{0, 0}
+                                 << QStringList{before, before} << true;
+    };
+    refusal("letter", u"12"_s, u"a"_s);
+    refusal("capital letter", u"12"_s, u"H"_s);
+    refusal("space", u"12"_s, u" "_s);
+    refusal("comma", u"12"_s, u","_s);
+    refusal("full stop", u"7"_s, u"."_s);
+    refusal("letter into an empty box", QString(), u"x"_s);
+    refusal("letter into a full box", u"12:34"_s, u"h"_s);
+    QTest::addRow("backspace") << QStringList{u"12:"_s, QString()} << QList<int>{1, 3}
+                               << QStringList{u"12"_s, QString()} << false;
+    QTest::addRow("sixth character") << QStringList{u"1:2:345"_s, u"::"_s} << QList<int>{0, 0}
+                                     << QStringList{u"1:2:3"_s, u"1:2:3"_s} << false;
 }
 
-void TestFrmNouveau::refusedCharacter()
+void TestFrmNouveau::typing()
 {
-    const auto [before, typed] = fetchColumns<QString, QString>({"before", "typed"});
-
+    const auto [typed, backspaces, shown, refused] =
+        fetchColumns<QStringList, QList<int>, QStringList, bool>(
+            {"typed", "backspaces", "shown", "refused"});
     Rig rig;
     rig.show();
-    typeText(rig.txtHeure(), before);
-    QCOMPARE(rig.txtHeure()->text(), before);
-    QCOMPARE(rig.fp.beeper.beeps, 0);
-
     // The beep comes first and the character is already gone while the box is up.
     int beepsWhileShown = -1;
     QString textWhileShown;
@@ -188,39 +193,19 @@ void TestFrmNouveau::refusedCharacter()
         beepsWhileShown = rig.fp.beeper.beeps;
         textWhileShown = rig.txtHeure()->text();
     };
-    typeText(rig.txtHeure(), typed);
-
-    QCOMPARE(rig.fp.beeper.beeps, 1);
-    QCOMPARE(beepsWhileShown, 1);
-    QCOMPARE(textWhileShown, before);
-    QCOMPARE(rig.txtHeure()->text(), before);
-    QCOMPARE(rig.fp.boxes.shown, informationBox(kRefusedText, u"Donnée non valide"_s));
-}
-
-void TestFrmNouveau::keptWithoutRefusal_data()
-{
-    // Each step types its text, presses Backspace so many times, and leaves the box showing so.
-    addColumns<QStringList, QList<int>, QStringList>({"typed", "backspaces", "shown"});
-    QTest::addRow("backspace") << QStringList{u"12:"_s, QString()} << QList<int>{1, 3}
-                               << QStringList{u"12"_s, QString()};
-    QTest::addRow("sixth character") << QStringList{u"1:2:345"_s, u"::"_s} << QList<int>{0, 0}
-                                     << QStringList{u"1:2:3"_s, u"1:2:3"_s};
-}
-
-void TestFrmNouveau::keptWithoutRefusal()
-{
-    const auto [typed, backspaces, shown] =
-        fetchColumns<QStringList, QList<int>, QStringList>({"typed", "backspaces", "shown"});
-    Rig rig;
-    rig.show();
     for (qsizetype step = 0; step < typed.size(); ++step) {
         typeText(rig.txtHeure(), typed[step]);
         for (int i = 0; i < backspaces[step]; ++i)
             QTest::keyClick(rig.txtHeure(), Qt::Key_Backspace);
         QCOMPARE(rig.txtHeure()->text(), shown[step]);
+        QCOMPARE(rig.fp.beeper.beeps, refused && step == typed.size() - 1 ? 1 : 0);
     }
-    QCOMPARE(rig.fp.beeper.beeps, 0);
-    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    if (refused) {
+        QCOMPARE(beepsWhileShown, 1);
+        QCOMPARE(textWhileShown, shown.last());
+    }
+    QCOMPARE(rig.fp.boxes.shown,
+             refused ? informationBox(kRefusedText, u"Donnée non valide"_s) : QList<Message>());
 }
 
 void TestFrmNouveau::paste_data()
@@ -297,7 +282,6 @@ void TestFrmNouveau::refusedActivation()
     Rig rig;
     const AlarmRecord earlier{u"08:30:00"_s, u"ancien"_s, QDate(2026, 1, 1), QString()};
     frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
     rig.record.gHeureCible = earlier.gHeureCible;
     rig.record.gTexteMessage = earlier.gTexteMessage;
     rig.record.gDateCible = earlier.gDateCible;
@@ -329,53 +313,68 @@ void TestFrmNouveau::refusedActivation()
 
 void TestFrmNouveau::acceptedActivation_data()
 {
-    addColumns<QString, QString, Route, QString, QString>(
-        {"time", "message", "route", "label", "heureCible"});
+    // An alarm on a later day than `now` is past: the question is answered Yes.
+    addColumns<QDateTime, QString, QString, Route, QString, QString, QDate>(
+        {"now", "time", "message", "route", "label", "heureCible", "dateCible"});
 
+    const QDateTime now(kAlarmDay, QTime(1, 0, 0, 900));
     for (const auto& [routeName, route] : kRoutes) {
         QTest::addRow("7:5, %s", routeName)
-            << u"7:5"_s << u"Réunion"_s << route << u"07:05"_s << u"07:05:00"_s;
+            << now << u"7:5"_s << u"Réunion"_s << route << u"07:05"_s << u"07:05:00"_s << kAlarmDay;
         QTest::addRow("typed seconds dropped, %s", routeName)
-            << u"1:2:3"_s << u"x"_s << route << u"01:02"_s << u"01:02:00"_s;
+            << now << u"1:2:3"_s << u"x"_s << route << u"01:02"_s << u"01:02:00"_s << kAlarmDay;
         QTest::addRow("message of spaces, %s", routeName)
-            << u"23:59"_s << u"   "_s << route << u"23:59"_s << u"23:59:00"_s;
+            << now << u"23:59"_s << u"   "_s << route << u"23:59"_s << u"23:59:00"_s << kAlarmDay;
         QTest::addRow("no-break space kept, %s", routeName)
-            << u"12:00"_s << u"Réunion\u00a0: salle\u00a02"_s << route << u"12:00"_s
-            << u"12:00:00"_s;
+            << now << u"12:00"_s << u"Réunion\u00a0: salle\u00a02"_s << route << u"12:00"_s
+            << u"12:00:00"_s << kAlarmDay;
         QTest::addRow("current minute at second 00, %s", routeName)
-            << u"01:00"_s << u"a"_s << route << u"01:00"_s << u"01:00:00"_s;
+            << now << u"01:00"_s << u"a"_s << route << u"01:00"_s << u"01:00:00"_s << kAlarmDay;
     }
+    const auto enter = Route::EnterInTime;
+    QTest::addRow("last day of the year")
+        << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 30)) << u"0:00"_s << u"Bonne année"_s
+        << enter << u"00:00"_s << u"00:00:00"_s << QDate(2027, 1, 1);
+    QTest::addRow("last day of February")
+        << QDateTime(QDate(2026, 2, 28), QTime(12, 0, 0)) << u"11:59"_s << u"Bonne année"_s << enter
+        << u"11:59"_s << u"11:59:00"_s << QDate(2026, 3, 1);
+    QTest::addRow("current minute at second 01")
+        << QDateTime(kAlarmDay, QTime(7, 30, 1)) << u"07:30"_s << u"Bonne année"_s << enter
+        << u"07:30"_s << u"07:30:00"_s << QDate(2026, 6, 16);
 }
 
 void TestFrmNouveau::acceptedActivation()
 {
-    const auto [time, message, route, label, heureCible] =
-        fetchColumns<QString, QString, Route, QString, QString>(
-            {"time", "message", "route", "label", "heureCible"});
+    const auto [now, time, message, route, label, heureCible, dateCible] =
+        fetchColumns<QDateTime, QString, QString, Route, QString, QString, QDate>(
+            {"now", "time", "message", "route", "label", "heureCible", "dateCible"});
 
     Rig rig;
-    const QDate today(2026, 6, 15);
-    rig.fp.clock.set(QDateTime(today, QTime(1, 0, 0, 900)));
+    rig.fp.clock.set(now);
     frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
     QPointer<frmNouveau> watched(&window);
     QPointer<Ticker> clock = window.timer();
     QVERIFY(clock->isActive());
     typeText(rig.txtHeure(), time);
     typeText(rig.txtMessage(), message);
+    const bool past = dateCible != now.date();
+    if (past)
+        rig.fp.boxes.answers.enqueue(Message::Answer::Yes);
 
     activate(rig, route);
 
     // The clock ends with the unload, not later with the object.
     QVERIFY(!clock || !clock->isActive());
 
-    QVERIFY(rig.fp.boxes.shown.isEmpty());
+    QCOMPARE(rig.fp.boxes.shown, past ? informationBox(kPastQuestion, u"Attention..."_s,
+                                                       Message::Buttons::YesNo, Message::Answer::No)
+                                      : QList<Message>());
     QVERIFY(!rig.forms.isLoaded<frmNouveau>());
     QVERIFY(!watched || !watched->isVisible());
     QCOMPARE(rig.shownAlarm(), label);
     QCOMPARE(rig.record.gHeureCible, heureCible);
     QCOMPARE(rig.record.gTexteMessage, message);
-    QCOMPARE(rig.record.gDateCible, today);
+    QCOMPARE(rig.record.gDateCible, dateCible);
     // The hand-over does not end the program.
     QTRY_VERIFY(!watched);
     QCOMPARE(rig.quits, 0);
@@ -387,7 +386,6 @@ void TestFrmNouveau::pastTimeNo()
     const QDate today(2026, 6, 15);
     rig.fp.clock.set(QDateTime(today, QTime(9, 0, 1)));
     frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
     typeText(rig.txtHeure(), u"9:00"_s);
     typeText(rig.txtMessage(), u"Réunion"_s);
     bool countdownLoadedWhileAsked = false;
@@ -424,47 +422,11 @@ void TestFrmNouveau::pastTimeNo()
     QVERIFY(!rig.forms.isLoaded<frmNouveau>());
 }
 
-void TestFrmNouveau::pastTimeYes_data()
-{
-    addColumns<QDateTime, QString, QString, QDate>({"now", "time", "label", "dateCible"});
-
-    QTest::addRow("last day of the year") << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 30))
-                                          << u"0:00"_s << u"00:00"_s << QDate(2027, 1, 1);
-    QTest::addRow("last day of February") << QDateTime(QDate(2026, 2, 28), QTime(12, 0, 0))
-                                          << u"11:59"_s << u"11:59"_s << QDate(2026, 3, 1);
-    QTest::addRow("current minute at second 01") << QDateTime(QDate(2026, 6, 15), QTime(7, 30, 1))
-                                                 << u"07:30"_s << u"07:30"_s << QDate(2026, 6, 16);
-}
-
-void TestFrmNouveau::pastTimeYes()
-{
-    const auto [now, time, label, dateCible] =
-        fetchColumns<QDateTime, QString, QString, QDate>({"now", "time", "label", "dateCible"});
-
-    Rig rig;
-    rig.fp.clock.set(now);
-    frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    typeText(rig.txtHeure(), time);
-    typeText(rig.txtMessage(), u"Bonne année"_s);
-    rig.fp.boxes.answers.enqueue(Message::Answer::Yes);
-
-    QTest::keyClick(rig.txtHeure(), Qt::Key_Return);
-
-    QCOMPARE(rig.fp.boxes.shown, informationBox(kPastQuestion, u"Attention..."_s,
-                                                Message::Buttons::YesNo, Message::Answer::No));
-    QCOMPARE(rig.record.gDateCible, dateCible);
-    QCOMPARE(rig.record.gHeureCible, label + u":00"_s);
-    QVERIFY(!rig.forms.isLoaded<frmNouveau>());
-    QCOMPARE(rig.shownAlarm(), label);
-}
-
 void TestFrmNouveau::ctrlEnterBreaksLine()
 {
     Rig rig;
     rig.fp.clock.set(QDateTime(QDate(2026, 6, 15), QTime(6, 0, 0)));
-    frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    rig.show();
     typeText(rig.txtHeure(), u"07:30"_s);
     rig.txtMessage()->setFocus();
     typeText(rig.txtMessage(), u"ligne 1"_s);
@@ -516,7 +478,6 @@ void TestFrmNouveau::quit()
 
     Rig rig;
     frmNouveau& window = rig.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
     typeText(rig.txtHeure(), u"12:3"_s);
     typeText(rig.txtMessage(), u"garder"_s);
     for (Message::Answer answer : answers)
@@ -591,8 +552,15 @@ void TestFrmNouveau::linkByIndex()
     WindowRig rig;
     frmNouveau& nouveau = rig.forms.form<frmNouveau>();
     const qint16 index = verifyIndexRow([&nouveau](qint16 i) { return nouveau.Label3(i); });
-    // A click on an index without a link runs no key (those with one are clicked elsewhere).
-    if (!nouveau.Label3(index)) {
+    // A link is blue, not underlined, under the hand. A click on an index without a link runs
+    // no key (those with one are clicked elsewhere).
+    if (QLabel* link = nouveau.Label3(index)) {
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(!link->font().underline());
+        QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(link->cursor().hotSpot(), QPoint(12, 1));
+        QCOMPARE(link->cursor().pixmap().size(), QSize(32, 32));
+    } else {
         nouveau.Label3_Click(index);
         QVERIFY(rig.fp.shell.opened.isEmpty());
         QVERIFY(rig.fp.boxes.shown.isEmpty());

@@ -47,22 +47,12 @@ struct Rig : WindowRig
     // Loads and shows one of the four windows, without a modal loop: the keys do not care.
     Form* open(Window which)
     {
-        Form* window = nullptr;
-        switch (which) {
-        case Window::Nouveau:
-            window = &forms.form<frmNouveau>();
-            break;
-        case Window::Tintel:
+        if (which == Window::Tintel)
             forms.form<frmTintel>().setAlarmTime(u"07:30"_s);
-            window = &forms.form<frmTintel>();
-            break;
-        case Window::Question:
-            window = &forms.form<frmQuestion>();
-            break;
-        case Window::Message:
-            window = &forms.form<frmMessage>();
-            break;
-        }
+        Form* window = which == Window::Nouveau    ? &forms.form<frmNouveau>()
+                       : which == Window::Tintel   ? &forms.form<frmTintel>()
+                       : which == Window::Question ? &forms.form<frmQuestion>()
+                                                   : static_cast<Form*>(&forms.form<frmMessage>());
         window->show();
         window->activateWindow();
         return window;
@@ -108,14 +98,11 @@ private Q_SLOTS:
     void failureStopsTheActionWithItsMessage();
     void aboutKeyOpensTheAboutWindowAbove_data();
     void aboutKeyOpensTheAboutWindowAbove();
-    void otherKeysReachTheFocusedControl_data();
-    void otherKeysReachTheFocusedControl();
-    void helpKeyLeavesTheTimeBoxAlone();
+    void keyInATextBox_data();
+    void keyInATextBox();
     void aboutWindowTakesNoFunctionKey();
     void linkClickRunsItsKey_data();
     void linkClickRunsItsKey();
-    void linkLabelsLook_data();
-    void linkLabelsLook();
     void linkHighlightFollowsThePointer();
     void helpFolderIsNotAFile();
 };
@@ -153,8 +140,6 @@ void tst_FunctionKeys::shellKeys()
     rig.record.gCheminAide = u"/opt/rappel du matin/aide.htm"_s;
     rig.fp.files.normalFiles << rig.record.gCheminAide;
     Form* form = rig.open(Window(window));
-    if (Window(window) == Window::Nouveau)
-        rig.fp.files.normalFiles << rig.record.gCheminAide;
 
     QTest::keyClick(target(form), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
@@ -230,41 +215,38 @@ void tst_FunctionKeys::aboutKeyOpensTheAboutWindowAbove()
     QVERIFY(rig.fp.shell.opened.isEmpty());
 }
 
-void tst_FunctionKeys::otherKeysReachTheFocusedControl_data()
+void tst_FunctionKeys::keyInATextBox_data()
 {
-    addColumns<int, QString>({"key", "text"});
-    QTest::addRow("F5") << int(Qt::Key_F5) << QString();
-    QTest::addRow("F12") << int(Qt::Key_F12) << QString();
-    QTest::addRow("letter") << int(Qt::Key_A) << u"a"_s;
+    // The box ends holding what was typed, then `added`.
+    addColumns<QString, QString, int, QString, QStringList>(
+        {"box", "typed", "key", "added", "opened"});
+    QTest::addRow("F5") << u"txtMessage"_s << u"x"_s << int(Qt::Key_F5) << QString()
+                        << QStringList();
+    QTest::addRow("F12") << u"txtMessage"_s << u"x"_s << int(Qt::Key_F12) << QString()
+                         << QStringList();
+    QTest::addRow("letter") << u"txtMessage"_s << u"x"_s << int(Qt::Key_A) << u"a"_s
+                            << QStringList();
+    // The time box's filter never sees F1: no refusal.
+    QTest::addRow("F1 leaves the time box alone")
+        << u"txtHeure"_s << u"07:3"_s << int(Qt::Key_F1) << QString()
+        << QStringList{u"/opt/rappel du matin/aide.htm"_s};
 }
 
-void tst_FunctionKeys::otherKeysReachTheFocusedControl()
+void tst_FunctionKeys::keyInATextBox()
 {
-    const auto [key, text] = fetchColumns<int, QString>({"key", "text"});
+    const auto [box, typed, key, added, opened] =
+        fetchColumns<QString, QString, int, QString, QStringList>(
+            {"box", "typed", "key", "added", "opened"});
     Rig rig;
-    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
-    QPlainTextEdit* message = nouveau->ui().txtMessage;
-    message->setFocus();
-    message->setPlainText(u"x"_s);
-    message->moveCursor(QTextCursor::End);
-    QTest::keyClick(message, Qt::Key(key), Qt::NoModifier);
-    QCOMPARE(message->toPlainText(), u"x"_s + text);
-    QVERIFY(rig.fp.shell.opened.isEmpty());
-    QVERIFY(rig.fp.boxes.shown.isEmpty());
-}
-
-void tst_FunctionKeys::helpKeyLeavesTheTimeBoxAlone()
-{
-    Rig rig;
-    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
+    Form* nouveau = rig.open(Window::Nouveau);
     rig.fp.files.normalFiles << rig.record.gCheminAide;
-    QLineEdit* time = nouveau->ui().txtHeure;
-    time->setFocus();
-    QTest::keyClicks(time, u"07:3"_s);
-    QTest::keyClick(time, Qt::Key_F1);
-    QCOMPARE(time->text(), u"07:3"_s);
-    QCOMPARE(rig.fp.shell.opened, QStringList{rig.record.gCheminAide});
-    // The filter never saw F1: no refusal.
+    QWidget* target = child(*nouveau, box);
+    target->setFocus();
+    QTest::keyClicks(target, typed);
+    QTest::keyClick(target, Qt::Key(key));
+    const char* text = qobject_cast<QLineEdit*>(target) ? "text" : "plainText";
+    QCOMPARE(target->property(text).toString(), typed + added);
+    QCOMPARE(rig.fp.shell.opened, opened);
     QVERIFY(rig.fp.boxes.shown.isEmpty());
     QCOMPARE(rig.fp.beeper.beeps, 0);
 }
@@ -306,28 +288,6 @@ void tst_FunctionKeys::linkClickRunsItsKey()
     rig.answerAbout(nouveau, sawAbout);
     QTest::mouseClick(nouveau->Label3(1), Qt::LeftButton);
     QVERIFY(sawAbout);
-}
-
-void tst_FunctionKeys::linkLabelsLook_data()
-{
-    addColumns<int>({"index"});
-    for (int index = 0; index < 4; ++index)
-        QTest::addRow("F%d", index + 1) << index;
-}
-
-// Blue, not underlined, under the hand.
-void tst_FunctionKeys::linkLabelsLook()
-{
-    QFETCH(int, index);
-    Rig rig;
-    auto* nouveau = static_cast<frmNouveau*>(rig.open(Window::Nouveau));
-    QLabel* link = nouveau->Label3(qint16(index));
-    QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QVERIFY(!link->font().underline());
-    const QCursor cursor = link->cursor();
-    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
-    QCOMPARE(cursor.hotSpot(), QPoint(12, 1));
-    QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
 }
 
 void tst_FunctionKeys::linkHighlightFollowsThePointer()
