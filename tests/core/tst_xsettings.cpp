@@ -27,27 +27,22 @@ QByteArray padded(QByteArray bytes)
 // The property as a settings daemon writes it, in either byte order.
 QByteArray blob(bool bigEndian, const QList<Setting>& settings, int count = -1)
 {
-    auto card32 = [bigEndian](quint32 v) {
-        QByteArray out(4, '\0');
-        bigEndian ? qToBigEndian(v, out.data()) : qToLittleEndian(v, out.data());
-        return out;
-    };
-    auto card16 = [bigEndian](quint16 v) {
-        QByteArray out(2, '\0');
+    auto card = [bigEndian]<typename Card>(Card v) {
+        QByteArray out(sizeof(Card), '\0');
         bigEndian ? qToBigEndian(v, out.data()) : qToLittleEndian(v, out.data());
         return out;
     };
     QByteArray out;
     out += QByteArray(1, bigEndian ? '\1' : '\0') + QByteArray(3, '\0');
-    out += card32(42);
-    out += card32(quint32(count < 0 ? settings.size() : count));
+    out += card(quint32(42));
+    out += card(quint32(count < 0 ? settings.size() : count));
     for (const Setting& s : settings) {
-        out += QByteArray(1, char(s.type)) + QByteArray(1, '\0') + card16(quint16(s.name.size()));
-        out += padded(s.name) + card32(7);
+        out += QByteArray(1, char(s.type)) + QByteArray(1, '\0') + card(quint16(s.name.size()));
+        out += padded(s.name) + card(quint32(7));
         if (s.type == 0)
-            out += card32(1);
+            out += card(quint32(1));
         else if (s.type == 1)
-            out += card32(quint32(s.value.size())) + padded(s.value);
+            out += card(quint32(s.value.size())) + padded(s.value);
         else
             out += QByteArray(8, '\x7f');
     }

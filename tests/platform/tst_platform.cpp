@@ -365,10 +365,9 @@ public:
 
 void tst_Platform::wallSecondTickerFollowsAClockChange_data()
 {
-    QTest::addColumn<int>("shift");
     // The first tick comes when the timer, on the monotonic clock, wakes for the second it was
     // armed for: a clock set forward is read late in that second.
-    QTest::addColumn<int>("firstTickBefore");
+    addColumns<int, int>({"shift", "firstTickBefore"});
     QTest::addRow("unchanged, just after each second") << 0 << 100;
     QTest::addRow("set back 300 ms waits for the next second") << -300 << 100;
     QTest::addRow("set forward 300 ms") << 300 << 400;
@@ -377,8 +376,7 @@ void tst_Platform::wallSecondTickerFollowsAClockChange_data()
 
 void tst_Platform::wallSecondTickerFollowsAClockChange()
 {
-    QFETCH(int, shift);
-    QFETCH(int, firstTickBefore);
+    const auto [shift, firstTickBefore] = fetchColumns<int, int>({"shift", "firstTickBefore"});
     ShiftedClock clock;
     SystemTickerFactory factory(clock);
     QObject owner;

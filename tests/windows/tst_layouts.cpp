@@ -157,17 +157,13 @@ QString clash(const Item& a, const Item& b)
 
 Form& formNamed(WindowRig& rig, const QString& name)
 {
-    if (name == u"frmIntro"_s)
-        return rig.forms.form<frmIntro>();
-    if (name == u"frmNouveau"_s)
-        return rig.forms.form<frmNouveau>();
-    if (name == u"frmTintel"_s)
-        return rig.forms.form<frmTintel>();
-    if (name == u"frmQuestion"_s)
-        return rig.forms.form<frmQuestion>();
-    if (name == u"frmMessage"_s)
-        return rig.forms.form<frmMessage>();
-    return rig.forms.form<frmAbout>();
+    Forms& forms = rig.forms;
+    return name == u"frmIntro"_s      ? forms.form<frmIntro>()
+           : name == u"frmNouveau"_s  ? forms.form<frmNouveau>()
+           : name == u"frmTintel"_s   ? forms.form<frmTintel>()
+           : name == u"frmQuestion"_s ? forms.form<frmQuestion>()
+           : name == u"frmMessage"_s  ? forms.form<frmMessage>()
+                                      : static_cast<Form&>(forms.form<frmAbout>());
 }
 
 } // namespace
