@@ -144,6 +144,7 @@ start_display() {
   for attempt in 1 2; do
     "${wm_command[@]}" >"$WORK/$wm_name.$attempt.log" 2>&1 &
     wm=$!
+    XSESSION_WM_PID=$wm
     PIDS+=($wm)
     wm_ready "$wm" "${ready[@]}" && return 0
     kill -9 "$wm" 2>/dev/null || true

@@ -276,6 +276,8 @@ void frmTintel::prepareMessage()
     platform().beeper.prepare();
     frmMessage probe(forms());
     probe.grab();
+    // The window manager frames a window of its kind now, not in the alarm second.
+    platform().windows.outerSizeTwips(&probe);
 }
 
 void frmTintel::cmdOnTop_Click()

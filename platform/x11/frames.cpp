@@ -8,14 +8,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <thread>
 #include <vector>
 
 namespace tintel::x11 {
 namespace {
 
-// What the window manager supports, read once and again only when another window manager takes
-// over, rather than at every placement.
+// What the window manager has told, kept until another window manager takes over: what it
+// supports, and the frame it gave each kind of window, so that a window of a kind already framed
+// is placed without waiting on the window manager (an alarm's message, whose kind the countdown
+// has framed seconds before).
 class Told final : public QAbstractNativeEventFilter
 {
 public:
@@ -47,6 +50,9 @@ public:
         return std::find(m_supported->begin(), m_supported->end(), what) != m_supported->end();
     }
 
+    // Nothing inside: the window manager left a window of that kind unanswered.
+    std::map<QByteArray, std::optional<QMargins>> frames;
+
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
         if (eventType != "xcb_generic_event_t")
@@ -58,6 +64,7 @@ public:
         if (change->window == rootWindow(m_connection) &&
             change->atom == atom(m_connection, "_NET_SUPPORTED")) {
             m_supported.reset();
+            frames.clear();
         }
         return false;
     }
@@ -73,6 +80,15 @@ private:
     xcb_connection_t* m_connection;
     std::optional<std::vector<xcb_atom_t>> m_supported;
 };
+
+// A kind of window, by its class and title bar, not by whether it stays on top: flags alone are
+// not enough, as metacity frames the countdown and the new-alarm window 5 pixels apart.
+QByteArray frameKind(const QWidget* window)
+{
+    const Qt::WindowFlags flags =
+        window->windowFlags() & ~(Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    return window->metaObject()->className() + QByteArray::number(flags.toInt());
+}
 
 std::optional<QMargins> readExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t extents)
 {
@@ -134,8 +150,9 @@ std::optional<QMargins> frameExtents(QWidget* window)
     Told& told = Told::of(c);
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
+    const QByteArray kind = frameKind(window);
     if (auto known = readExtents(c, id, extents))
-        return known;
+        return told.frames[kind] = known;
     const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
     if (!told.supports(request))
         return told.supports(extents) ? std::nullopt : parentFrame(c, id);
@@ -148,14 +165,21 @@ std::optional<QMargins> frameExtents(QWidget* window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
-    // Qt places a window by the frame it reads from the window itself: each window waits for its
-    // own answer, which comes within a millisecond or two. A busy one gets a fifth of a second.
-    for (int attempt = 0; attempt < 800; ++attempt) {
+    // Asked all the same: once framed, the window reads its own, and is placed again if the
+    // window manager framed it otherwise (Form's check after the first showing).
+    const auto earlier = told.frames.find(kind);
+    if (earlier != told.frames.end() && earlier->second)
+        return earlier->second;
+    // The answer comes within a millisecond or two. A busy window manager gets a fifth of a
+    // second, and five milliseconds once it has left a window of the kind unanswered: the
+    // alarm's message, whose kind the countdown asks about seconds before, never waits on it.
+    const int attempts = earlier != told.frames.end() ? 20 : 800;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         if (auto answered = readExtents(c, id, extents))
-            return answered;
+            return told.frames[kind] = answered;
         std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
-    return std::nullopt;
+    return told.frames[kind] = std::nullopt;
 }
 
 bool framesPublished()
