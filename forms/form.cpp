@@ -62,3 +62,5 @@ void Form::keyPressEvent(QKeyEvent* event)
 }
 
 } // namespace tintel
+
+#include "moc_forms.cpp"

@@ -104,3 +104,5 @@ void frmAbout::StartSysInfo()
 }
 
 } // namespace tintel
+
+#include "moc_frmAbout.cpp"

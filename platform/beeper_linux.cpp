@@ -45,7 +45,12 @@ void endBeforeTheStatics(int status, void*)
     std::fflush(nullptr);
     std::_Exit(status);
 }
+#endif
 
+} // namespace
+
+#if TINTEL_HAVE_CANBERRA
+// Outside the anonymous namespace, as EventSound's worker (a member of a named class) holds one.
 // libcanberra, opened by name rather than linked: with the sound server's client library and the
 // codecs it brings, it weighs some 2 MiB that a countdown does not need until its last seconds.
 struct Canberra
@@ -90,11 +95,6 @@ private:
         return function != nullptr;
     }
 };
-#endif
-
-} // namespace
-
-#if TINTEL_HAVE_CANBERRA
 
 // libcanberra waits for the sound server inside its calls (connecting, creating the stream), so
 // they run on a thread of their own and a slow or absent server never holds the message window.

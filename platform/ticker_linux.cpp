@@ -144,3 +144,5 @@ Ticker* SystemTickerFactory::create(TickerKind kind, QObject* parent)
 }
 
 } // namespace tintel
+
+#include "moc_ticker.cpp"

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build ccache g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
+  cmake ninja-build ccache g++ clang lld libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
   xvfb xauth openbox metacity x11-utils x11-xserver-utils xdotool xclip faketime imagemagick wmctrl
   xterm
   dpkg-dev file binutils appstream desktop-file-utils pkgconf libxcb1-dev lintian debootstrap

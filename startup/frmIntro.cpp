@@ -68,3 +68,5 @@ void frmIntro::Form_Unload()
 }
 
 } // namespace tintel
+
+#include "moc_frmIntro.cpp"

@@ -73,3 +73,5 @@ void frmQuestion::cmdValider_Click()
 }
 
 } // namespace tintel
+
+#include "moc_frmQuestion.cpp"

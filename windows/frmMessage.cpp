@@ -131,3 +131,5 @@ void frmMessage::cmdOK_Click()
 }
 
 } // namespace tintel
+
+#include "moc_frmMessage.cpp"

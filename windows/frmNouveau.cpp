@@ -297,3 +297,5 @@ bool frmNouveau::eventFilter(QObject* watched, QEvent* event)
 }
 
 } // namespace tintel
+
+#include "moc_frmNouveau.cpp"

@@ -371,3 +371,5 @@ bool frmTintel::eventFilter(QObject* watched, QEvent* event)
 }
 
 } // namespace tintel
+
+#include "moc_frmTintel.cpp"

@@ -122,3 +122,5 @@ void TimeBox::checkedPaste()
 }
 
 } // namespace tintel
+
+#include "moc_timebox.cpp"

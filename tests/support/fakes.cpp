@@ -74,3 +74,5 @@ void FakeWindowManager::setCovered(QWidget* window, bool covered)
 }
 
 } // namespace tintel::test
+
+#include "moc_fakes.cpp"

@@ -175,3 +175,5 @@ QString visibleTopLevel()
 }
 
 } // namespace tintel::test
+
+#include "moc_windowrig.cpp"
