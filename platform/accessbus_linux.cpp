@@ -27,15 +27,15 @@
 
 namespace tintel {
 
-namespace {
+// Named, not anonymous: the platform library is compiled as one file, and the bridge's probe
+// holds these.
+namespace dbuswire {
 
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 // From the start to the bridge: ample for a bus on a busy machine, and the splash still comes
 // within two seconds when one stays silent.
 constexpr std::chrono::milliseconds patience{1000};
-
-enum class Outcome { Answered, Silent };
 
 // The first address of a D-Bus address list that a socket of this machine can reach, decoded.
 std::optional<sockaddr_un> socketAddress(const std::string& addresses)
@@ -146,7 +146,7 @@ private:
 class Bus
 {
 public:
-    explicit Bus(Clock::time_point deadline) : m_deadline(deadline) {}
+    explicit Bus(Steady::time_point deadline) : m_deadline(deadline) {}
     ~Bus()
     {
         if (m_fd >= 0)
@@ -236,7 +236,7 @@ private:
     bool wait(short events)
     {
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Steady::now());
         pollfd p{m_fd, events, 0};
         if (left.count() > 0 && poll(&p, 1, int(left.count())) > 0)
             return (p.revents & events) != 0 || (p.revents & POLLHUP) != 0;
@@ -270,7 +270,7 @@ private:
         }
     }
 
-    Clock::time_point m_deadline;
+    Steady::time_point m_deadline;
     int m_fd = -1;
     uint32_t m_serial = 0;
     std::string m_in;
@@ -278,15 +278,17 @@ private:
     bool m_silent = false;
 };
 
-} // namespace
+} // namespace dbuswire
 
 struct AccessibilityBuses::Probe
 {
+    enum class Outcome { Answered, Silent };
+
     // Read here, on the main thread: the environment is changed meanwhile.
     std::string accessibilityBus = qgetenv("AT_SPI_BUS_ADDRESS").toStdString();
     std::string sessionBus = qgetenv("DBUS_SESSION_BUS_ADDRESS").toStdString();
     bool alwaysOn = qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
-    Clock::time_point deadline = Clock::now() + patience;
+    dbuswire::Steady::time_point deadline = dbuswire::Steady::now() + dbuswire::patience;
 
     Outcome outcome = Outcome::Answered;
     bool sessionConnected = false;
@@ -306,7 +308,7 @@ struct AccessibilityBuses::Probe
 
     Outcome hello(const std::string& address)
     {
-        Bus bus(deadline);
+        dbuswire::Bus bus(deadline);
         bus.open(address);
         asked = address;
         return bus.silent() ? Outcome::Silent : Outcome::Answered;
@@ -317,10 +319,10 @@ struct AccessibilityBuses::Probe
     {
         if (!accessibilityBus.empty())
             return hello(accessibilityBus);
-        Bus bus(deadline);
+        dbuswire::Bus bus(deadline);
         sessionConnected = bus.open(sessionBus);
         const auto answer = [&](std::optional<std::string> body, bool variant) {
-            return body && Bus::first(*body, variant, bus.bigEndian()) != 0;
+            return body && dbuswire::Bus::first(*body, variant, bus.bigEndian()) != 0;
         };
         const char* a11y = "org.a11y.Bus";
         if (!sessionConnected || !answer(bus.call("org.freedesktop.DBus", "/org/freedesktop/DBus",
@@ -339,7 +341,7 @@ struct AccessibilityBuses::Probe
             bus.call(a11y, "/org/a11y/bus", a11y, "GetAddress", {});
         if (bus.silent())
             return Outcome::Silent;
-        const uint32_t length = reply ? Bus::first(*reply, false, bus.bigEndian()) : 0;
+        const uint32_t length = reply ? dbuswire::Bus::first(*reply, false, bus.bigEndian()) : 0;
         if (!reply || length == 0 || reply->size() < 4 + length)
             return Outcome::Answered;
         return hello(reply->substr(4, length));
@@ -359,16 +361,16 @@ void AccessibilityBuses::settle()
     Probe& probe = *m_probe;
     probe.thread.join();
     // On X11 the bridge also tries the address the accessibility bus puts on the root window.
-    if (probe.outcome == Outcome::Answered && probe.accessibilityBus.empty() &&
+    if (probe.outcome == Probe::Outcome::Answered && probe.accessibilityBus.empty() &&
         probe.sessionConnected) {
         const std::string root = x11::rootText("AT_SPI_BUS").toStdString();
         if (!root.empty() && root != probe.asked)
             probe.outcome = probe.hello(root);
     }
-    if (probe.outcome == Outcome::Answered)
+    if (probe.outcome == Probe::Outcome::Answered)
         return;
     qCWarning(lcPlatform, "a D-Bus bus did not answer within %lld ms: no screen reader this run",
-              static_cast<long long>(patience.count()));
+              static_cast<long long>(dbuswire::patience.count()));
     const QByteArray names[] = {"AT_SPI_BUS_ADDRESS", "DBUS_SESSION_BUS_ADDRESS"};
     std::optional<QByteArray> kept[2];
     for (int i = 0; i < 2; ++i) {
