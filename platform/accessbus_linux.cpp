@@ -40,25 +40,15 @@ constexpr std::chrono::milliseconds patience{1000};
 // The first address of a D-Bus address list that a socket of this machine can reach, decoded.
 std::optional<sockaddr_un> socketAddress(const std::string& addresses)
 {
-    for (size_t start = 0; start < addresses.size();) {
-        size_t end = addresses.find(';', start);
-        if (end == std::string::npos)
-            end = addresses.size();
-        const std::string one = addresses.substr(start, end - start);
-        start = end + 1;
-        if (one.rfind("unix:", 0) != 0)
+    for (const QByteArray& one : QByteArray::fromStdString(addresses).split(';')) {
+        if (!one.startsWith("unix:"))
             continue;
-        for (size_t at = 5; at < one.size();) {
-            size_t next = one.find(',', at);
-            if (next == std::string::npos)
-                next = one.size();
-            const std::string pair = one.substr(at, next - at);
-            at = next + 1;
-            const bool abstract = pair.rfind("abstract=", 0) == 0;
-            if (!abstract && pair.rfind("path=", 0) != 0)
+        for (const QByteArray& pair : one.mid(5).split(',')) {
+            const bool abstract = pair.startsWith("abstract=");
+            if (!abstract && !pair.startsWith("path="))
                 continue;
-            const QByteArray value = QByteArray::fromPercentEncoding(
-                QByteArray::fromStdString(pair.substr(pair.find('=') + 1)));
+            const QByteArray value =
+                QByteArray::fromPercentEncoding(pair.mid(pair.indexOf('=') + 1));
             sockaddr_un address{};
             address.sun_family = AF_UNIX;
             if (value.isEmpty() || size_t(value.size()) + 1 >= sizeof(address.sun_path))
