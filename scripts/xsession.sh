@@ -346,35 +346,60 @@ wait_exit() {
 }
 
 # xdotool matches titles as regular expressions: "Que voulez-vous faire?" must be taken literally.
+# The pattern goes to PATTERN, made in the shell as the waits below poll it: every process a test
+# starts costs the tests beside it.
 title_pattern() {
-  printf '^%s$' "$(printf '%s' "$1" | sed 's/[][().*?+^$|\\{}]/\\&/g')"
+  local title=$1 char i
+  PATTERN="^"
+  for ((i = 0; i < ${#title}; i++)); do
+    char=${title:i:1}
+    [[ $char != [][\(\).*?+^\$\|\\{}] ]] || PATTERN+=\\
+    PATTERN+=$char
+  done
+  PATTERN+="$"
 }
 
-# The ids of the windows whose title is exactly $1, one a line; further arguments go to xdotool
-# search. A window destroyed while xdotool walks the tree stops it with an X error before it has
-# listed anything, which would read as no window at all: the walk is then made again.
-search_titles() {
-  local title=$1 ids i
+# The ids of the windows whose title is exactly $1, into the array TITLED; further arguments go to
+# xdotool search. A window destroyed while xdotool walks the tree stops it with an X error before
+# it has listed anything, which would read as no window at all: the walk is then made again.
+titled() {
+  local ids i
+  title_pattern "$1"
   shift
+  TITLED=()
   for i in 1 2 3 4 5; do
-    if ids=$(xdotool search "$@" --name "$(title_pattern "$title")" 2>"$WORK/search.err"); then
-      printf '%s\n' "$ids"
+    if ids=$(command xdotool search "$@" --name "$PATTERN" 2>"$WORK/search.err"); then
+      [[ -z $ids ]] || mapfile -t TITLED <<<"$ids"
       return 0
     fi
-    grep -q 'X Error' "$WORK/search.err" || return 0
-    sleep 0.02
+    [[ $(<"$WORK/search.err") == *"X Error"* ]] || return 0
+    pause 0.02
   done
 }
+# As titled, one id a line.
+search_titles() {
+  titled "$@"
+  ((${#TITLED[@]} == 0)) || printf '%s\n' "${TITLED[@]}"
+}
 
-# Runs a command every 50 ms until it succeeds, up to 3 s or -t SECONDS times XSESSION_PATIENCE,
-# counted in tries: the tests, on a machine busy with each other, wait only to catch a hang.
+# A pause without a process: a read that times out on a pipe that no one writes.
+exec {XSESSION_PAUSE_FD}<> <(:)
+pause() { read -rt "$1" -u "$XSESSION_PAUSE_FD" || true; }
+
+# Runs a command until it succeeds, up to 3 s or -t SECONDS times XSESSION_PATIENCE, counted in
+# the pauses between tries: the tests, on a machine busy with each other, wait only to catch a hang.
+# The pauses grow from 20 to 200 ms: most waits end at once, and a long one need not keep the
+# machine that its neighbours share busy.
 eventually() {
-  local tries=60
-  [[ $1 != -t ]] || { tries=$(($2 * 20)); shift 2; }
-  tries=$((tries * ${XSESSION_PATIENCE:-1}))
+  local limit=3 waited=0 step=20 seconds
+  [[ $1 != -t ]] || { limit=$2; shift 2; }
+  limit=$((limit * 1000 * ${XSESSION_PATIENCE:-1}))
   until "$@"; do
-    ((--tries > 0)) || return 1
-    sleep 0.05
+    ((waited < limit)) || return 1
+    printf -v seconds '0.%03d' "$step"
+    pause "$seconds"
+    waited=$((waited + step))
+    step=$((step * 2 > 200 ? 200 : step * 2))
   done
 }
 not() { ! "$@"; }
@@ -386,20 +411,29 @@ find_window() {
   eventually -t "$timeout" first_titled "$title" "${visible[@]}" ||
     fail "no window titled '$title' within $((timeout * ${XSESSION_PATIENCE:-1}))s"
 }
-first_titled() { search_titles "$@" | head -n1 | grep .; }
+first_titled() {
+  titled "$@"
+  ((${#TITLED[@]} > 0)) && echo "${TITLED[0]}"
+}
 
 wait_window() { find_window visible "$@"; }
 
 # As wait_window, for a window that may be minimised (unmapped) at the time.
 wait_title() { find_window any "$@"; }
 
-count_windows() { search_titles "$1" --onlyvisible | wc -l; }
+count_windows() {
+  titled "$1" --onlyvisible
+  echo ${#TITLED[@]}
+}
 
 wait_gone() {
   eventually -t "${2:-10}" window_gone "$1" ||
     fail "window '$1' still there after $((${2:-10} * ${XSESSION_PATIENCE:-1}))s"
 }
-window_gone() { [[ $(count_windows "$1") -eq 0 ]]; }
+window_gone() {
+  titled "$1" --onlyvisible
+  ((${#TITLED[@]} == 0))
+}
 
 # xdotool's --sync waits for ever for a change that a busy or unwilling window manager may never
 # make: bounded, a step that does not happen fails with its name instead of hanging the test.

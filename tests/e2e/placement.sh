@@ -75,7 +75,7 @@ for expected in off on; do
   xdotool mousemove --window "$tintel" 132 58 click 1
   if [[ $expected == on ]]; then eventually always_on_top "$tintel" || fail "not on top after two clicks"
   else eventually not always_on_top "$tintel" || fail "still on top after one click"; fi
-  [[ $(xdotool search --onlyvisible --name "$(title_pattern "Tintel journalière")") == "$tintel" ]] ||
+  [[ $(search_titles "Tintel journalière" --onlyvisible) == "$tintel" ]] ||
     fail "cmdOnTop made another native window"
   [[ $(frame_of "$tintel") == "$frame" ]] || fail "cmdOnTop framed the window again"
 done
