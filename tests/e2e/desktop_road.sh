@@ -119,6 +119,8 @@ modal_above() {
   wait_gone "$title" 3
 }
 
+managed() { xprop -root _NET_CLIENT_LIST | grep -q "$1\b"; }
+
 # The program's windows on screen, by title.
 program_windows() {
   xdotool search --onlyvisible --pid "$TINTEL_PID" 2>/dev/null | xargs -r -n1 xdotool getwindowname
@@ -177,9 +179,13 @@ for other in ${others[@]+"${others[@]}"}; do
     sleep 1
     [[ $(count_windows "$QUESTION") -eq 0 ]] || fail "the $other window does not cover the countdown"
   fi
+  [[ $other != x11 ]] || gone=$(hex "$(wait_window autre)")
   kill "$OTHER_PID"
   wait "$OTHER_PID" 2>/dev/null || true
   wait_gone autre 5
+  # A busy window manager takes a moment to forget the window, its frame still over the corner.
+  [[ $other != x11 ]] || eventually not managed "$gone" ||
+    fail "the window manager still manages the closed $other window"
   if [[ $COVERS == yes ]]; then
     desktop_click "${on_top_button[@]}"
     eventually always_on_top "$tintel" || fail "the countdown is not on top again after its button"
