@@ -38,8 +38,8 @@ test-fuzz: build-fuzz
 	$(FUZZ_RUN) -max_total_time=10
 
 # The sanitizer and fuzzing trees build, at the lowest priority, while the default tree's tests
-# run, and the fuzzer runs beside the sanitizer tree's tests: they take what processor time the tests leave.
-# What runs beside is shown only when it fails, and any failure fails the target.
+# run, and the fuzzer runs beside the sanitizer tree's tests: they take what processor time the
+# tests leave. What runs beside is shown only when it fails, and any failure fails the target.
 test: build
 	cmake --preset asan
 	cmake --preset fuzz
