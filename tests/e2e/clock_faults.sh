@@ -33,7 +33,7 @@ set_alarm 07:30 "Saut" >/dev/null
 echo "@2026-06-01 07:31:00" >"$WORK/faketime"
 message=$(wait_window "votre message de 07:30:00" 4)
 echo "@2026-06-01 07:29:55" >"$WORK/faketime"
-press "$message" Return
+answer "$message" "votre message de 07:30:00" Return
 wait_window "Nouvelle alarme" 5 >/dev/null
 # Until the clock has passed 07:30 again.
 sleep 7

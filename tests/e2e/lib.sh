@@ -312,7 +312,7 @@ expect_one_firing() {
   message=$(wait_window "$title" "$timeout")
   [[ $(count_windows "$title") -eq 1 ]] || fail "${who}more than one message window"
   owner_mapped "$message" "${who}the message window"
-  press "$message" Return
+  answer "$message" "$title" Return
   wait_window "Nouvelle alarme" 5 >/dev/null
   wait_gone "Tintel journalière" 3
   # A second firing would come within two seconds.

@@ -83,7 +83,7 @@ sleep 1.5
 message=$(wait_window "votre message de 12:00:00" 5)
 [[ $(count_windows "votre message de 12:00:00") -eq 1 ]] || fail "covered: more than one message window"
 uncover
-press "$message" Return
+answer "$message" "votre message de 12:00:00" Return
 wait_window "Nouvelle alarme" 5 >/dev/null
 # A second firing would come within two seconds.
 sleep 2

@@ -73,6 +73,6 @@ xdotool key Return
 wait_window "Tintel journalière" 10 >/dev/null
 shown=$(wait_window "votre message de 10:00:00" 30)
 kill -0 "$TINTEL_PID" || fail "the program died with the big message"
-press "$shown" Return
+answer "$shown" "votre message de 10:00:00" Return
 wait_window "Nouvelle alarme" 10 >/dev/null
 echo PASS

@@ -85,7 +85,7 @@ question=$(wait_window "Que voulez-vous faire?" 5)
 press "$question" Down Return
 wait_gone "Que voulez-vous faire?" 3
 message=$(wait_window "votre message de 08:00:00" 25)
-press "$message" Return
+answer "$message" "votre message de 08:00:00" Return
 wait_window "Nouvelle alarme" 5 >/dev/null
 stop_tintel
 # Splash, new-alarm twice, about, countdown, what-next, message.

@@ -147,7 +147,7 @@ fire() {
   sound_loaded || fail "$round: the alarm rang without the sound libraries"
   # The beep is recorded whole.
   sleep 2
-  press "$message" Return
+  answer "$message" "votre message de 12:00:00" Return
   wait_window "Nouvelle alarme" 5 >/dev/null
   kill "$RECORDER"
   wait "$RECORDER" 2>/dev/null || true
@@ -187,7 +187,7 @@ PULSE_SERVER=unix:$WORK/stuck start_faked stuck "2026-06-01 11:59:48"
 set_alarm 12:00 "Bip" >/dev/null
 message=$(wait_window "votre message de 12:00:00" 15)
 [[ -e $WORK/stuck.reached ]] || fail "stuck: the program never reached the silent server"
-press "$message" Return
+answer "$message" "votre message de 12:00:00" Return
 wmctrl -i -c "$(wait_window "Nouvelle alarme" 5)"
 wait_exit "$TINTEL_PID" 2
 start_tintel next
