@@ -8,11 +8,7 @@ start_display
 TIME_BOX="30 34"
 MESSAGE_BOX="200 60"
 
-click_at() {
-  local window=$1 button=$2
-  shift 2
-  xdotool mousemove --window "$window" "$@" click "$button"
-}
+click_at() { xdotool mousemove --window "$1" "${@:3}" click "$2"; }
 
 # With a message present, Enter on an empty time box says the time is missing; a time that got
 # in would be accepted or refused as not valid instead.

@@ -6,15 +6,9 @@ source "$(dirname "$0")/lib.sh"
 start_display openbox 1600x1200
 
 # Screen sizes within the 1600x1200 the server started with.
-xrandr --newmode small 60 1280 1281 1282 1283 1024 1025 1026 1027 >/dev/null
-xrandr --addmode screen small
-resize_screen() {
-  if [[ $1 == 1280x1024 ]]; then
-    xrandr --output screen --mode small --fb 1280x1024
-  else
-    xrandr --output screen --mode 1600x1200 --fb 1600x1200
-  fi
-}
+xrandr --newmode 1280x1024 60 1280 1281 1282 1283 1024 1025 1026 1027 >/dev/null
+xrandr --addmode screen 1280x1024
+resize_screen() { xrandr --output screen --mode "$1" --fb "$1"; }
 resize_screen 1280x1024
 
 frame_of() { xwininfo -tree -id "$1" | awk '/Parent window id/ { print $4 }'; }
