@@ -120,7 +120,6 @@ modal_above() {
 }
 
 managed() { xprop -root _NET_CLIENT_LIST | grep -q "$1\b"; }
-
 # The program's windows on screen, by title.
 program_windows() {
   xdotool search --onlyvisible --pid "$TINTEL_PID" 2>/dev/null | xargs -r -n1 xdotool getwindowname
@@ -196,9 +195,8 @@ done
 for how in "${CLOSES[@]}"; do
   xmessage -name ferme "ferme-moi" >/dev/null 2>&1 &
   PIDS+=($!)
-  ferme=$(wait_window ferme 5)
   # A busy window manager can miss a request, as a busy window can miss a key: made again.
-  for i in 1 2 3; do close_by "$ferme" "$how" && eventually -t 5 window_gone ferme && break; done
+  for i in 1 2 3; do close_by "$(wait_window ferme)" "$how"; eventually window_gone ferme && break; done
   window_gone ferme || fail "$how left another program's window open"
   close_by "$tintel" "$how"
   # A refused close shows as nothing happening: given time to show otherwise.
