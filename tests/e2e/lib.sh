@@ -292,17 +292,19 @@ start_screen_reader() {
     fail "Orca did not start: $(tail -n 5 "$WORK/orca.out")"
 }
 
-# Presses $3 in window $1, titled $2, until that window goes: on a busy machine a key can come
-# before the window takes the keyboard it was given.
-answer() {
+# Runs $2... until the window titled $1 goes: on a busy machine a key can come before the window
+# takes the keyboard it was given, and a window manager can miss a request.
+until_gone() {
   local i
   for i in 1 2 3 4 5; do
-    [[ $(count_windows "$2") -eq 0 ]] && return 0
-    press "$1" "$3" || true
-    eventually window_gone "$2" && return 0
+    window_gone "$1" && return 0
+    "${@:2}" || true
+    eventually window_gone "$1" && return 0
   done
-  fail "window '$2' still there after $3"
+  fail "window '$1' still there after ${*:2}"
 }
+# Presses $3 in window $1, titled $2, until that window goes.
+answer() { until_gone "$2" press "$1" "$3"; }
 
 # Answers the one message window titled $1 that comes within $2 seconds, owned by nothing or by
 # a window on screen, and then sees neither a second one nor a left-over countdown window; $3,
